@@ -1,0 +1,66 @@
+# Two commands from a fresh Debian machine: `make run` and `make test`.
+# Everything else here serves them or the developers.
+
+SHELL := /bin/bash
+PACKAGES := g++ make cmake qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-wine
+FUZZ_PACKAGES := clang libclang-rt-14-dev
+JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
+
+.PHONY: all deps build run test test-asan bench fuzz format clean
+
+all: build
+
+# Installs the Debian packages the build needs, only when some are missing.
+deps:
+	@missing=""; for p in $(PACKAGES) $(EXTRA_PACKAGES); do \
+	    dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	if [ -n "$$missing" ]; then \
+	    echo "Installing:$$missing"; \
+	    sudo=""; [ "$$(id -u)" -eq 0 ] || sudo="sudo"; \
+	    $$sudo apt-get update -qq && \
+	    DEBIAN_FRONTEND=noninteractive $$sudo apt-get install -y -qq $$missing; \
+	fi
+
+build: deps
+	cmake --preset debug
+	cmake --build --preset debug -j $(JOBS)
+
+run: build
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	    echo "No display: run 'make run' from a desktop session, or under Xvfb: xvfb-run make run"; \
+	    exit 1; fi
+	@if [ -x build/debug/app/pelk ]; then cd build/debug/app && ./pelk; \
+	 else build/debug/cli/pelk-cli --help; fi
+
+test: build
+	ctest --preset debug -j $(JOBS)
+	$(MAKE) test-asan
+
+test-asan: deps
+	cmake --preset asan
+	cmake --build --preset asan -j $(JOBS)
+	ctest --preset asan -j $(JOBS)
+
+bench: deps
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS)
+	@for b in build/release/bench/bench_*; do [ -x "$$b" ] && "$$b"; done; true
+	@[ -x bench/cli.sh ] && bench/cli.sh build/release/cli/pelk-cli || true
+
+fuzz:
+	$(MAKE) deps EXTRA_PACKAGES="$(FUZZ_PACKAGES)"
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS)
+	@for f in build/fuzz/fuzz/fuzz_*; do \
+	    [ -x "$$f" ] || continue; name=$$(basename $$f); \
+	    mkdir -p build/fuzz/corpus/$$name; \
+	    echo "== $$name for $(FUZZ_SECONDS) s"; \
+	    "$$f" -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	        build/fuzz/corpus/$$name fuzz/corpus/$$name || exit 1; done
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf build

@@ -1,0 +1,12 @@
+#include "cli/cli_run.h"
+#include "climate/locale_conversions.h"
+
+#include <ctime>
+#include <iostream>
+#include <vector>
+
+int main(int argc, char **argv) {
+    const std::vector<std::string_view> args(argv + 1, argv + argc);
+    return pelk::RunCli(args, pelk::DecimalSeparatorFromEnvironment(),
+                        pelk::ReadClock(std::time(nullptr)), std::cout, std::cerr);
+}

@@ -1,0 +1,37 @@
+/// \file
+/// One data line of a logger's tab-separated export into one reading. The line's first field is a
+/// month-first timestamp (03/15/2008 14:30, read by character position), the second the value;
+/// further fields are ignored. Both decimal separators are accepted in the value.
+#pragma once
+
+#include "climate/tables.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace pelk {
+
+enum class LineOutcome {
+    Stored,   ///< one reading stored, index advanced
+    Skipped,  ///< empty first field: nothing stored, index unchanged
+    Malformed ///< the bad-format end: the whole load is void
+};
+
+/// The line with every `alternateSeparator` replaced by `localeSeparator`.
+std::string NormalizeSeparators(std::string_view line, char localeSeparator,
+                                char alternateSeparator);
+
+/// The parser as the rule reads step by step: normalise, split into fields, rebuild the day-first
+/// date text, convert and store at `nextMeasurementIndex`. `line` is replaced by its normalised
+/// form. Kept as the reference that the allocation-free parser is tested against.
+LineOutcome ParseExportLine(std::string &line, std::int32_t &nextMeasurementIndex,
+                            ProgramTables &tables);
+
+/// The same decisions and the same stores as ParseExportLine, straight from the line's bytes
+/// without copying or allocating. The separators of `tables` must be a locale separator and its
+/// alternate ("," and ".", "." and ",", or any separator and character 0).
+LineOutcome StoreExportLine(std::string_view line, std::int32_t &nextMeasurementIndex,
+                            ProgramTables &tables);
+
+} // namespace pelk

@@ -1,0 +1,88 @@
+/// \file
+/// The program-wide tables that the load pipeline passes from step to step: the readings of the
+/// chosen export, the per-day results, their counts, the decimal separators and the detected
+/// offset from universal time. One `ProgramTables` object is owned by the window (or by one run of
+/// the command-line tool) and handed to each step; nothing here is global.
+#pragma once
+
+#include "climate/date_time.h"
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <stdexcept>
+#include <string>
+
+namespace pelk {
+
+struct Measurement {
+    DateTime Timestamp = 0;
+    float Value = 0;
+};
+
+struct DayRow {
+    std::string Tn;
+    std::string Tx;
+    std::string DayLabel;
+};
+
+class IndexOutOfRange : public std::out_of_range {
+  public:
+    IndexOutOfRange() : std::out_of_range("table index out of range") {}
+};
+
+/// A fixed-capacity array indexed from 1 whose every access checks its bounds. Its storage is
+/// reserved once, so filling it never moves an entry.
+template <typename T, std::int32_t Capacity> class OneBasedTable {
+  public:
+    static constexpr std::int32_t capacity() { return Capacity; }
+
+    static constexpr bool contains(std::int64_t index) { return index >= 1 && index <= Capacity; }
+
+    T &at(std::int64_t index) { return items_[checked(index)]; }
+    const T &at(std::int64_t index) const { return items_[checked(index)]; }
+
+    /// Entries 1 to `count`, for passes over the whole filled part.
+    std::span<const T> first(std::int32_t count) const {
+        if (count < 0 || count > Capacity)
+            throw IndexOutOfRange();
+        return {items_.get(), static_cast<std::size_t>(count)};
+    }
+
+  private:
+    static std::size_t checked(std::int64_t index) {
+        if (!contains(index))
+            throw IndexOutOfRange();
+        return static_cast<std::size_t>(index - 1);
+    }
+
+    std::unique_ptr<T[]> items_ = std::make_unique<T[]>(Capacity);
+};
+
+inline constexpr std::int32_t kMeasurementCapacity = 1'000'000;
+inline constexpr std::int32_t kDayCapacity = 5'000;
+
+using MeasurementTableType = OneBasedTable<Measurement, kMeasurementCapacity>;
+using DayTableType = OneBasedTable<DayRow, kDayCapacity>;
+
+struct ProgramTables {
+    char LocaleDecimalSeparator = '\0';
+    char AlternateDecimalSeparator = '\0';
+    MeasurementTableType MeasurementTable;
+    std::int32_t MeasurementCount = 0;
+    DayTableType DayTable;
+    std::int16_t DayCount = 0;
+    DateTime StartTime = 0;
+    std::int16_t UtcOffsetHours = 0;
+};
+
+/// The character that the locale's number-to-text conversion puts between 2 and 5 in 2.5.
+char DetectDecimalSeparator(char localeSeparator);
+
+/// "," and "." stand in for each other; any other separator has no alternate (character 0).
+char AlternateSeparatorFor(char localeSeparator, char currentAlternate);
+
+/// Sets both separators of `tables` from the locale's decimal separator, in that order.
+void SetDecimalSeparators(ProgramTables &tables, char localeSeparator);
+
+} // namespace pelk

@@ -1,0 +1,30 @@
+#include "climate/utc_offset.h"
+
+namespace pelk {
+
+ClockReading ReadClock(std::time_t instant) {
+    ::tzset(); // follow TZ as it is now, not as it was at the first call
+    std::tm local{};
+    std::tm utc{};
+    ::localtime_r(&instant, &local);
+    ::gmtime_r(&instant, &utc);
+    const std::int64_t day = DayNumberFromCivil(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+    const int seconds = local.tm_hour * 3600 + local.tm_min * 60 + std::min(local.tm_sec, 59);
+    return {MakeDateTime(day, seconds), local.tm_hour, utc.tm_hour};
+}
+
+std::int16_t UtcOffsetFromHours(int localHour, int utcHour) {
+    if (localHour == (utcHour + 2) % 24)
+        return 2;
+    if (localHour == (utcHour + 1) % 24)
+        return 1;
+    return 0;
+}
+
+void DetectUtcOffset(ProgramTables &tables, const ClockReading &clock) {
+    tables.StartTime = clock.localNow;
+    if (const std::int16_t offset = UtcOffsetFromHours(clock.localHour, clock.utcHour); offset != 0)
+        tables.UtcOffsetHours = offset;
+}
+
+} // namespace pelk

@@ -1,0 +1,24 @@
+# One way to add a test, so that every test gets the same flags and environment.
+
+# pelk_add_gtest(NAME SOURCES... LIBS...)
+function(pelk_add_gtest name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    find_package(GTest REQUIRED)
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+    add_test(NAME ${name} COMMAND ${name})
+    # Tests never depend on the machine's own locale or zone.
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "LANG=C;LC_ALL=;LC_NUMERIC=;TZ=UTC0")
+endfunction()
+
+# pelk_add_qtest(NAME SOURCES... LIBS...): a QtTest widget test, headless.
+function(pelk_add_qtest name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    find_package(Qt6 REQUIRED COMPONENTS Test Widgets)
+    add_executable(${name} ${ARG_SOURCES})
+    set_target_properties(${name} PROPERTIES AUTOMOC ON)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test Qt6::Widgets)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LANG=C;LC_ALL=;LC_NUMERIC=;TZ=UTC0")
+endfunction()
