@@ -1,0 +1,65 @@
+/// \file
+/// What the window does with its results list: fill it from the day table, shade it, sort it on a
+/// header click and copy it as tab-separated text. All of it works on our own ListView model.
+#pragma once
+
+#include "climate/tables.h"
+#include "results/list_view.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace pelk {
+
+/// Colour values as the platform encodes them: red in the lowest byte, then green, then blue.
+Rgb RgbFromColorValue(std::uint32_t colorValue);
+
+inline constexpr std::uint32_t kRowColor1 = 16645614; // RGB(238, 253, 253)
+inline constexpr std::uint32_t kRowColor2 = 12648447; // RGB(255, 255, 192)
+
+/// Adds the three columns "Date" (left), "Tn" and "Tx" (centred, tag "NUMBER").
+void AddResultColumns(ListView &list);
+
+/// One row per day, rows 1 to DayCount, then Visible, then ApplyRowShading.
+void FillResultsList(ListView &list, const ProgramTables &tables);
+
+/// Two row colours by display position, when the list is in report view and has rows.
+void ShadeAlternateRows(ListView &list, std::uint32_t rowColor1, std::uint32_t rowColor2);
+void ApplyRowShading(ListView &list);
+
+/// Sort keys: text whose plain character order is the order of the values.
+std::string DateSortKey(std::string_view cellText);
+std::string NumberSortKey(std::string_view cellText, char localeSeparator);
+std::string ComplementDigits(std::string text);
+
+/// A header click: keyed sort for tags "NUMBER" / "DATE" (any case), plain text otherwise, the
+/// direction flipping at every click, all inside one suspended-drawing bracket.
+void Lv_ColumnClick(ListView &list, std::int32_t headerIndex, char localeSeparator);
+
+/// The platform clipboard as the copy needs it. Any member may throw ClipboardUnavailable.
+class Clipboard {
+  public:
+    virtual ~Clipboard() = default;
+    virtual void Clear() = 0;
+    virtual void ProcessPendingEvents() = 0;
+    virtual void SetText(const std::string &text) = 0;
+};
+
+struct ClipboardUnavailable : std::runtime_error {
+    ClipboardUnavailable() : std::runtime_error("clipboard unavailable") {}
+};
+
+/// The copy's text alone (no clipboard), for pelk-cli and for tests. Throws std::out_of_range
+/// when a column or sub-item does not exist.
+std::string ClipboardText(const ListView &list, bool includeHeader, std::int32_t firstColumn,
+                          std::int32_t lastColumn, bool allRows);
+
+/// Puts the text on the clipboard; returns the number of data lines, or -1 on any failure (the
+/// clipboard untouched when the failure comes before it is cleared). LastColumn -1 stands for the
+/// column count and is written back.
+std::int32_t CopyListToClipboard(ListView &list, std::int16_t IncludeHeader,
+                                 std::int32_t FirstColumn, std::int32_t &LastColumn,
+                                 std::int16_t AllRows, Clipboard &clipboard);
+
+} // namespace pelk
