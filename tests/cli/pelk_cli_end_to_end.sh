@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# The real binary, the environment as a user sets it: locale and zone decide the output.
+set -u
+cli="$1"
+data="$(dirname "$0")/data"
+fail=0
+check() { # name expected actual
+    if [ "$2" != "$3" ]; then echo "FAIL: $1: expected '$2', got '$3'"; fail=1; fi
+}
+
+out=$(TZ=XXX-1 LANG=fr_FR.UTF-8 LC_ALL= LC_NUMERIC= "$cli" "$data/export.txt" | od -An -c)
+check "worked example, French, one hour ahead" "$(od -An -c <"$data/expected-fr.txt")" "$out"
+
+# Two hours ahead moves the windows: the day window opens at 08:00.
+out=$(TZ=XXX-2 LANG=C "$cli" "$data/export.txt" | tr -d '\r' | sed -n 2p)
+check "two hours ahead" "$(printf '2008-03-05\t2.5\t12.5')" "$out"
+
+tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
+printf 'h\r\n03/05/2008 00:00;4\r\n' >"$tmp/bad.txt"
+out=$("$cli" "$tmp/bad.txt" 2>"$tmp/err"); status=$?
+check "malformed status" 2 "$status"
+check "malformed stdout" "" "$out"
+check "malformed message" "Mauvais format de fichier !  Utilisez l'export Excel" "$(cat "$tmp/err")"
+
+"$cli" "$tmp/none.txt" >/dev/null 2>&1; check "missing file status" 1 "$?"
+
+[ $fail -eq 0 ] && echo "1 passed, 0 failed" || echo "0 passed, 1 failed"
+exit $fail
