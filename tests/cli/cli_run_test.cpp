@@ -1,16 +1,13 @@
 #include "cli/cli_run.h"
+#include "tests/support/scratch_dir.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <vector>
 
 namespace pelk {
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr ClockReading kOneHourAhead{0, 11, 10};
 
@@ -33,18 +30,8 @@ struct CliRun {
 
 class CliTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = fs::path(::testing::TempDir()) /
-               ("pelk_cli_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string Write(const std::string &bytes) {
-        const fs::path path = dir_ / "export.txt";
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path.string();
+    std::string Write(const std::string &bytes) const {
+        return scratch_.write("export.txt", bytes).string();
     }
 
     static CliRun Run(std::vector<std::string_view> args, char separator = ',') {
@@ -53,7 +40,7 @@ class CliTest : public ::testing::Test {
         return {status, out.str(), err.str()};
     }
 
-    fs::path dir_;
+    testing::ScratchDir scratch_;
 };
 
 TEST_F(CliTest, prints_the_clipboard_text_of_the_list) {
@@ -86,14 +73,14 @@ TEST_F(CliTest, malformed_file_says_so_and_prints_nothing) {
 }
 
 TEST_F(CliTest, unreadable_file_names_the_file_and_the_reason) {
-    const std::string missing = (dir_ / "missing.txt").string();
+    const std::string missing = (scratch_.path() / "missing.txt").string();
     const CliRun run = Run({missing});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
     EXPECT_NE(run.err.find(missing), std::string::npos);
     EXPECT_NE(run.err.find("No such file"), std::string::npos);
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1);
-    EXPECT_EQ(Run({dir_.string()}).status, 1);
+    EXPECT_EQ(Run({scratch_.path().string()}).status, 1);
 }
 
 TEST_F(CliTest, command_line) {

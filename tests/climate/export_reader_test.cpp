@@ -1,41 +1,26 @@
 #include "climate/export_reader.h"
 
 #include "climate/locale_conversions.h"
+#include "tests/support/scratch_dir.h"
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
 
 namespace pelk {
 namespace {
 
-namespace fs = std::filesystem;
-
 class ExportReaderTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = fs::path(::testing::TempDir()) /
-               ("pelk_reader_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-        SetDecimalSeparators(*tables_, ',');
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    void SetUp() override { SetDecimalSeparators(*tables_, ','); }
 
-    fs::path Write(const std::string &bytes) {
-        const fs::path path = dir_ / "export.txt";
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
+    ReadResult Read(const std::string &bytes) {
+        return ReadExport(scratch_.write("export.txt", bytes), *tables_);
     }
-
-    ReadResult Read(const std::string &bytes) { return ReadExport(Write(bytes), *tables_); }
 
     std::string DateKey(std::int32_t i) const {
         return FormatDateKey(tables_->MeasurementTable.at(i).Timestamp);
     }
 
-    fs::path dir_;
+    testing::ScratchDir scratch_;
     std::unique_ptr<ProgramTables> tables_ = std::make_unique<ProgramTables>();
 };
 
@@ -83,8 +68,8 @@ TEST_F(ExportReaderTest, a_malformed_line_voids_the_whole_load) {
 }
 
 TEST_F(ExportReaderTest, files_that_cannot_be_opened) {
-    EXPECT_EQ(ReadExport(dir_ / "missing.txt", *tables_).status, ReadResult::Status::CannotOpen);
-    const ReadResult r = ReadExport(dir_, *tables_);
+    EXPECT_EQ(ReadExport(scratch_.path() / "missing.txt", *tables_).status, ReadResult::Status::CannotOpen);
+    const ReadResult r = ReadExport(scratch_.path(), *tables_);
     EXPECT_EQ(r.status, ReadResult::Status::CannotOpen);
     EXPECT_FALSE(r.reason.empty());
 }
