@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,9 +49,14 @@ class ListItem {
     ListCell &cell(std::size_t c) { return cells_.at(c); }
     const ListCell &cell(std::size_t c) const { return cells_.at(c); }
 
+    /// Number of cells, the row's own included.
+    std::size_t cellCount() const { return cells_.size(); }
+
     bool Selected = false;
 
   private:
+    friend class ListView; // grows the cells when a column is added after the row
+
     std::vector<ListCell> cells_;
 };
 
@@ -61,8 +67,9 @@ struct Rgb {
     friend bool operator==(const Rgb &, const Rgb &) = default;
 };
 
-/// Told of every change a view must draw. While drawing is suspended nothing is told until the
-/// bracket closes, and then one layout change stands for all that happened inside it.
+/// Told of every change a view must draw. A suspended-drawing bracket is told as one layout
+/// change: layoutAboutToChange when the outermost bracket opens, nothing while it is open (rows
+/// added, moved or written inside it included), layoutChanged when it closes.
 class ListViewObserver {
   public:
     virtual ~ListViewObserver() = default;
@@ -71,7 +78,10 @@ class ListViewObserver {
     virtual void layoutAboutToChange() = 0; ///< rows will move or many cells change
     virtual void layoutChanged() = 0;
     virtual void cellChanged(std::int32_t row, std::int32_t column) = 0; ///< 1-based, 0-based
-    virtual void appearanceChanged() = 0; ///< shading or visibility
+    virtual void appearanceChanged() = 0;                                ///< shading or visibility
+    /// A column was appended (outside a bracket). Columns are normally all added before the
+    /// first row and before a view is attached.
+    virtual void columnsChanged() {}
 };
 
 inline constexpr int kReportView = 3;
@@ -99,22 +109,27 @@ class ListView {
     /// Inserts a row at 1-based `position` (1..Count()+1) with `text` in the first column.
     ListItem &Add(std::int32_t position, std::string text);
 
-    /// Writes one cell's text and tells the observer; never moves rows.
+    /// Writes one cell's text and tells the observer; never moves rows. Writes through the
+    /// references that Item() returns are not told: make them inside a suspended-drawing bracket.
     void setCellText(std::int32_t row, std::int32_t column, std::string text);
 
     // Sort state ----------------------------------------------------------------------------
     std::int16_t SortKey() const;   ///< 0-based column
     std::int16_t SortOrder() const; ///< 0 ascending, 1 descending
     bool Sorted() const;
+    /// Throws std::out_of_range for a column outside 0..columnCount() - 1.
     void setSortKey(std::int16_t column);
-    void setSortOrder(std::int16_t order);
+    void setSortOrder(std::int16_t order); ///< any value other than 0 or 1 throws out_of_range
     /// Writing true orders the rows once, stably, by the texts of column SortKey in SortOrder,
-    /// comparing plain character codes (a prefix first). Later cell writes never move rows.
+    /// comparing plain character codes (a prefix first). Later cell writes never move rows, and
+    /// neither do writes of SortKey or SortOrder: only writing Sorted = true sorts. A new list
+    /// sorts by column 0, ascending, and is not sorted.
     void setSorted(bool sorted);
 
     // Drawing -------------------------------------------------------------------------------
-    /// The bracket of a change that must be drawn once, whole: observers hear nothing until the
-    /// matching resume, then one layout change. Brackets may nest.
+    /// The bracket of a change that must be drawn once, whole: the outermost suspend tells
+    /// layoutAboutToChange, the matching resume tells layoutChanged, and nothing is told in
+    /// between. Brackets may nest; a resume without a suspend does nothing.
     void suspendDrawing();
     void resumeDrawing();
     bool drawingSuspended() const;
@@ -125,14 +140,33 @@ class ListView {
     void setVisible(bool visible);
     /// The two alternating row colours, first row first; none until shading is applied.
     void setRowShading(Rgb firstRow, Rgb secondRow);
-    /// Colour of the row at 1-based display position, when the list is shaded.
+    /// Colour of the row at 1-based display position, when the list is shaded: the first colour
+    /// at odd positions, the second at even ones, whichever item stands there.
     std::optional<Rgb> rowColor(std::int32_t position) const;
 
     /// Grows by one at every change; lets a view tell whether it is up to date.
     std::uint64_t version() const;
 
   private:
-    // (implementation detail: chosen by the implementer of results/list_view.cpp)
+    struct Shading {
+        Rgb firstRow;
+        Rgb secondRow;
+    };
+
+    void changed() { ++version_; }
+    bool telling() const { return observer_ != nullptr && suspendDepth_ == 0; }
+
+    ListViewObserver *observer_ = nullptr;
+    std::vector<ColumnHeader> columns_;
+    // Rows are held by pointer so that a ListItem reference stays with its row across sorts.
+    std::vector<std::unique_ptr<ListItem>> rows_;
+    std::int16_t sortKey_ = 0;
+    std::int16_t sortOrder_ = 0;
+    bool sorted_ = false;
+    int suspendDepth_ = 0;
+    bool visible_ = true;
+    std::optional<Shading> shading_;
+    std::uint64_t version_ = 0;
 };
 
 } // namespace pelk

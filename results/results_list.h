@@ -7,6 +7,7 @@
 #include "results/list_view.h"
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
