@@ -2,7 +2,57 @@
 
 #include "climate/locale_conversions.h"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
 namespace pelk {
+namespace {
+
+// Beyond this a date-time is no calendar day at all (year 9999 is about 2.96 million days).
+constexpr double kFarthestDay = 1e12;
+
+bool IsCalendarDateTime(DateTime value) {
+    return std::fabs(value) < kFarthestDay;
+}
+
+// Window edges edge(i) = MakeDateTime(firstDay + i, secondsOfDay), i in [lowest, highest + 1]:
+// finds the i in [lowest, highest] with edge(i) <= t < edge(i + 1), if any.
+class WindowEdges {
+  public:
+    WindowEdges(std::int64_t firstDay, int secondsOfDay, std::int64_t lowest, std::int64_t highest)
+        : firstDay_(firstDay), secondsOfDay_(secondsOfDay), lowest_(lowest), highest_(highest),
+          first_(edge(lowest)), last_(edge(highest + 1)) {}
+
+    DateTime edge(std::int64_t i) const { return MakeDateTime(firstDay_ + i, secondsOfDay_); }
+
+    bool holds(DateTime t) const { return t >= first_ && t < last_; } // false for NaN
+
+    /// Precondition: holds(t).
+    std::int64_t windowOf(DateTime t) const {
+        // A first guess from the arithmetic, then the edges themselves decide, so that a reading
+        // exactly on an edge lands where the comparisons of the plain rule put it.
+        const double guess = std::floor(t - static_cast<double>(firstDay_) -
+                                        static_cast<double>(secondsOfDay_) / kSecondsPerDay);
+        std::int64_t i =
+            std::clamp<std::int64_t>(static_cast<std::int64_t>(guess), lowest_, highest_);
+        while (i > lowest_ && t < edge(i))
+            --i;
+        while (i < highest_ && t >= edge(i + 1))
+            ++i;
+        return i;
+    }
+
+  private:
+    std::int64_t firstDay_;
+    int secondsOfDay_;
+    std::int64_t lowest_;
+    std::int64_t highest_;
+    DateTime first_;
+    DateTime last_;
+};
+
+} // namespace
 
 DateTime DayWindows::dayWindowOpen(std::int64_t k) const {
     return MakeDateTime(firstDay + k, (6 + utcOffsetHours) * 3600);
@@ -13,7 +63,8 @@ DateTime DayWindows::nightWindowClose(std::int64_t k) const {
 }
 
 std::int32_t DaysToList(std::span<const Measurement> readings) {
-    if (readings.empty())
+    if (readings.empty() || !IsCalendarDateTime(readings.front().Timestamp) ||
+        !IsCalendarDateTime(readings.back().Timestamp))
         return 0;
     const std::int64_t span =
         CalendarDay(readings.back().Timestamp) - CalendarDay(readings.front().Timestamp) + 1;
@@ -51,9 +102,43 @@ std::vector<DayExtremes> ScanDailyExtremes(std::span<const Measurement> readings
     return days;
 }
 
+std::vector<DayExtremes> SweepDailyExtremes(std::span<const Measurement> readings,
+                                            int utcOffsetHours) {
+    const std::int32_t dayCount = DaysToList(readings);
+    std::vector<DayExtremes> days(static_cast<std::size_t>(dayCount));
+    if (dayCount == 0)
+        return days;
+    const std::int64_t firstDay = CalendarDay(readings.front().Timestamp);
+    // Day window k is [edge k, edge k + 1); night window k is [edge k - 1, edge k).
+    const WindowEdges dayEdges(firstDay, (6 + utcOffsetHours) * 3600, 0, dayCount - 1);
+    const WindowEdges nightEdges(firstDay, (18 + utcOffsetHours) * 3600, -1, dayCount - 2);
+
+    // Latest timestamp so far in table order: a scan reaches a reading only while this is
+    // before the scan's window close.
+    DateTime latest = -std::numeric_limits<DateTime>::infinity();
+    for (const Measurement &m : readings) {
+        const DateTime t = m.Timestamp;
+        if (t > latest)
+            latest = t;
+        if (dayEdges.holds(t)) {
+            const std::int64_t k = dayEdges.windowOf(t);
+            DayExtremes &day = days[static_cast<std::size_t>(k)];
+            if (latest < dayEdges.edge(k + 1) && m.Value > day.tx)
+                day.tx = m.Value;
+        }
+        if (nightEdges.holds(t)) {
+            const std::int64_t i = nightEdges.windowOf(t);
+            DayExtremes &day = days[static_cast<std::size_t>(i + 1)];
+            if (latest < nightEdges.edge(i + 1) && m.Value < day.tn)
+                day.tn = m.Value;
+        }
+    }
+    return days;
+}
+
 void ComputeDailyExtremes(ProgramTables &tables) {
     const auto readings = tables.MeasurementTable.first(tables.MeasurementCount);
-    const std::vector<DayExtremes> days = ScanDailyExtremes(readings, tables.UtcOffsetHours);
+    const std::vector<DayExtremes> days = SweepDailyExtremes(readings, tables.UtcOffsetHours);
     if (readings.empty())
         return;
     const std::int64_t firstDay = CalendarDay(readings.front().Timestamp);

@@ -27,7 +27,7 @@ struct DayWindows {
     std::int64_t firstDay = 0; ///< calendar day of the first reading in table order
     int utcOffsetHours = 0;
 
-    DateTime dayWindowOpen(std::int64_t k) const;   ///< (6 + offset):00 of day k
+    DateTime dayWindowOpen(std::int64_t k) const;    ///< (6 + offset):00 of day k
     DateTime nightWindowClose(std::int64_t k) const; ///< (18 + offset):00 of day k
 };
 
@@ -41,6 +41,15 @@ std::int32_t DaysToList(std::span<const Measurement> readings);
 /// the reference that faster scans must match row for row.
 std::vector<DayExtremes> ScanDailyExtremes(std::span<const Measurement> readings,
                                            int utcOffsetHours);
+
+/// The same rows as ScanDailyExtremes for every table, in time order or not, in one pass over
+/// the readings plus one over the days. A reading is seen by a day's scan exactly when no
+/// earlier reading in table order has reached that window's close, that is when the running
+/// maximum of the timestamps up to it is still before the close; and each reading lies in at most
+/// one day window and one night window. So every reading is offered, in table order, to the one
+/// window of each kind that holds it, and only when that window's scan would reach it.
+std::vector<DayExtremes> SweepDailyExtremes(std::span<const Measurement> readings,
+                                            int utcOffsetHours);
 
 /// Fills DayTable rows 1 to DayCount and DayCount from entries 1 to MeasurementCount.
 void ComputeDailyExtremes(ProgramTables &tables);
