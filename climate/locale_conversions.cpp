@@ -276,7 +276,7 @@ std::string FormatFixed30(double nonNegativeValue, char separator) {
             if (wanted < kSignificant - 1)
                 scientific(wanted);
         } else if (exponent == -kPlaces - 1 && nonNegativeValue >= 5e-31) {
-            digits = "1";
+            digits.assign(1, '1'); // not = "1": GCC 12 warns wrongly (-Wrestrict) in release builds
             exponent = -kPlaces;
         } else {
             digits.clear();
