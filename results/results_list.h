@@ -29,13 +29,23 @@ void FillResultsList(ListView &list, const ProgramTables &tables);
 void ShadeAlternateRows(ListView &list, std::uint32_t rowColor1, std::uint32_t rowColor2);
 void ApplyRowShading(ListView &list);
 
-/// Sort keys: text whose plain character order is the order of the values.
+/// Sort keys: text whose plain character order is the order of the values; the empty text for a
+/// cell that is no date (or no number), so that such cells come first.
+/// A date key is the 14 digits yyyymmddhhmmss (a date alone gives 000000 for the time, a time
+/// alone the date 1899-12-30).
 std::string DateSortKey(std::string_view cellText);
+/// A number of zero or more gives 30 integer digits (more when it needs them), the locale's
+/// separator and 30 fraction digits, taken from its first 15 significant digits; a negative one
+/// gives "&" and the digit complement of its magnitude's key.
 std::string NumberSortKey(std::string_view cellText, char localeSeparator);
+/// Each digit d becomes 9 - d and "-" a blank; every other character stays. Any length.
 std::string ComplementDigits(std::string text);
 
-/// A header click: keyed sort for tags "NUMBER" / "DATE" (any case), plain text otherwise, the
-/// direction flipping at every click, all inside one suspended-drawing bracket.
+/// A header click (`headerIndex` from 1): keyed sort for tags "NUMBER" / "DATE" (any case),
+/// plain text otherwise, the direction flipping at every click whatever the column, all inside
+/// one suspended-drawing bracket. Afterwards every cell shows its own text and holds its own tag
+/// again. A step that fails is skipped and the rest still run; nothing is reported.
+/// `localeSeparator` is the decimal separator of the list's numbers.
 void Lv_ColumnClick(ListView &list, std::int32_t headerIndex, char localeSeparator);
 
 /// The platform clipboard as the copy needs it. Any member may throw ClipboardUnavailable.
@@ -51,8 +61,11 @@ struct ClipboardUnavailable : std::runtime_error {
     ClipboardUnavailable() : std::runtime_error("clipboard unavailable") {}
 };
 
-/// The copy's text alone (no clipboard), for pelk-cli and for tests. Throws std::out_of_range
-/// when a column or sub-item does not exist.
+/// The copy's text alone (no clipboard), for pelk-cli and for tests: a header line of the titles
+/// of columns firstColumn..lastColumn (columns count from 1), each followed by a TAB, then one
+/// line per copied row with the cells of the same columns separated by TABs; every line ends with
+/// CR LF. lastColumn -1 stands for the column count. Throws std::out_of_range when a column or
+/// sub-item does not exist.
 std::string ClipboardText(const ListView &list, bool includeHeader, std::int32_t firstColumn,
                           std::int32_t lastColumn, bool allRows);
 
