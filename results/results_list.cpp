@@ -172,14 +172,18 @@ void Lv_ColumnClick(ListView &list, std::int32_t headerIndex, char localeSeparat
 
     const std::int32_t encodeCount = list.Count();
     for (std::int32_t i = 1; i <= encodeCount; ++i) {
+        bool saved = false;
         Attempt([&] {
             ListCell &cell = cellAt(i);
             cell.Tag = cell.Text + kSavedTextSeparator + cell.Tag;
+            saved = true;
         });
-        Attempt([&] {
-            ListCell &cell = cellAt(i);
-            cell.Text = keyOf(cell.Text);
-        });
+        // A text whose saved form could not be written is left as it is, so it is never lost.
+        if (saved)
+            Attempt([&] {
+                ListCell &cell = cellAt(i);
+                cell.Text = keyOf(cell.Text);
+            });
     }
 
     ApplySort(list, headerIndex);

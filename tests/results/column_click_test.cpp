@@ -1,8 +1,13 @@
 #include "results/results_list.h"
 
+#include "climate/locale_conversions.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -190,6 +195,48 @@ TEST(column_click, numbers_follow_the_point_locale_too) {
     list.setSortOrder(1);
     Lv_ColumnClick(list, kTnHeader, '.');
     EXPECT_EQ(Column(list, 1), (Strings{"-3.2", "0", "7", "12.5"}));
+}
+
+// Differential: a keyed click orders the rows as a stable numeric sort of the shown values does,
+// cells that are no number first (ascending) or last (descending).
+TEST(column_click, keyed_sort_matches_a_stable_numeric_sort) {
+    std::mt19937 random(5032008);
+    std::uniform_int_distribution<int> tenths(-400, 400);
+    for (const char separator : {',', '.'}) {
+        for (const std::int16_t orderBefore : {0, 1}) {
+            ListView list;
+            AddResultColumns(list);
+            struct Row {
+                std::string date;
+                std::optional<double> value;
+            };
+            std::vector<Row> rows;
+            for (int i = 0; i < 600; ++i) {
+                const std::string date = "day " + std::to_string(1000 + i);
+                std::string tn = NumberToText(static_cast<float>(tenths(random)) / 10, separator);
+                if (i % 37 == 0)
+                    tn = i % 2 ? "" : "?";
+                list.Add(list.Count() + 1, date).SubItems(1) = tn;
+                rows.push_back({date, ParseNumber(tn, separator)});
+            }
+            auto less = [](const Row &a, const Row &b) {
+                if (!a.value || !b.value)
+                    return !a.value && b.value;
+                return *a.value < *b.value;
+            };
+            if (orderBefore == 1)
+                std::stable_sort(rows.begin(), rows.end(), less);
+            else
+                std::stable_sort(rows.begin(), rows.end(),
+                                 [&](const Row &a, const Row &b) { return less(b, a); });
+            list.setSortOrder(orderBefore);
+            Lv_ColumnClick(list, kTnHeader, separator);
+            Strings expected;
+            for (const Row &row : rows)
+                expected.push_back(row.date);
+            EXPECT_EQ(Column(list, 0), expected) << separator << " " << orderBefore;
+        }
+    }
 }
 
 // A list of one column with the given tag, holding day-first dates.
