@@ -16,40 +16,52 @@ bool IsCalendarDateTime(DateTime value) {
     return std::fabs(value) < kFarthestDay;
 }
 
-// Window edges edge(i) = MakeDateTime(firstDay + i, secondsOfDay), i in [lowest, highest + 1]:
-// finds the i in [lowest, highest] with edge(i) <= t < edge(i + 1), if any.
+// The edges of consecutive windows, edge(i) = MakeDateTime(firstDay + i, secondsOfDay) for i in
+// [lowest, highest + 1], worked out once: finds the window i in [lowest, highest] with
+// edge(i) <= t < edge(i + 1). Readings in time order mostly fall in the window of the reading
+// before them, which is tried first.
 class WindowEdges {
   public:
     WindowEdges(std::int64_t firstDay, int secondsOfDay, std::int64_t lowest, std::int64_t highest)
-        : firstDay_(firstDay), secondsOfDay_(secondsOfDay), lowest_(lowest), highest_(highest),
-          first_(edge(lowest)), last_(edge(highest + 1)) {}
+        : firstDay_(firstDay), secondsOfDay_(secondsOfDay), lowest_(lowest),
+          edges_(static_cast<std::size_t>(highest - lowest + 2)) {
+        for (std::size_t n = 0; n < edges_.size(); ++n)
+            edges_[n] =
+                MakeDateTime(firstDay + lowest + static_cast<std::int64_t>(n), secondsOfDay);
+    }
 
-    DateTime edge(std::int64_t i) const { return MakeDateTime(firstDay_ + i, secondsOfDay_); }
+    /// The close of window i.
+    DateTime close(std::int64_t i) const { return edges_[slot(i) + 1]; }
 
-    bool holds(DateTime t) const { return t >= first_ && t < last_; } // false for NaN
+    bool holds(DateTime t) const { return t >= edges_.front() && t < edges_.back(); } // not NaN
 
     /// Precondition: holds(t).
-    std::int64_t windowOf(DateTime t) const {
-        // A first guess from the arithmetic, then the edges themselves decide, so that a reading
-        // exactly on an edge lands where the comparisons of the plain rule put it.
-        const double guess = std::floor(t - static_cast<double>(firstDay_) -
-                                        static_cast<double>(secondsOfDay_) / kSecondsPerDay);
-        std::int64_t i =
-            std::clamp<std::int64_t>(static_cast<std::int64_t>(guess), lowest_, highest_);
-        while (i > lowest_ && t < edge(i))
-            --i;
-        while (i < highest_ && t >= edge(i + 1))
-            ++i;
-        return i;
+    std::int64_t windowOf(DateTime t) {
+        if (!(t >= edges_[last_] && t < edges_[last_ + 1])) {
+            // A first guess from the arithmetic, then the edges themselves decide, so that a
+            // reading exactly on an edge lands where the comparisons of the plain rule put it.
+            const double guess = std::floor(t - static_cast<double>(firstDay_ + lowest_) -
+                                            static_cast<double>(secondsOfDay_) / kSecondsPerDay);
+            const auto highestSlot = static_cast<std::int64_t>(edges_.size()) - 2;
+            auto n = static_cast<std::size_t>(
+                std::clamp<std::int64_t>(static_cast<std::int64_t>(guess), 0, highestSlot));
+            while (n > 0 && t < edges_[n])
+                --n;
+            while (t >= edges_[n + 1])
+                ++n;
+            last_ = n;
+        }
+        return lowest_ + static_cast<std::int64_t>(last_);
     }
 
   private:
+    std::size_t slot(std::int64_t i) const { return static_cast<std::size_t>(i - lowest_); }
+
     std::int64_t firstDay_;
     int secondsOfDay_;
     std::int64_t lowest_;
-    std::int64_t highest_;
-    DateTime first_;
-    DateTime last_;
+    std::vector<DateTime> edges_;
+    std::size_t last_ = 0;
 };
 
 } // namespace
@@ -110,8 +122,8 @@ std::vector<DayExtremes> SweepDailyExtremes(std::span<const Measurement> reading
         return days;
     const std::int64_t firstDay = CalendarDay(readings.front().Timestamp);
     // Day window k is [edge k, edge k + 1); night window k is [edge k - 1, edge k).
-    const WindowEdges dayEdges(firstDay, (6 + utcOffsetHours) * 3600, 0, dayCount - 1);
-    const WindowEdges nightEdges(firstDay, (18 + utcOffsetHours) * 3600, -1, dayCount - 2);
+    WindowEdges dayEdges(firstDay, (6 + utcOffsetHours) * 3600, 0, dayCount - 1);
+    WindowEdges nightEdges(firstDay, (18 + utcOffsetHours) * 3600, -1, dayCount - 2);
 
     // Latest timestamp so far in table order: a scan reaches a reading only while this is
     // before the scan's window close.
@@ -123,13 +135,13 @@ std::vector<DayExtremes> SweepDailyExtremes(std::span<const Measurement> reading
         if (dayEdges.holds(t)) {
             const std::int64_t k = dayEdges.windowOf(t);
             DayExtremes &day = days[static_cast<std::size_t>(k)];
-            if (latest < dayEdges.edge(k + 1) && m.Value > day.tx)
+            if (latest < dayEdges.close(k) && m.Value > day.tx)
                 day.tx = m.Value;
         }
         if (nightEdges.holds(t)) {
             const std::int64_t i = nightEdges.windowOf(t);
             DayExtremes &day = days[static_cast<std::size_t>(i + 1)];
-            if (latest < nightEdges.edge(i + 1) && m.Value < day.tn)
+            if (latest < nightEdges.close(i) && m.Value < day.tn)
                 day.tn = m.Value;
         }
     }

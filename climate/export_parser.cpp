@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
+#include <optional>
 #include <vector>
 
 namespace pelk {
@@ -56,6 +58,71 @@ bool Store(ProgramTables &tables, std::int32_t &nextMeasurementIndex, std::strin
     return true;
 }
 
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+int TwoDigits(const char *p) {
+    return (p[0] - '0') * 10 + (p[1] - '0');
+}
+
+// The timestamp as nearly every logger line writes it, "MM/DD/YYYY hh:mm" and anything after
+// position 16, read in one go. Empty for any other shape, which then takes the general way: the
+// result, when there is one, is the one that the date parser gives for the rebuilt date text.
+std::optional<DateTime> CanonicalTimestamp(std::string_view field) {
+    if (field.size() < 16)
+        return std::nullopt;
+    const char *p = field.data();
+    // p[2] is the month's separator, which the rebuilt text never copies.
+    for (const int i : {0, 1, 3, 4, 6, 7, 8, 9, 11, 12, 14, 15})
+        if (!IsDigit(p[i]))
+            return std::nullopt;
+    if (p[5] != '/' || p[10] != ' ' || p[13] != ':')
+        return std::nullopt;
+    const int month = TwoDigits(p);
+    const int day = TwoDigits(p + 3);
+    const int year = TwoDigits(p + 6) * 100 + TwoDigits(p + 8);
+    const int hour = TwoDigits(p + 11);
+    const int minute = TwoDigits(p + 14);
+    if (year < 1 || !IsValidCivilDate(year, month, day) || hour > 23 || minute > 59)
+        return std::nullopt;
+    return MakeDateTime(DayNumberFromCivil(year, month, day), hour * 3600 + minute * 60);
+}
+
+// A value of an optional "-", at most 7 digits in all and at most one decimal separator: the
+// quotient of two numbers that a single holds exactly, which one division rounds just as the
+// number parser rounds the decimal text. Empty for anything else, which the number parser
+// then decides.
+std::optional<float> ShortDecimal(std::string_view text, char separator, char otherSeparator) {
+    static constexpr float kPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f};
+    const char *p = text.data();
+    const char *const end = p + text.size();
+    const bool negative = p != end && *p == '-';
+    if (negative)
+        ++p;
+    std::uint32_t mantissa = 0;
+    int digits = 0;
+    int fractionDigits = 0;
+    bool separatorSeen = false;
+    for (; p != end; ++p) {
+        const char c = *p;
+        if (IsDigit(c)) {
+            if (++digits > 7)
+                return std::nullopt;
+            mantissa = mantissa * 10 + static_cast<std::uint32_t>(c - '0');
+            fractionDigits += separatorSeen ? 1 : 0;
+        } else if (!separatorSeen && (c == separator || c == otherSeparator)) {
+            separatorSeen = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (digits == 0)
+        return std::nullopt;
+    const float magnitude = static_cast<float>(mantissa) / kPowersOfTen[fractionDigits];
+    return negative ? -magnitude : magnitude;
+}
+
 } // namespace
 
 std::string NormalizeSeparators(std::string_view line, char localeSeparator,
@@ -67,8 +134,8 @@ std::string NormalizeSeparators(std::string_view line, char localeSeparator,
 
 LineOutcome ParseExportLine(std::string &line, std::int32_t &nextMeasurementIndex,
                             ProgramTables &tables) {
-    line = NormalizeSeparators(line, tables.LocaleDecimalSeparator,
-                               tables.AlternateDecimalSeparator);
+    line =
+        NormalizeSeparators(line, tables.LocaleDecimalSeparator, tables.AlternateDecimalSeparator);
     const std::vector<std::string> fields = SplitAtTabs(line);
     const std::string &timestampField = fields[0];
     if (timestampField.empty())
@@ -89,43 +156,74 @@ LineOutcome StoreExportLine(std::string_view line, std::int32_t &nextMeasurement
                             ProgramTables &tables) {
     const char locale = tables.LocaleDecimalSeparator;
     const char alternate = tables.AlternateDecimalSeparator;
+    // With the usual separators no byte that normalising changes is a TAB, a blank or part of a
+    // canonical timestamp, so the raw bytes can be searched and read as they are.
+    const bool usualSeparators = (locale == ',' || locale == '.') &&
+                                 (alternate == ',' || alternate == '.' || alternate == 0);
     auto normalized = [&](char c) { return c == alternate ? locale : c; };
-    auto isTab = [&](char c) { return normalized(c) == '\t'; };
+    auto findTab = [&](std::string_view text) -> std::size_t {
+        if (usualSeparators) {
+            const void *tab = std::memchr(text.data(), '\t', text.size());
+            return tab == nullptr
+                       ? text.size()
+                       : static_cast<std::size_t>(static_cast<const char *>(tab) - text.data());
+        }
+        std::size_t i = 0;
+        while (i < text.size() && normalized(text[i]) != '\t')
+            ++i;
+        return i;
+    };
 
-    const auto firstTab = std::find_if(line.begin(), line.end(), isTab);
-    const std::string_view timestampField(line.begin(), firstTab);
+    const std::size_t firstTab = findTab(line);
+    const std::string_view timestampField = line.substr(0, firstTab);
     if (timestampField.empty())
         return LineOutcome::Skipped;
-
-    // Day piece (characters 4-5), "/", month piece (1-2), then characters 6-16.
-    std::array<char, 16> dateText{};
-    std::size_t length = 0;
-    auto charAt = [&](std::size_t position) {
-        return position <= timestampField.size() ? normalized(timestampField[position - 1]) : ' ';
-    };
-    dateText[length++] = charAt(4);
-    dateText[length++] = charAt(5);
-    dateText[length++] = '/';
-    dateText[length++] = charAt(1);
-    dateText[length++] = charAt(2);
-    for (std::size_t position = 6; position <= std::min<std::size_t>(16, timestampField.size());
-         ++position)
-        dateText[length++] = charAt(position);
-
-    if (firstTab == line.end())
+    if (firstTab == line.size())
         return LineOutcome::Malformed;
-    const std::string_view rest(firstTab + 1, line.end());
-    const std::string_view valueField(rest.begin(), std::find_if(rest.begin(), rest.end(), isTab));
-    std::size_t first = 0;
-    std::size_t last = valueField.size();
-    while (first < last && normalized(valueField[first]) == ' ')
-        ++first;
-    while (last > first && normalized(valueField[last - 1]) == ' ')
-        --last;
-    return Store(tables, nextMeasurementIndex, std::string_view(dateText.data(), length),
-                 valueField.substr(first, last - first), alternate)
-               ? LineOutcome::Stored
-               : LineOutcome::Malformed;
+    const std::string_view rest = line.substr(firstTab + 1);
+    std::string_view valueField = rest.substr(0, findTab(rest));
+    while (!valueField.empty() && normalized(valueField.front()) == ' ')
+        valueField.remove_prefix(1);
+    while (!valueField.empty() && normalized(valueField.back()) == ' ')
+        valueField.remove_suffix(1);
+
+    if (!MeasurementTableType::contains(nextMeasurementIndex))
+        return LineOutcome::Malformed;
+    std::optional<DateTime> timestamp;
+    if (usualSeparators)
+        timestamp = CanonicalTimestamp(timestampField);
+    if (!timestamp) {
+        // Day piece (characters 4-5), "/", month piece (1-2), then characters 6-16.
+        std::array<char, 16> dateText{};
+        std::size_t length = 0;
+        auto charAt = [&](std::size_t position) {
+            return position <= timestampField.size() ? normalized(timestampField[position - 1])
+                                                     : ' ';
+        };
+        dateText[length++] = charAt(4);
+        dateText[length++] = charAt(5);
+        dateText[length++] = '/';
+        dateText[length++] = charAt(1);
+        dateText[length++] = charAt(2);
+        for (std::size_t position = 6; position <= std::min<std::size_t>(16, timestampField.size());
+             ++position)
+            dateText[length++] = charAt(position);
+        timestamp = ParseDateText(std::string_view(dateText.data(), length));
+        if (!timestamp)
+            return LineOutcome::Malformed;
+    }
+    Measurement &entry = tables.MeasurementTable.at(nextMeasurementIndex);
+    entry.Timestamp = *timestamp;
+    std::optional<float> value;
+    if (usualSeparators)
+        value = ShortDecimal(valueField, locale, alternate);
+    if (!value)
+        value = ParseSingle(valueField, locale, alternate);
+    if (!value)
+        return LineOutcome::Malformed;
+    entry.Value = *value;
+    ++nextMeasurementIndex;
+    return LineOutcome::Stored;
 }
 
 } // namespace pelk

@@ -2,6 +2,7 @@
 
 #include "climate/export_parser.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -29,12 +30,16 @@ class FileDescriptor {
     int fd_;
 };
 
-std::string SystemReason(int error) { return std::strerror(error); }
+std::string SystemReason(int error) {
+    return std::strerror(error);
+}
 
 } // namespace
 
 LineSplitter::LineSplitter(std::size_t maxLineLength, LineHandler handler)
-    : maxLineLength_(maxLineLength), handler_(std::move(handler)) {}
+    : maxLineLength_(maxLineLength), handler_(std::move(handler)) {
+    pending_.reserve(maxLineLength_);
+}
 
 bool LineSplitter::emit(std::string_view line, bool overlong) {
     if (!stopped_ && !handler_(line, overlong))
@@ -42,98 +47,148 @@ bool LineSplitter::emit(std::string_view line, bool overlong) {
     return !stopped_;
 }
 
-bool LineSplitter::feed(std::string_view block) {
-    std::size_t pos = 0;
-    if (afterCarriageReturn_ && !block.empty()) {
-        afterCarriageReturn_ = false;
-        if (block[0] == '\n')
-            pos = 1;
+void LineSplitter::hold(std::string_view piece) {
+    if (skippingOverlong_)
+        return;
+    const std::size_t room = maxLineLength_ - pending_.size();
+    if (piece.size() <= room) {
+        pending_.append(piece);
+        return;
     }
-    while (!stopped_ && pos < block.size()) {
-        const std::size_t end = block.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos) {
-            const std::string_view tail = block.substr(pos);
-            const std::size_t room = maxLineLength_ - std::min(maxLineLength_, pending_.size());
-            pending_.append(tail.substr(0, room));
-            pendingOverlong_ = pendingOverlong_ || tail.size() > room;
-            return true;
+    // Too long already, whatever follows: hand it over now and skip the rest of it.
+    pending_.append(piece.substr(0, room));
+    emit(pending_, true);
+    pending_.clear();
+    skippingOverlong_ = true;
+}
+
+void LineSplitter::take(std::string_view piece) {
+    if (skippingOverlong_) {
+        skippingOverlong_ = false;
+        return;
+    }
+    if (pending_.empty()) {
+        const bool overlong = piece.size() > maxLineLength_;
+        emit(overlong ? piece.substr(0, maxLineLength_) : piece, overlong);
+        return;
+    }
+    const std::size_t room = maxLineLength_ - pending_.size();
+    const bool overlong = piece.size() > room;
+    pending_.append(piece.substr(0, room));
+    emit(pending_, overlong);
+    pending_.clear();
+}
+
+bool LineSplitter::feed(std::string_view block) {
+    const char *const begin = block.data();
+    const char *const end = begin + block.size();
+    const char *p = begin;
+    if (afterCarriageReturn_ && p != end) {
+        afterCarriageReturn_ = false;
+        if (*p == '\n')
+            ++p;
+    }
+    // The next CR and the next LF at or after p, each searched again only once p has passed it:
+    // a file that uses only one of them costs one search per line, and none for the other.
+    auto find = [end](const char *from, char c) {
+        const void *hit = std::memchr(from, c, static_cast<std::size_t>(end - from));
+        return hit == nullptr ? end : static_cast<const char *>(hit);
+    };
+    const char *nextCr = p == end ? end : find(p, '\r');
+    const char *nextLf = p == end ? end : find(p, '\n');
+    while (!stopped_ && p != end) {
+        if (nextCr < p)
+            nextCr = find(p, '\r');
+        if (nextLf < p)
+            nextLf = find(p, '\n');
+        const char *const lineEnd = std::min(nextCr, nextLf);
+        if (lineEnd == end) {
+            hold({p, static_cast<std::size_t>(end - p)});
+            break;
         }
-        std::string_view line = block.substr(pos, end - pos);
-        bool overlong = line.size() > maxLineLength_;
-        if (!pending_.empty() || pendingOverlong_) {
-            const std::size_t room = maxLineLength_ - std::min(maxLineLength_, pending_.size());
-            pending_.append(line.substr(0, room));
-            overlong = pendingOverlong_ || line.size() > room;
-            line = pending_;
-        } else if (overlong) {
-            line = line.substr(0, maxLineLength_);
-        }
-        emit(line, overlong);
-        pending_.clear();
-        pendingOverlong_ = false;
-        pos = end + 1;
-        if (block[end] == '\r') {
-            if (pos < block.size()) {
-                if (block[pos] == '\n')
-                    ++pos;
-            } else {
+        take({p, static_cast<std::size_t>(lineEnd - p)});
+        p = lineEnd + 1;
+        if (*lineEnd == '\r') {
+            if (p == end)
                 afterCarriageReturn_ = true;
-            }
+            else if (*p == '\n')
+                ++p;
         }
     }
     return !stopped_;
 }
 
 void LineSplitter::finish() {
-    if (!pending_.empty() || pendingOverlong_)
-        emit(pending_, pendingOverlong_);
+    if (!skippingOverlong_ && !pending_.empty())
+        emit(pending_, false);
     pending_.clear();
-    pendingOverlong_ = false;
+    skippingOverlong_ = false;
+}
+
+ExportLoader::ExportLoader(ProgramTables &tables)
+    : tables_(tables), splitter_(kMaxDataLineLength, [this](std::string_view line, bool overlong) {
+          return takeLine(line, overlong);
+      }) {
+    tables_.MeasurementCount = 0;
+}
+
+bool ExportLoader::takeLine(std::string_view line, bool overlong) {
+    ++lineNumber_;
+    if (lineNumber_ == 1)
+        return true; // the column header, never parsed
+    if (line.empty() && !overlong)
+        return false; // an empty line ends the data
+    if (overlong ||
+        StoreExportLine(line, nextMeasurementIndex_, tables_) == LineOutcome::Malformed) {
+        result_ = {ReadResult::Status::BadFormat, {}, lineNumber_};
+        return false;
+    }
+    return true;
+}
+
+ReadResult ExportLoader::finish() {
+    splitter_.finish();
+    tables_.MeasurementCount =
+        result_.status == ReadResult::Status::Loaded ? nextMeasurementIndex_ - 1 : 0;
+    return result_;
 }
 
 ReadResult ReadExport(const std::filesystem::path &path, ProgramTables &tables) {
     tables.MeasurementCount = 0;
-    ReadResult result;
     const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.get() < 0)
         return {ReadResult::Status::CannotOpen, SystemReason(errno), 0};
     struct stat info {};
-    if (::fstat(file.get(), &info) == 0 && S_ISDIR(info.st_mode))
-        return {ReadResult::Status::CannotOpen, SystemReason(EISDIR), 0};
+    if (::fstat(file.get(), &info) == 0) {
+        if (S_ISDIR(info.st_mode))
+            return {ReadResult::Status::CannotOpen, SystemReason(EISDIR), 0};
+        if (S_ISCHR(info.st_mode))
+            return {ReadResult::Status::CannotOpen, "a device, not a file", 0};
+    }
 
-    std::int32_t nextMeasurementIndex = 1;
-    std::int64_t lineNumber = 0;
-    LineSplitter splitter(kMaxDataLineLength, [&](std::string_view line, bool overlong) {
-        ++lineNumber;
-        if (lineNumber == 1)
-            return true; // the column header, never parsed
-        if (line.empty() && !overlong)
-            return false; // an empty line ends the data
-        if (overlong || StoreExportLine(line, nextMeasurementIndex, tables) == LineOutcome::Malformed) {
-            result = {ReadResult::Status::BadFormat, {}, lineNumber};
-            return false;
-        }
-        return true;
-    });
-
+    ExportLoader loader(tables);
     const auto block = std::make_unique<char[]>(kBlockSize);
     for (;;) {
         const ssize_t count = ::read(file.get(), block.get(), kBlockSize);
         if (count < 0) {
             if (errno == EINTR)
                 continue;
-            return {ReadResult::Status::ReadFailed, SystemReason(errno), lineNumber};
+            tables.MeasurementCount = 0; // what was read so far is no load
+            return {ReadResult::Status::ReadFailed, SystemReason(errno), 0};
         }
-        if (count == 0) {
-            splitter.finish();
-            break;
-        }
-        if (!splitter.feed({block.get(), static_cast<std::size_t>(count)}))
+        if (count == 0 || !loader.feed({block.get(), static_cast<std::size_t>(count)}))
             break;
     }
-    if (result.status == ReadResult::Status::Loaded)
-        tables.MeasurementCount = nextMeasurementIndex - 1;
-    return result;
+    return loader.finish();
+}
+
+ReadResult ReadExportBytes(std::string_view bytes, ProgramTables &tables, std::size_t blockSize) {
+    ExportLoader loader(tables);
+    blockSize = std::max<std::size_t>(blockSize, 1);
+    for (std::size_t at = 0; at < bytes.size(); at += blockSize)
+        if (!loader.feed(bytes.substr(at, blockSize)))
+            break;
+    return loader.finish();
 }
 
 } // namespace pelk

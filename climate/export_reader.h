@@ -26,12 +26,14 @@ struct ReadResult {
         BadFormat   ///< a malformed data line; nothing kept
     };
     Status status = Status::Loaded;
-    std::string reason;            ///< the system's reason, for CannotOpen and ReadFailed
-    std::int64_t lineNumber = 0;   ///< 1-based file line of the malformed line, for BadFormat
+    std::string reason;          ///< the system's reason, for CannotOpen and ReadFailed
+    std::int64_t lineNumber = 0; ///< 1-based file line of the malformed line, for BadFormat
 };
 
-/// Cuts a byte stream, fed in blocks, into lines. A line longer than `maxLineLength` is handed over
-/// cut to its first `maxLineLength` bytes with `overlong` set, so no more than that is ever held.
+/// Cuts a byte stream, fed in blocks, into lines. A line longer than `maxLineLength` is handed
+/// over, cut to its first `maxLineLength` bytes with `overlong` set, as soon as it is known to be
+/// too long; the rest of it is skipped without being held or handed over. So no more than
+/// `maxLineLength` bytes are ever held, and a line that never ends costs no memory.
 class LineSplitter {
   public:
     /// Returns false to stop: no further line is handed over.
@@ -46,17 +48,49 @@ class LineSplitter {
 
   private:
     bool emit(std::string_view line, bool overlong);
+    void hold(std::string_view piece); // a line's start that continues in the next block
+    void take(std::string_view piece); // a line's end, its terminator just found
 
     std::size_t maxLineLength_;
     LineHandler handler_;
-    std::string pending_; // start of a line that continues in the next block
-    bool pendingOverlong_ = false;
+    std::string pending_;              // capacity reserved once: holding never allocates
+    bool skippingOverlong_ = false;    // inside a line already handed over as overlong
     bool afterCarriageReturn_ = false; // a LF right after a CR ends nothing
     bool stopped_ = false;
 };
 
+/// Everything that ReadExport does once the file is open, fed block by block, so that bytes from
+/// memory (tests, fuzzing) go through the very same steps as bytes from a file.
+class ExportLoader {
+  public:
+    /// `tables` must outlive the loader; its separators are already set.
+    explicit ExportLoader(ProgramTables &tables);
+    ExportLoader(const ExportLoader &) = delete;
+    ExportLoader &operator=(const ExportLoader &) = delete;
+
+    /// False once reading may stop: the data ended or a line was malformed.
+    bool feed(std::string_view block) { return splitter_.feed(block); }
+    /// After the last block: the outcome, with MeasurementCount set (0 unless Loaded).
+    ReadResult finish();
+
+  private:
+    bool takeLine(std::string_view line, bool overlong);
+
+    ProgramTables &tables_;
+    std::int32_t nextMeasurementIndex_ = 1;
+    std::int64_t lineNumber_ = 0;
+    ReadResult result_;
+    LineSplitter splitter_;
+};
+
 /// Reads the export at `path` into `tables` (whose separators are already set) and sets
 /// MeasurementCount. On any failure MeasurementCount is 0, so no partial load is ever used.
+/// Character devices (a terminal, /dev/zero) are refused as CannotOpen: no export is one, and
+/// some never end.
 ReadResult ReadExport(const std::filesystem::path &path, ProgramTables &tables);
+
+/// The same as ReadExport for an export already in memory, fed in blocks of `blockSize` bytes.
+ReadResult ReadExportBytes(std::string_view bytes, ProgramTables &tables,
+                           std::size_t blockSize = std::size_t{1} << 20);
 
 } // namespace pelk
