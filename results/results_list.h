@@ -69,7 +69,9 @@ struct ClipboardUnavailable : std::runtime_error {
 std::string ClipboardText(const ListView &list, bool includeHeader, std::int32_t firstColumn,
                           std::int32_t lastColumn, bool allRows);
 
-/// Puts the text on the clipboard; returns the number of data lines, or -1 on any failure (the
+/// Puts ClipboardText's text on the clipboard (Clear, then pending events once, then SetText);
+/// IncludeHeader non-zero adds the header line, AllRows exactly -1 copies every row and any other
+/// value only the selected ones. Returns the number of data lines, or -1 on any failure (the
 /// clipboard untouched when the failure comes before it is cleared). LastColumn -1 stands for the
 /// column count and is written back.
 std::int32_t CopyListToClipboard(ListView &list, std::int16_t IncludeHeader,
