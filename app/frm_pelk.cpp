@@ -1,0 +1,226 @@
+#include "app/frm_pelk.h"
+
+#include "app/app_fonts.h"
+#include "app/list_view_model.h"
+#include "climate/load_pipeline.h"
+#include "results/results_list.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFile>
+#include <QHeaderView>
+#include <QIcon>
+#include <QItemSelectionModel>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeView>
+
+#include <exception>
+#include <filesystem>
+
+namespace pelk {
+namespace {
+
+// The layout, in pixels at 96 dots per inch; Qt scales it whole on denser screens.
+constexpr QSize kClientSize{245, 480};
+constexpr QRect kLvGeometry{0, 0, 244, 447};
+constexpr QRect kCommand1Geometry{2, 451, 174, 25};
+constexpr QRect kCommand2Geometry{190, 452, 51, 24};
+constexpr QColor kBackground{255, 224, 192};
+
+constexpr char kCommand1Text[] = "Copier dans le presse papier ";
+constexpr char kCommand2Text[] = "Quitter";
+
+// A failing step of the load or of a click is passed over without a word; the window stays.
+template <typename Step> void PassOverFailure(Step &&step) {
+    try {
+        step();
+    } catch (const std::exception &) {
+    }
+}
+
+} // namespace
+
+QStringList ExportNameFilters() {
+    return {QStringLiteral("Tous les fichiers (*.*)"), QStringLiteral("Fichiers TXT(*.txt)"),
+            QStringLiteral("Fichiers CSV (*.csv)")};
+}
+
+FrmPelk::FrmPelk(WindowServices &services, QWidget *parent)
+    : QWidget(parent), services_(services), tables_(std::make_unique<ProgramTables>()) {
+    buildControls();
+}
+
+FrmPelk::~FrmPelk() {
+    // The view and its adapter go before the list they show, the buttons before their style.
+    delete lv_;
+    delete model_;
+    delete command1_;
+    delete command2_;
+}
+
+void FrmPelk::buildControls() {
+    setObjectName(QStringLiteral("FrmPelk"));
+    setWindowTitle(QString::fromLatin1(kApplicationTitle));
+    setWindowIcon(QIcon(QStringLiteral(":/pelk/pelk.png")));
+    resize(kClientSize);
+    QPalette background = palette();
+    background.setColor(QPalette::Window, kBackground);
+    setPalette(background);
+    setAutoFillBackground(true);
+
+    // The list as designed: report view, visible, three columns, no rows.
+    list_.View = kReportView;
+    list_.setVisible(true);
+    AddResultColumns(list_);
+    model_ = new ListViewModel(list_, this);
+
+    lv_ = new QTreeView(this);
+    lv_->setObjectName(QStringLiteral("Lv"));
+    lv_->setGeometry(kLvGeometry);
+    lv_->setFont(ListFont());
+    lv_->setModel(model_);
+    lv_->setRootIsDecorated(false);
+    lv_->setItemsExpandable(false);
+    lv_->setUniformRowHeights(true);
+    lv_->setSortingEnabled(false); // the list sorts itself, on our header-click handler
+    lv_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lv_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lv_->setSelectionMode(QAbstractItemView::SingleSelection);
+    lv_->setAllColumnsShowFocus(true);
+    QHeaderView *header = lv_->header();
+    header->setStretchLastSection(false);
+    header->setSectionsMovable(false);
+    header->setSectionsClickable(true);
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    for (std::int32_t column = 1; column <= list_.columnCount(); ++column)
+        header->resizeSection(column - 1, list_.ColumnHeaders(column).widthPixels);
+
+    auto *buttonStyle = new OverstrikeBoldStyle();
+    buttonStyle->setParent(this);
+
+    command1_ = new QPushButton(QString::fromLatin1(kCommand1Text), this);
+    command1_->setObjectName(QStringLiteral("Command1"));
+    command1_->setGeometry(kCommand1Geometry);
+    command1_->setFont(ButtonFont());
+    command1_->setStyle(buttonStyle);
+
+    command2_ = new QPushButton(QString::fromLatin1(kCommand2Text), this);
+    command2_->setObjectName(QStringLiteral("Command2"));
+    command2_->setGeometry(kCommand2Geometry);
+    command2_->setFont(ButtonFont());
+    command2_->setStyle(buttonStyle);
+
+    setTabOrder(lv_, command1_);
+    setTabOrder(command1_, command2_);
+    lv_->setFocus();
+
+    connect(command1_, &QPushButton::clicked, this, &FrmPelk::Command1_Click);
+    connect(command2_, &QPushButton::clicked, this, &FrmPelk::Command2_Click);
+    connect(header, &QHeaderView::sectionClicked, this, &FrmPelk::Lv_ColumnClick);
+    connect(model_, &ListViewModel::listAppearanceChanged, this,
+            [this] { lv_->setVisible(list_.Visible()); });
+    connect(lv_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &FrmPelk::keepSelectionInList);
+    connect(model_, &QAbstractItemModel::layoutChanged, this, &FrmPelk::restoreSelectionFromList);
+}
+
+void FrmPelk::showEvent(QShowEvent *event) {
+    QWidget::showEvent(event);
+    if (loadScheduled_)
+        return;
+    loadScheduled_ = true;
+    // Once the window is on screen, behind the dialog that the load opens.
+    QTimer::singleShot(0, this, &FrmPelk::Form_Load);
+}
+
+void FrmPelk::closeEvent(QCloseEvent *event) {
+    event->accept();
+    services_.endProgram(0);
+}
+
+void FrmPelk::Form_Load() {
+    if (loadStarted_)
+        return;
+    loadStarted_ = true;
+
+    PassOverFailure(
+        [this] { PrepareLoad(*tables_, services_.localeSeparator(), services_.readClock()); });
+
+    const QStringList filters = ExportNameFilters();
+    const std::optional<QString> file = services_.chooseExportFile(
+        this, {QCoreApplication::applicationDirPath(), filters, filters.at(1)});
+    if (!file) {
+        loadDone_ = true;
+        return;
+    }
+
+    ReadResult result;
+    result.status = ReadResult::Status::ReadFailed;
+    PassOverFailure([&] {
+        result =
+            LoadExport(std::filesystem::path(QFile::encodeName(*file).toStdString()), *tables_);
+    });
+    loadDone_ = true;
+    switch (result.status) {
+    case ReadResult::Status::BadFormat:
+        // Nothing of a malformed export is shown: the message, then the end.
+        services_.showMessage(this, QString::fromLatin1(kBadFormatMessage),
+                              QString::fromLatin1(kApplicationTitle));
+        services_.endProgram(kExitBadFormat);
+        return;
+    case ReadResult::Status::CannotOpen:
+    case ReadResult::Status::ReadFailed:
+        return; // as a cancel: the empty list, no message
+    case ReadResult::Status::Loaded:
+        break;
+    }
+    if (tables_->MeasurementCount != 0)
+        PassOverFailure([this] { FillResultsList(list_, *tables_); });
+}
+
+void FrmPelk::Command1_Click() {
+    PassOverFailure([this] {
+        std::int32_t lastColumn = -1;
+        CopyListToClipboard(list_, -1, 1, lastColumn, -1, services_.clipboard());
+    });
+}
+
+void FrmPelk::Command2_Click() {
+    services_.endProgram(0);
+}
+
+void FrmPelk::Lv_ColumnClick(int section) {
+    PassOverFailure(
+        [&] { pelk::Lv_ColumnClick(list_, section + 1, tables_->LocaleDecimalSeparator); });
+    QHeaderView *header = lv_->header();
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(list_.SortKey(),
+                             list_.SortOrder() == 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+void FrmPelk::keepSelectionInList() {
+    const QItemSelectionModel *selection = lv_->selectionModel();
+    for (std::int32_t position = 1; position <= list_.Count(); ++position)
+        list_.Item(position).Selected = selection->isRowSelected(position - 1, {});
+}
+
+void FrmPelk::restoreSelectionFromList() {
+    // A sort moves the rows under the view; the selection goes with its row, as the list keeps it.
+    QItemSelection selected;
+    int current = -1;
+    const int lastColumn = model_->columnCount() - 1;
+    for (std::int32_t position = 1; position <= list_.Count(); ++position) {
+        if (!list_.Item(position).Selected)
+            continue;
+        selected.select(model_->index(position - 1, 0), model_->index(position - 1, lastColumn));
+        if (current < 0)
+            current = position - 1;
+    }
+    QItemSelectionModel *selection = lv_->selectionModel();
+    selection->select(selected, QItemSelectionModel::ClearAndSelect);
+    if (current >= 0)
+        selection->setCurrentIndex(model_->index(current, 0), QItemSelectionModel::NoUpdate);
+}
+
+} // namespace pelk

@@ -1,0 +1,42 @@
+/// \file
+/// The real platform behind the window's seams: Qt's file dialog, message box and clipboard, the
+/// environment's decimal separator, the system clock, and the end of the event loop.
+#pragma once
+
+#include "app/window_services.h"
+
+namespace pelk {
+
+/// The system clipboard in plain text.
+class QtClipboard final : public Clipboard {
+  public:
+    void Clear() override;
+    void ProcessPendingEvents() override;
+    void SetText(const std::string &text) override;
+};
+
+class QtWindowServices final : public WindowServices {
+  public:
+    char localeSeparator() override;
+    ClockReading readClock() override;
+    std::optional<QString> chooseExportFile(QWidget *parent,
+                                            const ExportFileRequest &request) override;
+    void showMessage(QWidget *parent, const QString &text, const QString &title) override;
+    void endProgram(int status) override;
+    Clipboard &clipboard() override { return clipboard_; }
+
+  private:
+    QtClipboard clipboard_;
+};
+
+} // namespace pelk
+
+class QApplication;
+
+namespace pelk {
+
+/// What the program sets up once before its window: its names, the look-alike fonts, and Qt's
+/// own French texts for the file dialog where they are installed.
+void SetUpApplication(QApplication &app);
+
+} // namespace pelk

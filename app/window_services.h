@@ -1,0 +1,45 @@
+/// \file
+/// What the window asks of the platform, gathered behind one small interface: the user's decimal
+/// separator, the clock, the open-file dialog, the message box, the clipboard and the end of the
+/// program. `main` hands the window the Qt implementation (qt_services.h); the widget tests hand
+/// it fakes that record what was asked, so that a test never blocks on a dialog or ends itself.
+#pragma once
+
+#include "climate/utc_offset.h"
+#include "results/results_list.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class QWidget;
+
+namespace pelk {
+
+/// How the open-file dialog is to be shown.
+struct ExportFileRequest {
+    QString initialDir;      ///< the folder the dialog opens in
+    QStringList nameFilters; ///< "description (patterns)", in the order the dialog lists them
+    QString selectedFilter;  ///< one of nameFilters, selected when the dialog opens
+};
+
+class WindowServices {
+  public:
+    virtual ~WindowServices() = default;
+
+    /// The decimal separator of the user's locale.
+    virtual char localeSeparator() = 0;
+    /// The local and universal clocks, read once.
+    virtual ClockReading readClock() = 0;
+    /// Shows the modal open-file dialog; the full path of an existing file, or nothing on cancel.
+    virtual std::optional<QString> chooseExportFile(QWidget *parent,
+                                                    const ExportFileRequest &request) = 0;
+    /// Shows a modal message with an OK button only and no icon; returns once it is closed.
+    virtual void showMessage(QWidget *parent, const QString &text, const QString &title) = 0;
+    /// Ends the program with `status` as soon as the running handler returns.
+    virtual void endProgram(int status) = 0;
+    virtual Clipboard &clipboard() = 0;
+};
+
+} // namespace pelk
