@@ -144,8 +144,12 @@ void FrmPelk::Form_Load() {
         return;
     loadStarted_ = true;
 
-    PassOverFailure(
-        [this] { PrepareLoad(*tables_, services_.localeSeparator(), services_.readClock()); });
+    PassOverFailure([this] {
+        // Named steps: the separator is asked before the clock is read.
+        const char separator = services_.localeSeparator();
+        const ClockReading clock = services_.readClock();
+        PrepareLoad(*tables_, separator, clock);
+    });
 
     const QStringList filters = ExportNameFilters();
     const std::optional<QString> file = services_.chooseExportFile(

@@ -1,0 +1,63 @@
+/// \file
+/// Window services for tests: answers fixed in advance, every request recorded, the real Qt
+/// clipboard (which the offscreen platform keeps in the process), and no program end.
+#pragma once
+
+#include "app/qt_services.h"
+#include "app/window_services.h"
+
+#include <QList>
+#include <QStringList>
+#include <QWidget>
+
+namespace pelk {
+
+class FakeWindowServices final : public WindowServices {
+  public:
+    struct Message {
+        QString text;
+        QString title;
+    };
+
+    // Answers.
+    char separator = ',';
+    ClockReading clock{39512.5, 12, 12}; // noon, local time equal to UTC: no offset
+    std::optional<QString> chosenFile;
+
+    // What was asked, in order.
+    QStringList calls;
+    ExportFileRequest dialogRequest;
+    bool windowVisibleAtDialog = false;
+    QList<Message> messages;
+    QList<int> endRequests;
+
+    char localeSeparator() override {
+        calls << QStringLiteral("localeSeparator");
+        return separator;
+    }
+    ClockReading readClock() override {
+        calls << QStringLiteral("readClock");
+        return clock;
+    }
+    std::optional<QString> chooseExportFile(QWidget *parent,
+                                            const ExportFileRequest &request) override {
+        calls << QStringLiteral("chooseExportFile");
+        dialogRequest = request;
+        windowVisibleAtDialog = parent != nullptr && parent->window()->isVisible();
+        return chosenFile;
+    }
+    void showMessage(QWidget *, const QString &text, const QString &title) override {
+        calls << QStringLiteral("showMessage");
+        messages.append({text, title});
+    }
+    void endProgram(int status) override {
+        calls << QStringLiteral("endProgram");
+        endRequests.append(status);
+    }
+    Clipboard &clipboard() override { return clipboard_; }
+
+  private:
+    QtClipboard clipboard_;
+};
+
+} // namespace pelk
