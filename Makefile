@@ -26,12 +26,12 @@ build: deps
 	cmake --preset debug
 	cmake --build --preset debug -j $(JOBS)
 
+# Starts the window from its own folder, where its file dialog opens on the sample export.
 run: build
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
-	    echo "No display: run 'make run' from a desktop session, or under Xvfb: xvfb-run make run"; \
+	    echo "No display (DISPLAY and WAYLAND_DISPLAY are empty): run 'make run' in a desktop session, or 'xvfb-run make run' to start it on a virtual screen."; \
 	    exit 1; fi
-	@if [ -x build/debug/app/pelk ]; then cd build/debug/app && ./pelk; \
-	 else build/debug/cli/pelk-cli --help; fi
+	cd build/debug/app && ./pelk
 
 test: build
 	ctest --preset debug -j $(JOBS)
