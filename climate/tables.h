@@ -6,6 +6,7 @@
 #pragma once
 
 #include "climate/date_time.h"
+#include "climate/table_storage.h"
 
 #include <cstdint>
 #include <memory>
@@ -56,7 +57,7 @@ template <typename T, std::int32_t Capacity> class OneBasedTable {
         return static_cast<std::size_t>(index - 1);
     }
 
-    std::unique_ptr<T[]> items_ = std::make_unique<T[]>(Capacity);
+    TableStorage<T> items_ = AllocateTableStorage<T>(Capacity);
 };
 
 inline constexpr std::int32_t kMeasurementCapacity = 1'000'000;
