@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -66,19 +65,24 @@ int TwoDigits(const char *p) {
     return (p[0] - '0') * 10 + (p[1] - '0');
 }
 
-// The timestamp as nearly every logger line writes it, "MM/DD/YYYY hh:mm" and anything after
-// position 16, read in one go. Empty for any other shape, which then takes the general way: the
-// result, when there is one, is the one that the date parser gives for the rebuilt date text.
-std::optional<DateTime> CanonicalTimestamp(std::string_view field) {
+// The timestamp as nearly every logger line writes it: "MM/DD/YYYY hh:mm" in its first 16
+// characters, anything after them (p[2], the month's separator, is never copied by the rebuilt
+// date text either). Holds no TAB, so such a field runs at least to position 16.
+bool HasCanonicalShape(std::string_view field) {
     if (field.size() < 16)
-        return std::nullopt;
+        return false;
     const char *p = field.data();
-    // p[2] is the month's separator, which the rebuilt text never copies.
     for (const int i : {0, 1, 3, 4, 6, 7, 8, 9, 11, 12, 14, 15})
         if (!IsDigit(p[i]))
-            return std::nullopt;
-    if (p[5] != '/' || p[10] != ' ' || p[13] != ':')
-        return std::nullopt;
+            return false;
+    return p[5] == '/' && p[10] == ' ' && p[13] == ':' && p[2] != '\t';
+}
+
+// A field of canonical shape read in one go. Empty when the date or time does not exist, which
+// the general way then refuses: the result, when there is one, is the one that the date parser
+// gives for the rebuilt date text.
+std::optional<DateTime> CanonicalTimestamp(std::string_view field) {
+    const char *p = field.data();
     const int month = TwoDigits(p);
     const int day = TwoDigits(p + 3);
     const int year = TwoDigits(p + 6) * 100 + TwoDigits(p + 8);
@@ -161,20 +165,22 @@ LineOutcome StoreExportLine(std::string_view line, std::int32_t &nextMeasurement
     const bool usualSeparators = (locale == ',' || locale == '.') &&
                                  (alternate == ',' || alternate == '.' || alternate == 0);
     auto normalized = [&](char c) { return c == alternate ? locale : c; };
-    auto findTab = [&](std::string_view text) -> std::size_t {
-        if (usualSeparators) {
-            const void *tab = std::memchr(text.data(), '\t', text.size());
-            return tab == nullptr
-                       ? text.size()
-                       : static_cast<std::size_t>(static_cast<const char *>(tab) - text.data());
-        }
+    auto findTab = [&](std::string_view text) {
         std::size_t i = 0;
-        while (i < text.size() && normalized(text[i]) != '\t')
-            ++i;
+        if (usualSeparators) {
+            while (i < text.size() && text[i] != '\t')
+                ++i;
+        } else {
+            while (i < text.size() && normalized(text[i]) != '\t')
+                ++i;
+        }
         return i;
     };
 
-    const std::size_t firstTab = findTab(line);
+    // Nearly every line: a canonical timestamp of exactly 16 characters, then a TAB.
+    const bool canonicalField =
+        usualSeparators && line.size() > 16 && line[16] == '\t' && HasCanonicalShape(line);
+    const std::size_t firstTab = canonicalField ? 16 : findTab(line);
     const std::string_view timestampField = line.substr(0, firstTab);
     if (timestampField.empty())
         return LineOutcome::Skipped;
@@ -190,7 +196,7 @@ LineOutcome StoreExportLine(std::string_view line, std::int32_t &nextMeasurement
     if (!MeasurementTableType::contains(nextMeasurementIndex))
         return LineOutcome::Malformed;
     std::optional<DateTime> timestamp;
-    if (usualSeparators)
+    if (canonicalField || (usualSeparators && HasCanonicalShape(timestampField)))
         timestamp = CanonicalTimestamp(timestampField);
     if (!timestamp) {
         // Day piece (characters 4-5), "/", month piece (1-2), then characters 6-16.
