@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QPaintDevice>
 #include <QPainter>
 
 #include <array>
@@ -69,15 +70,23 @@ void OverstrikeBoldStyle::drawItemText(QPainter *painter, const QRect &rect, int
         QProxyStyle::drawItemText(painter, rect, flags, palette, enabled, text, textRole);
         return;
     }
-    // As Windows draws a bitmap font in bold: every glyph twice, one pixel apart, one pixel wider.
     painter->save();
-    QFont spaced = painter->font();
-    spaced.setLetterSpacing(QFont::AbsoluteSpacing, 1);
-    painter->setFont(spaced);
-    QProxyStyle::drawItemText(painter, rect.adjusted(0, 0, -1, 0), flags, palette, enabled, text,
-                              textRole);
-    QProxyStyle::drawItemText(painter, rect.adjusted(1, 0, 0, 0), flags, palette, enabled, text,
-                              textRole);
+    if (painter->device()->devicePixelRatioF() != 1.0) {
+        // A bitmap face has no glyphs for a scaled screen: draw with the scalable look-alike.
+        QFont scalable = ListFont();
+        scalable.setPointSizeF(painter->font().pointSizeF());
+        painter->setFont(scalable);
+        QProxyStyle::drawItemText(painter, rect, flags, palette, enabled, text, textRole);
+    } else {
+        // As Windows draws a bitmap font in bold: each glyph twice, a pixel apart, a pixel wider.
+        QFont spaced = painter->font();
+        spaced.setLetterSpacing(QFont::AbsoluteSpacing, 1);
+        painter->setFont(spaced);
+        QProxyStyle::drawItemText(painter, rect.adjusted(0, 0, -1, 0), flags, palette, enabled,
+                                  text, textRole);
+        QProxyStyle::drawItemText(painter, rect.adjusted(1, 0, 0, 0), flags, palette, enabled, text,
+                                  textRole);
+    }
     painter->restore();
 }
 

@@ -83,6 +83,7 @@ class FrmPelkTest : public QObject {
     void layoutMatchesTheDesign();
     void resizingMovesNothing();
     void boldButtonTextsFitTheirButtons();
+    void boldButtonTextsAreDrawnBold();
     void tabGoesFromListToCopyToQuit();
 
   private:
@@ -430,6 +431,32 @@ void FrmPelkTest::boldButtonTextsFitTheirButtons() {
                                 .arg(textWidth)
                                 .arg(pushButton->width())));
         QVERIFY(metrics.height() <= pushButton->height());
+    }
+}
+
+void FrmPelkTest::boldButtonTextsAreDrawnBold() {
+    // Qt leaves a bold bitmap face regular; the window's button style must thicken it.
+    showWindow();
+    auto inkOf = [](QWidget *widget) {
+        const QImage image = widget->grab().toImage();
+        int ink = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                ink += qGray(image.pixel(x, y)) < 96 ? 1 : 0;
+        return ink;
+    };
+    for (const char *name : {"Command1", "Command2"}) {
+        QPushButton *pushButton = button(name);
+        const int boldInk = inkOf(pushButton);
+        QFont regular = pushButton->font();
+        regular.setWeight(QFont::Normal);
+        pushButton->setFont(regular);
+        const int regularInk = inkOf(pushButton);
+        QVERIFY2(boldInk > regularInk * 5 / 4,
+                 qPrintable(QStringLiteral("%1: %2 dark pixels bold, %3 regular")
+                                .arg(name)
+                                .arg(boldInk)
+                                .arg(regularInk)));
     }
 }
 
