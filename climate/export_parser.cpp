@@ -81,16 +81,21 @@ bool HasCanonicalShape(std::string_view field) {
 // A field of canonical shape read in one go. Empty when the date or time does not exist, which
 // the general way then refuses: the result, when there is one, is the one that the date parser
 // gives for the rebuilt date text.
-std::optional<DateTime> CanonicalTimestamp(std::string_view field) {
+std::optional<DateTime> CanonicalTimestamp(std::string_view field, ExportLineMemory &memory) {
     const char *p = field.data();
     const int month = TwoDigits(p);
     const int day = TwoDigits(p + 3);
     const int year = TwoDigits(p + 6) * 100 + TwoDigits(p + 8);
     const int hour = TwoDigits(p + 11);
     const int minute = TwoDigits(p + 14);
-    if (year < 1 || !IsValidCivilDate(year, month, day) || hour > 23 || minute > 59)
+    if (hour > 23 || minute > 59)
         return std::nullopt;
-    return MakeDateTime(DayNumberFromCivil(year, month, day), hour * 3600 + minute * 60);
+    if (year != memory.year || month != memory.month || day != memory.day) {
+        if (year < 1 || !IsValidCivilDate(year, month, day))
+            return std::nullopt;
+        memory = {year, month, day, DayNumberFromCivil(year, month, day)};
+    }
+    return MakeDateTime(memory.dayNumber, hour * 3600 + minute * 60);
 }
 
 // A value of an optional "-", at most 7 digits in all and at most one decimal separator: the
@@ -158,6 +163,12 @@ LineOutcome ParseExportLine(std::string &line, std::int32_t &nextMeasurementInde
 
 LineOutcome StoreExportLine(std::string_view line, std::int32_t &nextMeasurementIndex,
                             ProgramTables &tables) {
+    ExportLineMemory memory;
+    return StoreExportLine(line, nextMeasurementIndex, tables, memory);
+}
+
+LineOutcome StoreExportLine(std::string_view line, std::int32_t &nextMeasurementIndex,
+                            ProgramTables &tables, ExportLineMemory &memory) {
     const char locale = tables.LocaleDecimalSeparator;
     const char alternate = tables.AlternateDecimalSeparator;
     // With the usual separators no byte that normalising changes is a TAB, a blank or part of a
@@ -197,7 +208,7 @@ LineOutcome StoreExportLine(std::string_view line, std::int32_t &nextMeasurement
         return LineOutcome::Malformed;
     std::optional<DateTime> timestamp;
     if (canonicalField || (usualSeparators && HasCanonicalShape(timestampField)))
-        timestamp = CanonicalTimestamp(timestampField);
+        timestamp = CanonicalTimestamp(timestampField, memory);
     if (!timestamp) {
         // Day piece (characters 4-5), "/", month piece (1-2), then characters 6-16.
         std::array<char, 16> dateText{};

@@ -28,10 +28,22 @@ std::string NormalizeSeparators(std::string_view line, char localeSeparator,
 LineOutcome ParseExportLine(std::string &line, std::int32_t &nextMeasurementIndex,
                             ProgramTables &tables);
 
+/// What StoreExportLine may carry from one line to the next of the same file: the last valid
+/// date it read in the usual shape, so that the many lines of one day convert their date once.
+struct ExportLineMemory {
+    int year = -1; ///< -1: nothing remembered (never the year of a date read)
+    int month = 0;
+    int day = 0;
+    std::int64_t dayNumber = 0;
+};
+
 /// The same decisions and the same stores as ParseExportLine, straight from the line's bytes
 /// without copying or allocating. The separators of `tables` must be a locale separator and its
 /// alternate ("," and ".", "." and ",", or any separator and character 0).
 LineOutcome StoreExportLine(std::string_view line, std::int32_t &nextMeasurementIndex,
                             ProgramTables &tables);
+/// The same, remembering between the lines of one file.
+LineOutcome StoreExportLine(std::string_view line, std::int32_t &nextMeasurementIndex,
+                            ProgramTables &tables, ExportLineMemory &memory);
 
 } // namespace pelk

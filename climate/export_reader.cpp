@@ -36,8 +36,9 @@ std::string SystemReason(int error) {
     return std::strerror(error);
 }
 
-// The first CR or LF in [p, end), or end; eight bytes at a time, since lines are short and both
-// terminators are searched at once.
+} // namespace
+
+// Eight bytes at a time, since lines are short and both terminators are searched at once.
 const char *FindLineEnd(const char *p, const char *const end) {
     if constexpr (std::endian::native == std::endian::little) {
         constexpr std::uint64_t kOnes = 0x0101010101010101;
@@ -60,89 +61,8 @@ const char *FindLineEnd(const char *p, const char *const end) {
     return p;
 }
 
-} // namespace
-
-LineSplitter::LineSplitter(std::size_t maxLineLength, LineHandler handler)
-    : maxLineLength_(maxLineLength), handler_(std::move(handler)) {
-    pending_.reserve(maxLineLength_);
-}
-
-bool LineSplitter::emit(std::string_view line, bool overlong) {
-    if (!stopped_ && !handler_(line, overlong))
-        stopped_ = true;
-    return !stopped_;
-}
-
-void LineSplitter::hold(std::string_view piece) {
-    if (skippingOverlong_)
-        return;
-    const std::size_t room = maxLineLength_ - pending_.size();
-    if (piece.size() <= room) {
-        pending_.append(piece);
-        return;
-    }
-    // Too long already, whatever follows: hand it over now and skip the rest of it.
-    pending_.append(piece.substr(0, room));
-    emit(pending_, true);
-    pending_.clear();
-    skippingOverlong_ = true;
-}
-
-void LineSplitter::take(std::string_view piece) {
-    if (skippingOverlong_) {
-        skippingOverlong_ = false;
-        return;
-    }
-    if (pending_.empty()) {
-        const bool overlong = piece.size() > maxLineLength_;
-        emit(overlong ? piece.substr(0, maxLineLength_) : piece, overlong);
-        return;
-    }
-    const std::size_t room = maxLineLength_ - pending_.size();
-    const bool overlong = piece.size() > room;
-    pending_.append(piece.substr(0, room));
-    emit(pending_, overlong);
-    pending_.clear();
-}
-
-bool LineSplitter::feed(std::string_view block) {
-    const char *const begin = block.data();
-    const char *const end = begin + block.size();
-    const char *p = begin;
-    if (afterCarriageReturn_ && p != end) {
-        afterCarriageReturn_ = false;
-        if (*p == '\n')
-            ++p;
-    }
-    while (!stopped_ && p != end) {
-        const char *const lineEnd = FindLineEnd(p, end);
-        if (lineEnd == end) {
-            hold({p, static_cast<std::size_t>(end - p)});
-            break;
-        }
-        take({p, static_cast<std::size_t>(lineEnd - p)});
-        p = lineEnd + 1;
-        if (*lineEnd == '\r') {
-            if (p == end)
-                afterCarriageReturn_ = true;
-            else if (*p == '\n')
-                ++p;
-        }
-    }
-    return !stopped_;
-}
-
-void LineSplitter::finish() {
-    if (!skippingOverlong_ && !pending_.empty())
-        emit(pending_, false);
-    pending_.clear();
-    skippingOverlong_ = false;
-}
-
 ExportLoader::ExportLoader(ProgramTables &tables)
-    : tables_(tables), splitter_(kMaxDataLineLength, [this](std::string_view line, bool overlong) {
-          return takeLine(line, overlong);
-      }) {
+    : tables_(tables), splitter_(kMaxDataLineLength, LineTaker{this}) {
     tables_.MeasurementCount = 0;
 }
 
@@ -152,8 +72,8 @@ bool ExportLoader::takeLine(std::string_view line, bool overlong) {
         return true; // the column header, never parsed
     if (line.empty() && !overlong)
         return false; // an empty line ends the data
-    if (overlong ||
-        StoreExportLine(line, nextMeasurementIndex_, tables_) == LineOutcome::Malformed) {
+    if (overlong || StoreExportLine(line, nextMeasurementIndex_, tables_, lineMemory_) ==
+                        LineOutcome::Malformed) {
         result_ = {ReadResult::Status::BadFormat, {}, lineNumber_};
         return false;
     }

@@ -5,11 +5,11 @@
 /// holds, because a line longer than any real export line is refused rather than gathered.
 #pragma once
 
+#include "climate/export_parser.h"
 #include "climate/tables.h"
 
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -30,26 +30,96 @@ struct ReadResult {
     std::int64_t lineNumber = 0; ///< 1-based file line of the malformed line, for BadFormat
 };
 
-/// Cuts a byte stream, fed in blocks, into lines. A line longer than `maxLineLength` is handed
-/// over, cut to its first `maxLineLength` bytes with `overlong` set, as soon as it is known to be
-/// too long; the rest of it is skipped without being held or handed over. So no more than
-/// `maxLineLength` bytes are ever held, and a line that never ends costs no memory.
-class LineSplitter {
-  public:
-    /// Returns false to stop: no further line is handed over.
-    using LineHandler = std::function<bool(std::string_view line, bool overlong)>;
+/// The first CR or LF in [p, end), or end.
+const char *FindLineEnd(const char *p, const char *end);
 
-    LineSplitter(std::size_t maxLineLength, LineHandler handler);
+/// Cuts a byte stream, fed in blocks, into lines, handed to `handler(line, overlong)`, which
+/// returns false to stop: no further line is handed over. A line longer than `maxLineLength` is
+/// handed over, cut to its first `maxLineLength` bytes with `overlong` set, as soon as it is known
+/// to be too long; the rest of it is skipped without being held or handed over. So no more than
+/// `maxLineLength` bytes are ever held, and a line that never ends costs no memory. The handler
+/// is a template parameter so that the per-line call costs nothing.
+template <typename LineHandler> class LineSplitter {
+  public:
+    LineSplitter(std::size_t maxLineLength, LineHandler handler)
+        : maxLineLength_(maxLineLength), handler_(std::move(handler)) {
+        pending_.reserve(maxLineLength_);
+    }
 
     /// Feeds the next block; false once the handler has asked to stop.
-    bool feed(std::string_view block);
+    bool feed(std::string_view block) {
+        const char *const end = block.data() + block.size();
+        const char *p = block.data();
+        if (afterCarriageReturn_ && p != end) {
+            afterCarriageReturn_ = false;
+            if (*p == '\n')
+                ++p;
+        }
+        while (!stopped_ && p != end) {
+            const char *const lineEnd = FindLineEnd(p, end);
+            if (lineEnd == end) {
+                hold({p, static_cast<std::size_t>(end - p)});
+                break;
+            }
+            take({p, static_cast<std::size_t>(lineEnd - p)});
+            p = lineEnd + 1;
+            if (*lineEnd == '\r') {
+                if (p == end)
+                    afterCarriageReturn_ = true;
+                else if (*p == '\n')
+                    ++p;
+            }
+        }
+        return !stopped_;
+    }
+
     /// Hands over the last line when it had no terminator.
-    void finish();
+    void finish() {
+        if (!skippingOverlong_ && !pending_.empty())
+            emit(pending_, false);
+        pending_.clear();
+        skippingOverlong_ = false;
+    }
 
   private:
-    bool emit(std::string_view line, bool overlong);
-    void hold(std::string_view piece); // a line's start that continues in the next block
-    void take(std::string_view piece); // a line's end, its terminator just found
+    void emit(std::string_view line, bool overlong) {
+        if (!stopped_ && !handler_(line, overlong))
+            stopped_ = true;
+    }
+
+    // A line's start that continues in the next block.
+    void hold(std::string_view piece) {
+        if (skippingOverlong_)
+            return;
+        const std::size_t room = maxLineLength_ - pending_.size();
+        if (piece.size() <= room) {
+            pending_.append(piece);
+            return;
+        }
+        // Too long already, whatever follows: hand it over now and skip the rest of it.
+        pending_.append(piece.substr(0, room));
+        emit(pending_, true);
+        pending_.clear();
+        skippingOverlong_ = true;
+    }
+
+    // A line's end, its terminator just found.
+    void take(std::string_view piece) {
+        if (skippingOverlong_) {
+            skippingOverlong_ = false;
+            return;
+        }
+        if (pending_.empty()) {
+            const bool overlong = piece.size() > maxLineLength_;
+            emit(overlong ? piece.substr(0, maxLineLength_) : piece, overlong);
+            return;
+        }
+        const std::size_t room = maxLineLength_ - pending_.size();
+        const bool overlong = piece.size() > room;
+        pending_.append(piece.substr(0, room));
+        emit(pending_, overlong);
+        pending_.clear();
+    }
 
     std::size_t maxLineLength_;
     LineHandler handler_;
@@ -74,13 +144,21 @@ class ExportLoader {
     ReadResult finish();
 
   private:
+    struct LineTaker {
+        ExportLoader *loader;
+        bool operator()(std::string_view line, bool overlong) const {
+            return loader->takeLine(line, overlong);
+        }
+    };
+
     bool takeLine(std::string_view line, bool overlong);
 
     ProgramTables &tables_;
     std::int32_t nextMeasurementIndex_ = 1;
     std::int64_t lineNumber_ = 0;
+    ExportLineMemory lineMemory_;
     ReadResult result_;
-    LineSplitter splitter_;
+    LineSplitter<LineTaker> splitter_;
 };
 
 /// Reads the export at `path` into `tables` (whose separators are already set) and sets

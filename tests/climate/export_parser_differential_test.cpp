@@ -26,7 +26,8 @@ constexpr Measurement kUntouched{-12345.678, -999.5f};
 
 class Parsers {
   public:
-    explicit Parsers(SeparatorPair separators) {
+    /// `remember`: the fast parser carries its memory from line to line, as the reader does.
+    explicit Parsers(SeparatorPair separators, bool remember = false) : remember_(remember) {
         for (ProgramTables *tables : {reference_.get(), fast_.get()}) {
             tables->LocaleDecimalSeparator = separators.locale;
             tables->AlternateDecimalSeparator = separators.alternate;
@@ -43,7 +44,8 @@ class Parsers {
         std::int32_t referenceIndex = index;
         std::int32_t fastIndex = index;
         const LineOutcome expected = ParseExportLine(referenceLine, referenceIndex, *reference_);
-        const LineOutcome actual = StoreExportLine(line, fastIndex, *fast_);
+        const LineOutcome actual = remember_ ? StoreExportLine(line, fastIndex, *fast_, memory_)
+                                             : StoreExportLine(line, fastIndex, *fast_);
         if (expected != actual || referenceIndex != fastIndex)
             return ::testing::AssertionFailure()
                    << "outcome " << static_cast<int>(actual) << " index " << fastIndex
@@ -62,6 +64,8 @@ class Parsers {
     }
 
   private:
+    bool remember_;
+    ExportLineMemory memory_;
     std::unique_ptr<ProgramTables> reference_ = std::make_unique<ProgramTables>();
     std::unique_ptr<ProgramTables> fast_ = std::make_unique<ProgramTables>();
 };
@@ -214,6 +218,32 @@ TEST(export_parser_differential, generated_and_mutated_lines) {
             ASSERT_TRUE(parsers.agree(line))
                 << "line \"" << Printable(line) << "\" separators '" << separators.locale << "' / "
                 << static_cast<int>(separators.alternate);
+        }
+    }
+}
+
+TEST(export_parser_differential, remembering_the_date_between_lines) {
+    // Runs of lines on the same few dates, valid or not, with malformed lines between them: what
+    // the parser remembers from one line must never change the next line's outcome.
+    for (const SeparatorPair separators : kSeparatorPairs) {
+        Parsers parsers(separators, true);
+        std::mt19937 random(99);
+        LineGenerator generator(3);
+        const char *const kDates[] = {"03/15/2008", "03/16/2008", "02/29/2023", "02/29/2024",
+                                      "00/00/0000", "13/01/2008", "12/31/9999", "01/01/0001"};
+        for (int i = 0; i < 20'000; ++i) {
+            std::string line;
+            if (random() % 5 == 0) {
+                line = generator.line();
+            } else {
+                char text[64];
+                std::snprintf(text, sizeof text, "%s %02u:%02u\t%u.5", kDates[random() % 8],
+                              static_cast<unsigned>(random() % 25),
+                              static_cast<unsigned>(random() % 61),
+                              static_cast<unsigned>(random() % 40));
+                line = text;
+            }
+            ASSERT_TRUE(parsers.agree(line)) << "line \"" << Printable(line) << "\"";
         }
     }
 }
