@@ -207,6 +207,53 @@ TEST_F(HostileFilesTest, a_file_that_changes_while_read_ends_orderly) {
     }
 }
 
+TEST_F(HostileFilesTest, bytes_arriving_in_any_pieces_load_alike) {
+    // A pipe or a slow disk hands the bytes over in pieces of any size; a CR LF or a long line
+    // cut between two pieces must not change the load.
+    const std::string overlong(kMaxDataLineLength + 3, '9');
+    struct Case {
+        std::string bytes;
+        Status status;
+        std::int32_t readings;
+    };
+    const Case cases[] = {
+        {"Date\r\n03/15/2008 14:30\t1,5\r\n03/15/2008 14:40\t2\r\r\n03/16/2008 14:40\t3\n\r\n",
+         Status::Loaded, 2},
+        {"Date\r03/15/2008 14:30\t1\r03/15/2008 14:40\t2.5", Status::Loaded, 2},
+        {"Date\n\t\n03/15/2008 14:30:59\t 7 \tx\n\n03/15/2008 14:40\t2", Status::Loaded, 1},
+        {"Date\r\n03/15/2008 14:30\t1\r\n" + overlong + "\r\n03/15/2008 14:40\t2\r\n",
+         Status::BadFormat, 0},
+        {overlong + overlong + "\r\n03/15/2008 14:30\t1", Status::Loaded, 1},
+        {"Date\r\n03/15/2008 14:30\t1\r\n03/15/2008 14:40\t" +
+             std::string(kMaxDataLineLength - 17, '0') + "\r\n",
+         Status::Loaded, 2},
+    };
+    for (const auto &[bytes, status, readings] : cases) {
+        auto whole = std::make_unique<ProgramTables>();
+        SetDecimalSeparators(*whole, ',');
+        const ReadResult expected = ReadExportBytes(bytes, *whole, bytes.size());
+        ASSERT_EQ(expected.status, status) << bytes.substr(0, 40);
+        ASSERT_EQ(whole->MeasurementCount, readings) << bytes.substr(0, 40);
+        for (std::size_t piece = 1; piece <= 40; ++piece) {
+            SetDecimalSeparators(*tables_, ',');
+            const ReadResult r = ReadExportBytes(bytes, *tables_, piece);
+            ASSERT_EQ(r.status, expected.status) << "pieces of " << piece;
+            ASSERT_EQ(r.lineNumber, expected.lineNumber) << "pieces of " << piece;
+            ASSERT_EQ(tables_->MeasurementCount, whole->MeasurementCount) << "pieces of " << piece;
+            for (std::int32_t i = 1; i <= whole->MeasurementCount; ++i) {
+                ASSERT_EQ(tables_->MeasurementTable.at(i).Timestamp,
+                          whole->MeasurementTable.at(i).Timestamp);
+                ASSERT_EQ(tables_->MeasurementTable.at(i).Value,
+                          whole->MeasurementTable.at(i).Value);
+            }
+        }
+        // And a file read in its own blocks gives the same.
+        const ReadResult fromFile = ReadExport(scratch_.write("pieces.txt", bytes), *tables_);
+        EXPECT_EQ(fromFile.status, expected.status);
+        EXPECT_EQ(tables_->MeasurementCount, whole->MeasurementCount);
+    }
+}
+
 TEST_F(HostileFilesTest, a_million_readings_and_one_more) {
     std::string bytes = "Date\tValeur\r\n";
     bytes.reserve(26'000'000);
