@@ -66,8 +66,8 @@ int TwoDigits(const char *p) {
 }
 
 // The timestamp as nearly every logger line writes it: "MM/DD/YYYY hh:mm" in its first 16
-// characters, anything after them (p[2], the month's separator, is never copied by the rebuilt
-// date text either). Holds no TAB, so such a field runs at least to position 16.
+// characters, then anything. The month's separator p[2] may be any character but a TAB (the
+// rebuilt date text never copies it), so such a field runs at least to position 16.
 bool HasCanonicalShape(std::string_view field) {
     if (field.size() < 16)
         return false;
