@@ -89,8 +89,13 @@ ReadResult ExportLoader::finish() {
 
 ReadResult ReadExport(const std::filesystem::path &path, ProgramTables &tables) {
     tables.MeasurementCount = 0;
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Not blocking at the opening, so that a named pipe without a writer reads as empty instead
+    // of waiting for ever; reading blocks again as usual.
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (file.get() < 0)
+        return {ReadResult::Status::CannotOpen, SystemReason(errno), 0};
+    const int flags = ::fcntl(file.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) < 0)
         return {ReadResult::Status::CannotOpen, SystemReason(errno), 0};
     struct stat info {};
     if (::fstat(file.get(), &info) == 0) {
@@ -101,7 +106,7 @@ ReadResult ReadExport(const std::filesystem::path &path, ProgramTables &tables) 
     }
 
     ExportLoader loader(tables);
-    const auto block = std::make_unique<char[]>(kBlockSize);
+    const auto block = std::make_unique_for_overwrite<char[]>(kBlockSize);
     for (;;) {
         const ssize_t count = ::read(file.get(), block.get(), kBlockSize);
         if (count < 0) {

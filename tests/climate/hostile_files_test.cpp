@@ -8,11 +8,15 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstdio>
 #include <fstream>
+#include <future>
 #include <thread>
 
 namespace pelk {
@@ -161,6 +165,21 @@ TEST_F(HostileFilesTest, what_cannot_be_opened_or_read) {
         EXPECT_FALSE(r.reason.empty()) << path;
         ExpectNothingShown();
     }
+}
+
+TEST_F(HostileFilesTest, a_named_pipe_without_writer_reads_as_empty) {
+    const auto fifo = scratch_.path() / "pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    auto load = std::async(std::launch::async, [&] { return LoadExport(fifo, *tables_); });
+    if (load.wait_for(std::chrono::seconds(60)) == std::future_status::timeout) {
+        // Unblock the reader before failing, so that the test ends.
+        const int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+        if (writer >= 0)
+            ::close(writer);
+        ADD_FAILURE() << "reading a pipe without writer waits for one";
+    }
+    EXPECT_EQ(load.get().status, Status::Loaded);
+    ExpectNothingShown();
 }
 
 TEST_F(HostileFilesTest, a_read_error_keeps_nothing) {
