@@ -44,7 +44,7 @@ test-asan: deps
 
 bench: deps
 	cmake --preset release
-	cmake --build --preset release -j $(JOBS)
+	cmake --build --preset release -j $(JOBS) --target pelk_benchmarks
 	@for b in build/release/bench/bench_*; do [ -x "$$b" ] && "$$b"; done; true
 	@[ -x bench/cli.sh ] && bench/cli.sh build/release/cli/pelk-cli || true
 
