@@ -51,12 +51,6 @@ TEST(export_parser, worked_example) {
     EXPECT_EQ(m.Value, 12.75f);
 }
 
-TEST(export_parser, normalize_replaces_every_alternate) {
-    EXPECT_EQ(NormalizeSeparators("1.2.3\t4.5", ',', '.'), "1,2,3\t4,5");
-    EXPECT_EQ(NormalizeSeparators("1,5", '.', ','), "1.5");
-    EXPECT_EQ(NormalizeSeparators("1,5", '\'', '\0'), "1,5");
-}
-
 struct LineCase {
     const char *line;
     char locale;

@@ -6,13 +6,12 @@ namespace pelk {
 namespace {
 
 TEST(tables, separators_follow_the_locale) {
-    const std::tuple<char, char, char> cases[] = {
-        {',', ',', '.'}, {'.', '.', ','}, {'\'', '\'', '\0'}};
-    for (const auto &[locale, expectedLocale, expectedAlternate] : cases) {
+    const std::tuple<char, char> cases[] = {{',', '.'}, {'.', ','}, {'\'', '\0'}};
+    for (const auto &[locale, alternate] : cases) {
         auto tables = std::make_unique<ProgramTables>();
         SetDecimalSeparators(*tables, locale);
-        EXPECT_EQ(tables->LocaleDecimalSeparator, expectedLocale);
-        EXPECT_EQ(tables->AlternateDecimalSeparator, expectedAlternate);
+        EXPECT_EQ(tables->LocaleDecimalSeparator, locale);
+        EXPECT_EQ(tables->AlternateDecimalSeparator, alternate);
     }
 }
 
@@ -23,20 +22,9 @@ TEST(tables, indices_run_from_one_to_capacity) {
     for (std::int64_t bad : {0LL, 5'001LL})
         EXPECT_THROW(tables->DayTable.at(bad), IndexOutOfRange) << bad;
     tables->MeasurementTable.at(1'000'000).Value = 3;
-    tables->MeasurementTable.at(1).Value = 1;
     EXPECT_EQ(tables->MeasurementTable.first(1'000'000).back().Value, 3);
-    EXPECT_EQ(tables->MeasurementTable.first(1'000'000).front().Value, 1);
     EXPECT_TRUE(tables->DayTable.at(5'000).DayLabel.empty());
     EXPECT_THROW((void)tables->MeasurementTable.first(1'000'001), IndexOutOfRange);
-}
-
-TEST(tables, start_zeroed) {
-    auto tables = std::make_unique<ProgramTables>();
-    EXPECT_EQ(tables->LocaleDecimalSeparator, '\0');
-    EXPECT_EQ(tables->MeasurementCount, 0);
-    EXPECT_EQ(tables->DayCount, 0);
-    EXPECT_EQ(tables->UtcOffsetHours, 0);
-    EXPECT_EQ(tables->MeasurementTable.at(500).Timestamp, 0);
 }
 
 } // namespace

@@ -9,54 +9,39 @@
 namespace pelk {
 namespace {
 
-TEST(utc_offset, from_hours_every_pair) {
-    for (int utc = 0; utc < 24; ++utc)
-        for (int local = 0; local < 24; ++local) {
-            const int expected = local == (utc + 2) % 24 ? 2 : local == (utc + 1) % 24 ? 1 : 0;
-            EXPECT_EQ(UtcOffsetFromHours(local, utc), expected) << local << " " << utc;
-        }
-    EXPECT_EQ(UtcOffsetFromHours(0, 22), 2);
-    EXPECT_EQ(UtcOffsetFromHours(23, 22), 1);
-    EXPECT_EQ(UtcOffsetFromHours(1, 23), 2);
-    EXPECT_EQ(UtcOffsetFromHours(0, 23), 1);
-    EXPECT_EQ(UtcOffsetFromHours(10, 10), 0);
-    EXPECT_EQ(UtcOffsetFromHours(13, 10), 0);
+TEST(utc_offset, from_hours_with_the_wrap_past_midnight) {
+    const std::tuple<int, int, int> cases[] = {// utc, local, offset
+                                               {10, 12, 2}, {10, 11, 1}, {10, 10, 0}, {10, 9, 0},
+                                               {10, 13, 0}, {22, 0, 2},  {22, 23, 1}, {23, 1, 2},
+                                               {23, 0, 1},  {21, 23, 2}, {0, 23, 0}};
+    for (const auto &[utc, local, offset] : cases)
+        EXPECT_EQ(UtcOffsetFromHours(local, utc), offset) << utc << " " << local;
 }
 
-class ZoneTest : public ::testing::Test {
-  protected:
-    void TearDown() override { ::setenv("TZ", "UTC0", 1); }
-    static ClockReading ReadIn(const char *zone, std::time_t instant) {
-        ::setenv("TZ", zone, 1);
-        return ReadClock(instant);
-    }
-};
-
-TEST_F(ZoneTest, follows_tz) {
-    // 2008-03-05 22:30:00 UTC.
-    const std::time_t instant = 1204756200;
-    const std::pair<const char *, int> cases[] = {
-        {"XXX-1", 1}, {"XXX-2", 2}, {"UTC0", 0}, {"XXX+5", 0}, {"XXX-3", 0}, {"XXX-1:30", 2}};
-    for (const auto &[zone, offset] : cases) {
+TEST(utc_offset, follows_tz_and_reads_one_instant) {
+    struct Case {
+        const char *zone;
+        std::time_t instant;
+        int offset;
+        const char *localKey;
+    };
+    const Case cases[] = {
+        {"XXX-1", 1204756200, 1, "20080305233000"}, // 22:30 UTC
+        {"XXX-2", 1204756200, 2, "20080306003000"},
+        {"UTC0", 1204756200, 0, "20080305223000"},
+        {"XXX+5", 1204756200, 0, "20080305173000"},
+        {"XXX-3", 1204756200, 0, "20080306013000"},
+        {"XXX-1:30", 1204756200, 2, "20080306000000"},
+        {"XXX-2", 1204761599, 2, "20080306015959"}, // 23:59:59 UTC, local the next day
+    };
+    for (const Case &c : cases) {
+        ::setenv("TZ", c.zone, 1);
         auto tables = std::make_unique<ProgramTables>();
-        DetectUtcOffset(*tables, ReadIn(zone, instant));
-        EXPECT_EQ(tables->UtcOffsetHours, offset) << zone;
+        DetectUtcOffset(*tables, ReadClock(c.instant));
+        EXPECT_EQ(tables->UtcOffsetHours, c.offset) << c.zone;
+        EXPECT_EQ(FormatDateKey(tables->StartTime), c.localKey) << c.zone;
     }
-}
-
-TEST_F(ZoneTest, both_hours_come_from_one_instant) {
-    // 23:59:59 UTC, two hours ahead: local 01:59:59 of the next day.
-    const ClockReading clock = ReadIn("XXX-2", 1204761599);
-    EXPECT_EQ(clock.utcHour, 23);
-    EXPECT_EQ(clock.localHour, 1);
-    EXPECT_EQ(FormatDateKey(clock.localNow), "20080306015959");
-}
-
-TEST_F(ZoneTest, start_time_is_local) {
-    auto tables = std::make_unique<ProgramTables>();
-    DetectUtcOffset(*tables, ReadIn("XXX+5", 1204756200));
-    EXPECT_EQ(FormatDateKey(tables->StartTime), "20080305173000");
-    EXPECT_EQ(tables->UtcOffsetHours, 0);
+    ::setenv("TZ", "UTC0", 1);
 }
 
 } // namespace
