@@ -7,175 +7,86 @@
 #include <algorithm>
 #include <cstdio>
 #include <sstream>
+#include <tuple>
 #include <vector>
 
 namespace pelk {
 namespace {
 
-constexpr ClockReading kOneHourAhead{0, 11, 10};
+using Strings = std::vector<std::string>;
 
-// Readings every three hours from mid-January to late March 2008, swinging below zero in January
-// and staying above it in March, with many repeated and fractional values.
+// Readings every three hours from mid-January to 20 March 2008, below zero in January, with many
+// repeated and fractional values.
 std::string MultiMonthExport() {
     std::string text = "Date\tValeur\r\n";
-    const int daysInMonth[] = {31, 29, 31};
+    const int lastDay[] = {31, 29, 20};
     int step = 0;
-    for (int month = 1; month <= 3; ++month) {
-        for (int day = month == 1 ? 15 : 1; day <= daysInMonth[month - 1]; ++day) {
-            if (month == 3 && day > 20)
-                break;
+    for (int month = 1; month <= 3; ++month)
+        for (int day = month == 1 ? 15 : 1; day <= lastDay[month - 1]; ++day)
             for (int hour = 0; hour < 24; hour += 3) {
-                ++step;
-                const double value = ((step * 37) % 151 - 40) / 10.0 + (month - 1) * 4;
                 char line[64];
                 std::snprintf(line, sizeof line, "%02d/%02d/2008 %02d:00\t%.1f\r\n", month, day,
-                              hour, value);
+                              hour, ((++step * 37) % 151 - 40) / 10.0 + (month - 1) * 4);
                 text += line;
             }
-        }
-    }
     return text;
 }
 
-struct CliRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-CliRun RunPelkCli(std::vector<std::string_view> args, char separator) {
+// Exit status, standard output and standard error.
+std::tuple<int, std::string, std::string> RunPelkCli(std::vector<std::string_view> args,
+                                                     char separator) {
     std::ostringstream out, err;
-    const int status = RunCli(args, separator, kOneHourAhead, out, err);
+    const int status = RunCli(args, separator, ClockReading{0, 11, 10}, out, err);
     return {status, out.str(), err.str()};
 }
 
-// The data lines' fields, the header line checked and left out.
-std::vector<std::vector<std::string>> DataLines(const std::string &text) {
-    EXPECT_TRUE(text.starts_with("Date\tTn\tTx\t\r\n"));
-    std::vector<std::vector<std::string>> lines;
-    std::size_t pos = text.find("\r\n") + 2;
-    while (pos < text.size()) {
-        const std::size_t end = text.find("\r\n", pos);
-        EXPECT_NE(end, std::string::npos);
-        const std::string line = text.substr(pos, end - pos);
-        std::vector<std::string> fields;
-        std::size_t start = 0;
-        for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
-            fields.push_back(line.substr(start, tab - start));
-        fields.push_back(line.substr(start));
-        EXPECT_EQ(fields.size(), 3u) << line;
-        lines.push_back(fields);
-        pos = end + 2;
+// The fields of each data line, the header line left out.
+std::vector<Strings> DataLines(const std::string &text) {
+    std::vector<Strings> lines;
+    std::istringstream in(text.substr(text.find('\n') + 1));
+    for (std::string line; std::getline(in, line);) {
+        line.pop_back(); // the CR of CR LF
+        std::istringstream fields(line);
+        lines.emplace_back();
+        for (std::string field; std::getline(fields, field, '\t');)
+            lines.back().push_back(field);
     }
     return lines;
 }
 
-// Each test runs in both locales; the scratch folder is named after the test.
-class CliSort : public ::testing::Test {
-  protected:
-    char GetParam() const { return separator_; }
-
-    template <typename Body> void InBothLocales(Body body) {
-        for (const char separator : {',', '.'}) {
-            SCOPED_TRACE(std::string("separator ") + separator);
-            separator_ = separator;
-            body();
-        }
-    }
-
-    void SetUp() override { file_ = scratch_.write("export.txt", MultiMonthExport()).string(); }
-
-    CliRun Sorted(std::string_view value) const {
-        return RunPelkCli({"--sort", value, file_}, GetParam());
-    }
-
-    double Number(const std::string &text) const {
-        const auto value = ParseNumber(text, GetParam());
-        EXPECT_TRUE(value) << text;
-        return value.value_or(0);
-    }
-
-    // The sorted output holds the same lines as the unsorted one and is ordered by `column`.
-    void ExpectOrderedBy(const CliRun &run, std::size_t column, bool descending) const {
-        ASSERT_EQ(run.status, 0) << run.err;
-        const CliRun unsorted = RunPelkCli({file_}, GetParam());
-        auto lines = DataLines(run.out);
-        auto expected = DataLines(unsorted.out);
-        ASSERT_EQ(lines.size(), expected.size());
-        ASSERT_GT(lines.size(), 60u);
-        for (std::size_t i = 1; i < lines.size(); ++i) {
-            const std::string &a = lines[i - 1][column];
-            const std::string &b = lines[i][column];
-            if (column == 0)
-                EXPECT_TRUE(descending ? a > b : a < b) << a << " then " << b;
-            else if (descending)
-                EXPECT_GE(Number(a), Number(b)) << a << " then " << b;
-            else
-                EXPECT_LE(Number(a), Number(b)) << a << " then " << b;
-        }
-        std::sort(lines.begin(), lines.end());
-        std::sort(expected.begin(), expected.end());
-        EXPECT_EQ(lines, expected);
-    }
-
-    testing::ScratchDir scratch_;
-    std::string file_;
-    char separator_ = ',';
-};
-
-TEST_F(CliSort, tn_descending_is_numeric) {
-    InBothLocales([&] { ExpectOrderedBy(Sorted("tn:desc"), 1, true); });
-}
-
-TEST_F(CliSort, tx_alone_is_ascending_and_numeric) {
-    InBothLocales([&] { ExpectOrderedBy(Sorted("tx"), 2, false); });
-}
-
-TEST_F(CliSort, date_descending_is_newest_first) {
-    InBothLocales([&] { ExpectOrderedBy(Sorted("date:desc"), 0, true); });
-}
-
-TEST_F(CliSort, column_names_and_directions_take_any_case) {
-    InBothLocales([&] {
-        ExpectOrderedBy(RunPelkCli({"--sort=TN:ASC", file_}, GetParam()), 1, false);
-        ExpectOrderedBy(Sorted("Tx:Desc"), 2, true);
-    });
-}
-
-TEST_F(CliSort, date_ascending_is_the_unsorted_output) {
-    InBothLocales([&] {
-        const CliRun run = Sorted("DATE:asc");
-        EXPECT_EQ(run.status, 0);
-        EXPECT_EQ(run.out, RunPelkCli({file_}, GetParam()).out);
-    });
-}
-
-TEST_F(CliSort, negative_values_come_before_positive_ones_ascending) {
-    InBothLocales([&] {
-        const auto lines = DataLines(Sorted("tn").out);
-        ASSERT_FALSE(lines.empty());
-        EXPECT_EQ(lines.front()[1].front(), '-');
-        EXPECT_NE(lines.back()[1].front(), '-');
-    });
-}
-
-TEST_F(CliSort, bad_sort_values_are_usage_errors) {
-    for (const std::string_view value :
-         {"", "foo", "tn:up", ":asc", "tn:", "t n", "Tn:asc:desc", "Tmin", "2"}) {
-        const CliRun run = Sorted(value);
-        EXPECT_EQ(run.status, kExitUsage) << value;
-        EXPECT_EQ(run.out, "") << value;
-        EXPECT_NE(run.err, "") << value;
-    }
-    EXPECT_EQ(RunPelkCli({file_, "--sort"}, GetParam()).status, kExitUsage);
-}
-
-TEST(cli_sort, empty_export_prints_the_header_alone_when_sorted) {
+TEST(cli_sort, orders_the_same_lines_by_date_or_numerically_by_tn_and_tx) {
     testing::ScratchDir scratch;
-    const std::string file = scratch.write("export.txt", "header\r\n").string();
-    const CliRun run = RunPelkCli({"--sort", "tn:desc", file}, ',');
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "Date\tTn\tTx\t\r\n");
+    const std::string file = scratch.write("export.txt", MultiMonthExport()).string();
+    const std::tuple<const char *, std::size_t, bool> cases[] = {
+        {"tn:desc", 1, true}, {"tx", 2, false}, {"date:desc", 0, true}, {"TN:ASC", 1, false}};
+    for (const char sep : {',', '.'}) {
+        const auto byDate = DataLines(std::get<1>(RunPelkCli({file}, sep)));
+        ASSERT_GT(byDate.size(), 60u);
+        for (const auto &[value, column, descending] : cases) {
+            SCOPED_TRACE(std::string(value) + " " + sep);
+            const auto [status, out, err] = RunPelkCli({"--sort", value, file}, sep);
+            ASSERT_EQ(status, 0) << err;
+            // Differential: a stable sort of the date-ordered lines by the column's values.
+            auto expected = byDate;
+            std::stable_sort(
+                expected.begin(), expected.end(), [&](const Strings &x, const Strings &y) {
+                    const std::string &a = (descending ? y : x)[column];
+                    const std::string &b = (descending ? x : y)[column];
+                    return column == 0 ? a < b : *ParseNumber(a, sep) < *ParseNumber(b, sep);
+                });
+            EXPECT_EQ(DataLines(out), expected);
+        }
+    }
+}
+
+TEST(cli_sort, a_bad_sort_value_is_a_usage_error) {
+    for (const char *value : {"", "foo", "tn:up", ":asc", "tn:", "Tn:asc:desc", "Tmin"}) {
+        const std::string option = std::string("--sort=") + value;
+        const auto [status, out, err] = RunPelkCli({option, "export.txt"}, ',');
+        EXPECT_EQ(status, kExitUsage) << value;
+        EXPECT_TRUE(out.empty() && !err.empty()) << value;
+    }
+    EXPECT_EQ(std::get<0>(RunPelkCli({"export.txt", "--sort"}, ',')), kExitUsage);
 }
 
 } // namespace
