@@ -58,7 +58,7 @@ TEST(cli_sort, orders_the_same_lines_by_date_or_numerically_by_tn_and_tx) {
     testing::ScratchDir scratch;
     const std::string file = scratch.write("export.txt", MultiMonthExport()).string();
     const std::tuple<const char *, std::size_t, bool> cases[] = {
-        {"tn:desc", 1, true}, {"tx", 2, false}, {"date:desc", 0, true}, {"TN:ASC", 1, false}};
+        {"Tn:Desc", 1, true}, {"tx", 2, false}, {"date:desc", 0, true}, {"TN:ASC", 1, false}};
     for (const char sep : {',', '.'}) {
         const auto byDate = DataLines(std::get<1>(RunPelkCli({file}, sep)));
         ASSERT_GT(byDate.size(), 60u);
