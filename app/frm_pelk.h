@@ -7,6 +7,7 @@
 #pragma once
 
 #include "app/window_services.h"
+#include "climate/export_reader.h"
 #include "climate/tables.h"
 #include "results/list_view.h"
 
@@ -22,7 +23,6 @@ namespace pelk {
 class ListViewModel;
 
 inline constexpr char kApplicationTitle[] = "PELK";
-inline constexpr char kBadFormatMessage[] = "Mauvais format de fichier !  Utilisez l'export Excel";
 /// Exit status of a run ended by a malformed export line.
 inline constexpr int kExitBadFormat = 2;
 

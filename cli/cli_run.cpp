@@ -11,9 +11,6 @@
 namespace pelk {
 namespace {
 
-constexpr std::string_view kBadFormatMessage =
-    "Mauvais format de fichier !  Utilisez l'export Excel";
-
 constexpr std::string_view kHelp =
     R"(Usage: pelk-cli [--sort COLUMN[:asc|:desc]] FILE
 

@@ -15,6 +15,9 @@
 
 namespace pelk {
 
+/// What the user is told when a file is refused for a malformed line.
+inline constexpr char kBadFormatMessage[] = "Mauvais format de fichier !  Utilisez l'export Excel";
+
 /// Longest data line accepted; real lines are a few dozen bytes.
 inline constexpr std::size_t kMaxDataLineLength = 4096;
 
