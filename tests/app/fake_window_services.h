@@ -9,6 +9,7 @@
 #include <QList>
 #include <QStringList>
 #include <QWidget>
+#include <QWindow>
 
 namespace pelk {
 
@@ -43,7 +44,11 @@ class FakeWindowServices final : public WindowServices {
                                             const ExportFileRequest &request) override {
         calls << QStringLiteral("chooseExportFile");
         dialogRequest = request;
-        windowVisibleAtDialog = parent != nullptr && parent->window()->isVisible();
+        // On screen, not merely flagged visible: a dialog opened from showEvent would see the
+        // flag already set but no platform window yet.
+        const QWindow *screenWindow =
+            parent != nullptr ? parent->window()->windowHandle() : nullptr;
+        windowVisibleAtDialog = screenWindow != nullptr && screenWindow->isVisible();
         return chosenFile;
     }
     void showMessage(QWidget *, const QString &text, const QString &title) override {
