@@ -1,5 +1,7 @@
 #include "results/list_view.h"
 
+#include "tests/support/list_view_probe.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,7 +10,8 @@
 namespace pelk {
 namespace {
 
-using Strings = std::vector<std::string>;
+using testing::Column;
+using testing::Strings;
 
 // Column "A" holds `texts` in this order; column "B" numbers the rows by arrival.
 void Fill(ListView &list, const Strings &texts) {
@@ -17,23 +20,6 @@ void Fill(ListView &list, const Strings &texts) {
     for (std::size_t i = 0; i < texts.size(); ++i)
         list.Add(list.Count() + 1, texts[i]).SubItems(1) = std::to_string(i);
 }
-
-Strings Column(const ListView &list, std::size_t column) {
-    Strings texts;
-    for (std::int32_t i = 1; i <= list.Count(); ++i)
-        texts.push_back(list.Item(i).cell(column).Text);
-    return texts;
-}
-
-struct LayoutRecorder : ListViewObserver {
-    void rowAboutToBeAdded(std::int32_t) override { log += '+'; }
-    void rowAdded() override {}
-    void layoutAboutToChange() override { log += '('; }
-    void layoutChanged() override { log += ')'; }
-    void cellChanged(std::int32_t, std::int32_t) override { log += 'c'; }
-    void appearanceChanged() override { log += 'a'; }
-    std::string log;
-};
 
 TEST(list_view, sort_is_stable_and_compares_plain_byte_codes_with_a_prefix_first) {
     // No locale collation: upper case before lower, "é" (0xC3 0xA9) after every ASCII letter.
@@ -70,7 +56,7 @@ TEST(list_view, rows_move_only_when_sorted_is_written_true_and_shading_stays_by_
 TEST(list_view_observer, nested_brackets_are_told_as_one_layout_change) {
     ListView list;
     Fill(list, {"b"});
-    LayoutRecorder recorder;
+    testing::NoticeRecorder recorder;
     list.setObserver(&recorder);
     list.suspendDrawing();
     list.suspendDrawing();

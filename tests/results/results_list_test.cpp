@@ -2,6 +2,8 @@
 
 #include "climate/locale_conversions.h"
 
+#include "tests/support/list_view_probe.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,7 +18,8 @@
 namespace pelk {
 namespace {
 
-using Strings = std::vector<std::string>;
+using testing::Column;
+using testing::Strings;
 
 // The window's three columns, one row per {date, Tn, Tx}.
 void FillDays(ListView &list, const std::vector<Strings> &days) {
@@ -25,13 +28,6 @@ void FillDays(ListView &list, const std::vector<Strings> &days) {
         list.Add(list.Count() + 1, day[0]).SubItems(1) = day[1];
         list.Item(list.Count()).SubItems(2) = day[2];
     }
-}
-
-Strings Column(const ListView &list, std::size_t column) {
-    Strings texts;
-    for (std::int32_t i = 1; i <= list.Count(); ++i)
-        texts.push_back(list.Item(i).cell(column).Text);
-    return texts;
 }
 
 // Every cell's text and tag, by the row's own (unique) first-column text.
@@ -113,16 +109,6 @@ TEST(date_sort_key, gives_fourteen_digits_and_orders_a_date_tagged_column_non_da
     }
 }
 
-struct Recorder : ListViewObserver {
-    void rowAboutToBeAdded(std::int32_t) override { log += '+'; }
-    void rowAdded() override {}
-    void layoutAboutToChange() override { log += '('; }
-    void layoutChanged() override { log += ')'; }
-    void cellChanged(std::int32_t, std::int32_t) override { log += 'c'; }
-    void appearanceChanged() override { log += 'a'; }
-    std::string log;
-};
-
 TEST(fill_results_list, one_told_row_per_day_then_visible_and_shaded_by_position) {
     auto tables = std::make_unique<ProgramTables>();
     tables->DayTable.at(1) = {"2,5", "12,5", "2008-03-05"};
@@ -130,7 +116,7 @@ TEST(fill_results_list, one_told_row_per_day_then_visible_and_shaded_by_position
     tables->DayCount = 2;
     ListView list;
     AddResultColumns(list);
-    Recorder recorder;
+    testing::NoticeRecorder recorder;
     list.setObserver(&recorder);
     FillResultsList(list, *tables);
     EXPECT_EQ(recorder.log, "+cc+ccaa");
@@ -159,7 +145,7 @@ TEST(column_click, each_click_flips_the_direction_and_sorts_by_that_header_with_
     list.Item(1).Tag() = "row tag";
     list.Item(2).ListSubItems(1).Tag = "NUMBER";
     const auto cells = Cells(list);
-    Recorder recorder;
+    testing::NoticeRecorder recorder;
     list.setObserver(&recorder);
     const std::tuple<std::int32_t, std::int16_t, Strings> clicks[] = {
         // header, order, column
