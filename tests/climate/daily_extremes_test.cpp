@@ -4,125 +4,172 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <limits>
+#include <random>
+#include <sstream>
+
 namespace pelk {
 namespace {
 
-struct Reading {
-    const char *when; // dd/mm/yyyy hh:mm
-    float value;
-};
+const std::int64_t kMarch5th2008 = DayNumberFromCivil(2008, 3, 5);
 
-std::unique_ptr<ProgramTables> TablesWith(std::initializer_list<Reading> readings, int offset,
-                                          char separator = ',') {
-    auto tables = std::make_unique<ProgramTables>();
-    SetDecimalSeparators(*tables, separator);
-    tables->UtcOffsetHours = static_cast<std::int16_t>(offset);
-    std::int32_t i = 0;
-    for (const Reading &r : readings)
-        tables->MeasurementTable.at(++i) = {*ParseDateText(r.when), r.value};
-    tables->MeasurementCount = i;
-    return tables;
+Measurement At(std::int64_t day, int hour, int minute, float value) {
+    return {MakeDateTime(kMarch5th2008 + day, hour * 3600 + minute * 60), value};
 }
 
-std::vector<std::vector<std::string>> Rows(ProgramTables &tables) {
-    ComputeDailyExtremes(tables);
-    std::vector<std::vector<std::string>> rows;
-    for (std::int16_t i = 1; i <= tables.DayCount; ++i) {
-        const DayRow &row = tables.DayTable.at(i);
+// Bit for bit, so that -0 against 0 or another choice among ties shows.
+::testing::AssertionResult SameDays(const std::vector<Measurement> &readings, int offset) {
+    const auto expected = ScanDailyExtremes(readings, offset);
+    const auto actual = SweepDailyExtremes(readings, offset);
+    auto bits = [](float f) { return std::bit_cast<std::uint32_t>(f); };
+    bool same = expected.size() == actual.size();
+    for (std::size_t k = 0; same && k < expected.size(); ++k)
+        same = bits(expected[k].tn) == bits(actual[k].tn) &&
+               bits(expected[k].tx) == bits(actual[k].tx);
+    if (same)
+        return ::testing::AssertionSuccess();
+    std::ostringstream table;
+    table.precision(17);
+    for (const Measurement &m : readings)
+        table << m.Timestamp << ' ' << m.Value << '\n';
+    return ::testing::AssertionFailure() << "sweep and scan differ, offset " << offset << ":\n"
+                                         << table.str();
+}
+
+using Rows = std::vector<std::array<std::string, 3>>;
+
+// The rows the program shows, after checking that the plain scan agrees.
+Rows RowsOf(const std::vector<Measurement> &readings, int offset) {
+    EXPECT_TRUE(SameDays(readings, offset));
+    auto tables = std::make_unique<ProgramTables>();
+    SetDecimalSeparators(*tables, ',');
+    tables->UtcOffsetHours = static_cast<std::int16_t>(offset);
+    for (const Measurement &m : readings)
+        tables->MeasurementTable.at(++tables->MeasurementCount) = m;
+    ComputeDailyExtremes(*tables);
+    Rows rows;
+    for (std::int16_t i = 1; i <= tables->DayCount; ++i) {
+        const DayRow &row = tables->DayTable.at(i);
         rows.push_back({row.DayLabel, row.Tn, row.Tx});
     }
     return rows;
 }
 
-using RowList = std::vector<std::vector<std::string>>;
-
 TEST(daily_extremes, worked_example) {
-    auto tables = TablesWith({{"05/03/2008 00:00", 4.0f}, {"05/03/2008 03:00", 3.0f},
-                              {"05/03/2008 06:00", 2.5f}, {"05/03/2008 09:00", 6.0f},
-                              {"05/03/2008 12:00", 11.0f}, {"05/03/2008 15:00", 12.5f},
-                              {"05/03/2008 18:00", 9.0f}, {"05/03/2008 21:00", 7.0f},
-                              {"06/03/2008 00:00", 5.5f}, {"06/03/2008 03:00", 4.5f},
-                              {"06/03/2008 06:00", 4.0f}, {"06/03/2008 09:00", 8.0f},
-                              {"06/03/2008 12:00", 14.0f}, {"06/03/2008 15:00", 15.5f},
-                              {"06/03/2008 18:00", 12.0f}, {"06/03/2008 21:00", 10.0f}},
-                             1);
-    EXPECT_EQ(Rows(*tables),
-              (RowList{{"2008-03-05", "2,5", "12,5"}, {"2008-03-06", "4", "15,5"}}));
+    constexpr float kValues[] = {4, 3, 2.5, 6, 11, 12.5, 9, 7, 5.5, 4.5, 4, 8, 14, 15.5, 12, 10};
+    std::vector<Measurement> readings; // every three hours from midnight, two days
+    for (int i = 0; i < 16; ++i)
+        readings.push_back(At(i / 8, i % 8 * 3, 0, kValues[i]));
+    EXPECT_EQ(RowsOf(readings, 1),
+              (Rows{{"2008-03-05", "2,5", "12,5"}, {"2008-03-06", "4", "15,5"}}));
 }
 
-TEST(daily_extremes, single_readings_against_the_windows) {
-    const std::tuple<const char *, int, const char *, const char *> cases[] = {
-        {"05/03/2008 10:00", 1, "7", "7"},
-        {"05/03/2008 20:00", 1, "100", "7"},
-        {"05/03/2008 06:30", 1, "7", "-100"},
-        {"05/03/2008 06:30", 0, "7", "7"},
-        {"05/03/2008 07:30", 2, "7", "-100"},
-        {"05/03/2008 19:00", 1, "100", "7"}, // the night window's close is excluded
-        {"05/03/2008 18:59", 1, "7", "7"},
-        {"05/03/2008 07:00", 1, "7", "7"}, // the day window's opening is included
+TEST(daily_extremes, readings_against_the_windows) {
+    struct Case {
+        std::vector<Measurement> readings;
+        int offset;
+        Rows rows;
     };
-    for (const auto &[when, offset, tn, tx] : cases) {
-        auto tables = TablesWith({{when, 7.0f}}, offset);
-        EXPECT_EQ(Rows(*tables), (RowList{{"2008-03-05", tn, tx}})) << when << " +" << offset;
+    const Case cases[] = {
+        {{At(0, 10, 0, 7)}, 1, {{"2008-03-05", "7", "7"}}},
+        {{At(0, 20, 0, 7)}, 1, {{"2008-03-05", "100", "7"}}},
+        {{At(0, 6, 30, 7)}, 1, {{"2008-03-05", "7", "-100"}}},
+        {{At(0, 6, 30, 7)}, 0, {{"2008-03-05", "7", "7"}}},
+        {{At(0, 7, 30, 7)}, 2, {{"2008-03-05", "7", "-100"}}},
+        {{At(0, 19, 0, 7)}, 1, {{"2008-03-05", "100", "7"}}}, // a night window's close is out
+        {{At(0, 18, 59, 7)}, 1, {{"2008-03-05", "7", "7"}}},
+        {{At(0, 7, 0, 7)}, 1, {{"2008-03-05", "7", "7"}}}, // a day window's opening is in
+        // Readings exactly on an edge belong to the window that the edge opens.
+        {{At(0, 8, 0, 1), At(0, 19, 0, -5), At(1, 7, 0, 50), At(1, 8, 0, 2)},
+         1,
+         {{"2008-03-05", "1", "1"}, {"2008-03-06", "-5", "50"}}},
+        // Empty windows and values beyond the start values show the start values.
+        {{At(0, 0, 0, 150), At(2, 0, 0, -150)},
+         1,
+         {{"2008-03-05", "100", "-100"},
+          {"2008-03-06", "100", "-100"},
+          {"2008-03-07", "-150", "-100"}}},
+        // The 7th comes before the 5th's second reading: the 5th's scans stop there, 9 is unseen.
+        {{At(0, 10, 0, 1), At(2, 10, 0, 3), At(0, 12, 0, 9), At(2, 11, 0, 4)},
+         0,
+         {{"2008-03-05", "1", "1"}, {"2008-03-06", "100", "-100"}, {"2008-03-07", "3", "4"}}},
+        {{At(2, 10, 0, 1), At(0, 10, 0, 2)}, 0, {}}, // the last day before the first
+        {{At(0, 10, 0, -0.0f), At(0, 11, 0, 0.0f)}, 1, {{"2008-03-05", "0", "0"}}},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(RowsOf(c.readings, c.offset), c.rows) << c.readings.size() << " +" << c.offset;
+}
+
+TEST(daily_extremes, long_spans_list_their_first_5000_days) {
+    const std::int64_t first = DayNumberFromCivil(2008, 1, 1) - kMarch5th2008;
+    const std::tuple<std::int64_t, std::size_t, const char *> cases[] = {
+        {4998, 4999, "2021-09-07"},
+        {4999, 5000, "2021-09-08"},
+        {5000, 5000, "2021-09-08"},
+        {34000, 5000, "2021-09-08"}};
+    for (const auto &[lastDay, count, lastLabel] : cases) {
+        const Rows rows = RowsOf({At(first, 12, 0, 1), At(first + lastDay, 12, 0, 2)}, 1);
+        ASSERT_EQ(rows.size(), count) << lastDay;
+        EXPECT_EQ(rows.front(), (std::array<std::string, 3>{"2008-01-01", "1", "1"}));
+        EXPECT_EQ(rows.back()[0], lastLabel);
     }
 }
 
-TEST(daily_extremes, edge_readings_belong_to_the_next_window) {
-    // 07:00 of the 6th closes day 0's day window and opens day 1's; 19:00 of the 5th closes
-    // day 0's night window and belongs to day 1's.
-    auto tables = TablesWith({{"05/03/2008 08:00", 1.0f},
-                              {"05/03/2008 19:00", -5.0f},
-                              {"06/03/2008 07:00", 50.0f},
-                              {"06/03/2008 08:00", 2.0f}},
-                             1);
-    EXPECT_EQ(Rows(*tables), (RowList{{"2008-03-05", "1", "1"}, {"2008-03-06", "-5", "50"}}));
-}
-
-TEST(daily_extremes, empty_windows_and_extreme_values_keep_the_start_values) {
-    auto tables = TablesWith({{"05/03/2008 00:00", 150.0f}, {"07/03/2008 00:00", -150.0f}}, 1);
-    EXPECT_EQ(Rows(*tables), (RowList{{"2008-03-05", "100", "-100"},
-                                      {"2008-03-06", "100", "-100"},
-                                      {"2008-03-07", "-150", "-100"}}));
-}
-
-TEST(daily_extremes, out_of_order_reading_stops_the_scan) {
-    // The 7th comes before the 5th's second reading: the day-0 scans stop at it, and 9 is
-    // never seen.
-    auto tables = TablesWith({{"05/03/2008 10:00", 1.0f},
-                              {"07/03/2008 10:00", 3.0f},
-                              {"05/03/2008 12:00", 9.0f},
-                              {"07/03/2008 11:00", 4.0f}},
-                             0);
-    EXPECT_EQ(Rows(*tables), (RowList{{"2008-03-05", "1", "1"},
-                                      {"2008-03-06", "100", "-100"},
-                                      {"2008-03-07", "3", "4"}}));
-}
-
-TEST(daily_extremes, last_day_before_first_lists_nothing) {
-    auto tables = TablesWith({{"07/03/2008 10:00", 1.0f}, {"05/03/2008 10:00", 2.0f}}, 0);
-    EXPECT_TRUE(Rows(*tables).empty());
-    EXPECT_EQ(tables->DayCount, 0);
-}
-
-TEST(daily_extremes, long_spans_list_at_most_5000_days) {
-    const std::pair<const char *, int> cases[] = {{"08/09/2021 12:00", 5000},
-                                                  {"09/09/2021 12:00", 5000},
-                                                  {"31/12/2100 12:00", 5000},
-                                                  {"07/09/2021 12:00", 4999}};
-    for (const auto &[last, days] : cases) {
-        auto tables = TablesWith({{"01/01/2008 12:00", 1.0f}, {last, 2.0f}}, 1, '.');
-        const RowList rows = Rows(*tables);
-        ASSERT_EQ(rows.size(), static_cast<std::size_t>(days)) << last;
-        EXPECT_EQ(rows.front(), (std::vector<std::string>{"2008-01-01", "1", "1"}));
-        if (days == 5000) {
-            EXPECT_EQ(rows.back()[0], "2021-09-08"); // 2008-01-01 + 4999 days
+// Tables of every shape: in time order, nearly, shuffled, with far-off or no-day entries; over a
+// few days or about 5000; times often exactly on, or a second beside, a window edge; few values.
+std::vector<Measurement> RandomTable(std::mt19937 &random, int shape) {
+    auto pick = [&](int lowest, int highest) {
+        return std::uniform_int_distribution<int>(lowest, highest)(random);
+    };
+    auto when = [&](std::int64_t day) {
+        const int seconds = pick(0, 1) ? (6 + 12 * pick(0, 1) + pick(0, 2)) * 3600 + pick(-1, 1)
+                                       : pick(0, 1439) * 60;
+        return MakeDateTime(kMarch5th2008 + day, seconds);
+    };
+    auto value = [&] {
+        const int kind = pick(0, 9);
+        return kind == 0   ? (pick(0, 1) ? 150.0f : -150.0f)
+               : kind == 1 ? (pick(0, 1) ? 0.0f : -0.0f)
+                           : static_cast<float>(pick(-8, 8)) * 0.5f;
+    };
+    const bool long_span = pick(0, 19) == 0;
+    const int span = long_span ? pick(4990, 5010) : pick(1, 7);
+    std::vector<Measurement> readings(static_cast<std::size_t>(pick(2, long_span ? 12 : 120)));
+    for (std::size_t i = 0; i < readings.size(); ++i)
+        readings[i] = {when(i == 0 ? 0 : i == 1 ? span - 1 : pick(0, span - 1)), value()};
+    std::sort(readings.begin(), readings.end(),
+              [](const Measurement &a, const Measurement &b) { return a.Timestamp < b.Timestamp; });
+    if (shape == 1) {
+        for (int swaps = pick(1, 3); swaps > 0; --swaps) {
+            const auto i = static_cast<std::size_t>(pick(1, static_cast<int>(readings.size()) - 1));
+            std::swap(readings[i - 1], readings[i]);
+        }
+    } else if (shape == 2) {
+        std::shuffle(readings.begin(), readings.end(), random);
+    } else if (shape == 3) {
+        constexpr double kNoDay[] = {std::numeric_limits<double>::infinity(),
+                                     -std::numeric_limits<double>::infinity(),
+                                     std::numeric_limits<double>::quiet_NaN(), 1e300};
+        for (int far = pick(1, 2); far > 0; --far) {
+            const auto at = readings.begin() + pick(0, static_cast<int>(readings.size()));
+            const DateTime t = pick(0, 4) == 0 ? kNoDay[pick(0, 3)]
+                                               : when(pick(0, 1) ? pick(-8000, -1) : pick(8, 8000));
+            readings.insert(at, Measurement{t, value()});
         }
     }
+    return readings;
 }
 
-TEST(daily_extremes, equal_values_and_negative_zero) {
-    auto tables = TablesWith({{"05/03/2008 10:00", -0.0f}, {"05/03/2008 11:00", 0.0f}}, 1);
-    EXPECT_EQ(Rows(*tables), (RowList{{"2008-03-05", "0", "0"}}));
+TEST(daily_extremes, sweep_matches_the_plain_scans_on_random_tables) {
+    std::mt19937 random(2008);
+    for (int table = 0; table < 4000; ++table) {
+        const std::vector<Measurement> readings = RandomTable(random, table % 4);
+        for (int offset = 0; offset <= 2; ++offset)
+            ASSERT_TRUE(SameDays(readings, offset)) << "table " << table;
+    }
 }
 
 } // namespace
