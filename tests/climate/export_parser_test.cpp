@@ -4,104 +4,191 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdio>
+#include <random>
+
 namespace pelk {
 namespace {
 
-std::unique_ptr<ProgramTables> TablesFor(char localeSeparator) {
+// Stored by no line, so that a store one parser makes and another does not shows.
+constexpr Measurement kUntouched{-12345.678, -999.5f};
+
+std::unique_ptr<ProgramTables> Tables(char locale, char alternate) {
     auto tables = std::make_unique<ProgramTables>();
-    SetDecimalSeparators(*tables, localeSeparator);
+    tables->LocaleDecimalSeparator = locale;
+    tables->AlternateDecimalSeparator = alternate;
     return tables;
 }
 
-// Both parsers, on fresh tables, must agree; returns the reference parser's outcome.
-struct Parsed {
+// What a parser did with one line, stored bits included.
+struct Effect {
     LineOutcome outcome;
-    std::int32_t nextIndex;
-    Measurement stored;
+    std::int32_t next;
+    std::uint64_t timestamp;
+    std::uint32_t value;
+    bool operator==(const Effect &) const = default;
 };
 
-Parsed ParseBoth(const std::string &line, char localeSeparator, std::int32_t startIndex = 1) {
-    auto reference = TablesFor(localeSeparator);
-    auto fast = TablesFor(localeSeparator);
-    std::string copy = line;
-    std::int32_t referenceIndex = startIndex;
-    std::int32_t fastIndex = startIndex;
-    const LineOutcome outcome = ParseExportLine(copy, referenceIndex, *reference);
-    EXPECT_EQ(StoreExportLine(line, fastIndex, *fast), outcome) << line;
-    EXPECT_EQ(fastIndex, referenceIndex) << line;
-    Measurement stored;
-    if (outcome == LineOutcome::Stored) {
-        stored = reference->MeasurementTable.at(startIndex);
-        EXPECT_EQ(fast->MeasurementTable.at(startIndex).Timestamp, stored.Timestamp);
-        EXPECT_EQ(fast->MeasurementTable.at(startIndex).Value, stored.Value);
+// The step-by-step parser, then the allocation-free one without and with the date memory of a
+// file's lines, each on its own tables.
+class Parsers {
+  public:
+    Parsers(char locale, char alternate)
+        : tables_{Tables(locale, alternate), Tables(locale, alternate), Tables(locale, alternate)} {
     }
-    return {outcome, referenceIndex, stored};
+
+    std::array<Effect, 3> run(std::string_view line, std::int32_t index = 1) {
+        // Outside the table, the nearest entry must stay untouched.
+        const std::int64_t slot = std::clamp<std::int64_t>(index, 1, kMeasurementCapacity);
+        std::array<Effect, 3> effects{};
+        for (std::size_t p = 0; p < 3; ++p) {
+            ProgramTables &tables = *tables_[p];
+            tables.MeasurementTable.at(slot) = kUntouched;
+            std::string copy(line);
+            std::int32_t next = index;
+            const LineOutcome outcome = p == 0   ? ParseExportLine(copy, next, tables)
+                                        : p == 1 ? StoreExportLine(line, next, tables)
+                                                 : StoreExportLine(line, next, tables, memory_);
+            const Measurement &m = tables.MeasurementTable.at(slot);
+            effects[p] = {outcome, next, std::bit_cast<std::uint64_t>(m.Timestamp),
+                          std::bit_cast<std::uint32_t>(m.Value)};
+        }
+        return effects;
+    }
+
+  private:
+    std::array<std::unique_ptr<ProgramTables>, 3> tables_;
+    ExportLineMemory memory_;
+};
+
+bool Agree(const std::array<Effect, 3> &e) {
+    return e[1] == e[0] && e[2] == e[0];
 }
 
 TEST(export_parser, worked_example) {
-    auto tables = TablesFor(',');
+    auto tables = Tables(',', '.');
     std::string line = "03/15/2008 14:30\t12.75";
     std::int32_t next = 1;
     EXPECT_EQ(ParseExportLine(line, next, *tables), LineOutcome::Stored);
     EXPECT_EQ(line, "03/15/2008 14:30\t12,75");
     EXPECT_EQ(next, 2);
-    const Measurement &m = tables->MeasurementTable.at(1);
-    EXPECT_NEAR(m.Timestamp, 39522.6041666, 1e-6);
-    EXPECT_EQ(FormatDateKey(m.Timestamp), "20080315143000");
-    EXPECT_EQ(m.Value, 12.75f);
+    EXPECT_EQ(FormatDateKey(tables->MeasurementTable.at(1).Timestamp), "20080315143000");
+    EXPECT_EQ(tables->MeasurementTable.at(1).Value, 12.75f);
 }
 
-struct LineCase {
-    const char *line;
-    char locale;
-    LineOutcome outcome;
-    const char *dateKey; // when stored
-    float value;
-};
-
-TEST(export_parser, lines) {
+TEST(export_parser, accepted_and_refused_lines) {
     using enum LineOutcome;
-    const LineCase cases[] = {
-        {"03/15/2008 14:30\t12,75", ',', Stored, "20080315143000", 12.75f},
-        {"03/15/2008 14:30\t12.75", '.', Stored, "20080315143000", 12.75f},
-        {"03/15/2008 14:30\t12,75", '.', Stored, "20080315143000", 12.75f},
-        {"03/15/2008 14:30:45\t1", ',', Stored, "20080315143000", 1.0f},
-        {"03/15/2008 14:30\t 12,5 \textra\tfields", ',', Stored, "20080315143000", 12.5f},
-        {"03/15/2008 14:30\t-3.25", ',', Stored, "20080315143000", -3.25f},
-        {"03-15-2008 14:30\t1", ',', Stored, "20080315143000", 1.0f},
-        {"3/15/2008 14:30\t1", ',', Malformed, "", 0}, // positions shift: not a date
-        {"\t12,5", ',', Skipped, "", 0},
-        {"\t", ',', Skipped, "", 0},
-        {"03/15/2008 14:30", ',', Malformed, "", 0},
-        {"03/15/2008 14:30;12,5", ',', Malformed, "", 0},
-        {"     \t1", ',', Malformed, "", 0},
-        {"   ", ',', Malformed, "", 0},
-        {"Date\tValeur", ',', Malformed, "", 0},
-        {"03/15/2008 14:30\t", ',', Malformed, "", 0},
-        {"03/15/2008 14:30\t  ", ',', Malformed, "", 0},
-        {"03/15/2008 14:30\tabc", ',', Malformed, "", 0},
-        {"03/15/2008 14:30\t1e39", ',', Malformed, "", 0},
-        {"03/15/08 14:30:45\t1", ',', Malformed, "", 0},
-        {"1234\t1", ',', Malformed, "", 0},
-        {"02/30/2008 14:30\t1", ',', Malformed, "", 0},
-        {"03.15.2008 14:30\t1", ',', Malformed, "", 0}, // '.' became ',' in the date
-        {"03.15.2008 14:30\t1", '.', Stored, "20080315143000", 1.0f},
+    struct Case {
+        const char *line;
+        char locale;
+        LineOutcome outcome;
+        float value = 0;
+        std::int32_t index = 1;
     };
-    for (const LineCase &c : cases) {
-        const Parsed parsed = ParseBoth(c.line, c.locale);
-        EXPECT_EQ(parsed.outcome, c.outcome) << c.line;
-        if (c.outcome == Stored && parsed.outcome == Stored) {
-            EXPECT_EQ(FormatDateKey(parsed.stored.Timestamp), c.dateKey) << c.line;
-            EXPECT_EQ(parsed.stored.Value, c.value) << c.line;
+    const Case cases[] = {
+        {"03/15/2008 14:30\t12,75", ',', Stored, 12.75f},
+        {"03/15/2008 14:30\t12.75", '.', Stored, 12.75f},
+        {"03/15/2008 14:30\t12,75", '.', Stored, 12.75f},
+        {"03/15/2008 14:30:45\t1", ',', Stored, 1}, // seconds past position 16 are cut
+        {"03/15/2008 14:30\t -12,5 \textra\tfields", ',', Stored, -12.5f},
+        {"03-15-2008 14:30\t1", ',', Stored, 1},
+        {"03.15.2008 14:30\t1", '.', Stored, 1},
+        {"03.15.2008 14:30\t1", ',', Malformed}, // '.' turned into ',' in the date
+        {"3/15/2008 14:30\t1", ',', Malformed},  // read by position: not a date
+        {"\t12,5", ',', Skipped},
+        {"03/15/2008 14:30;12,5", ',', Malformed},
+        {"Date\tValeur", ',', Malformed},
+        {"03/15/2008 14:30\t  ", ',', Malformed},
+        {"03/15/2008 14:30\t1e39", ',', Malformed},
+        {"03/15/08 14:30:45\t1", ',', Malformed},
+        {"02/30/2008 14:30\t1", ',', Malformed},
+        {"03/15/2008 14:30\t1", ',', Stored, 1, 1'000'000}, // the table's last entry
+        {"03/15/2008 14:30\t1", ',', Malformed, 0, 1'000'001},
+        {"\tx", ',', Skipped, 0, 1'000'001}, // a skipped line uses no index
+    };
+    Parsers comma(',', '.');
+    Parsers point('.', ',');
+    for (const Case &c : cases) {
+        const auto effects = (c.locale == ',' ? comma : point).run(c.line, c.index);
+        const Effect &e = effects[0];
+        EXPECT_TRUE(Agree(effects)) << c.line;
+        EXPECT_EQ(e.outcome, c.outcome) << c.line;
+        EXPECT_EQ(e.next, c.index + (c.outcome == Stored ? 1 : 0)) << c.line;
+        if (c.outcome == Stored) {
+            EXPECT_EQ(FormatDateKey(std::bit_cast<double>(e.timestamp)), "20080315143000")
+                << c.line;
+            EXPECT_EQ(std::bit_cast<float>(e.value), c.value) << c.line;
         }
     }
 }
 
-TEST(export_parser, index_must_lie_within_the_table) {
-    EXPECT_EQ(ParseBoth("03/15/2008 14:30\t1", ',', 1'000'000).outcome, LineOutcome::Stored);
-    EXPECT_EQ(ParseBoth("03/15/2008 14:30\t1", ',', 1'000'001).outcome, LineOutcome::Malformed);
-    // A skipped line uses no index, even past the end.
-    EXPECT_EQ(ParseBoth("\tx", ',', 1'000'001).outcome, LineOutcome::Skipped);
+// A line as loggers write them, or nearly: odd dates, times, values and blanks, a third mutated.
+// Two lines in three keep the date before, as a file's lines do, so that the date memory is used
+// and must never carry into a line that it does not fit.
+std::string GeneratedLine(std::mt19937 &random, std::string &date) {
+    static constexpr const char *kOddTimestamps[] = {
+        "", "1234", "    ", "2008-03-15 14:30", "3/15/2008 14:30", "03/15/2008  14:30"};
+    static constexpr const char *kTails[] = {"", "", "", ":59", ":60", " x", "\t"};
+    static constexpr int kYears[] = {0, 1, 1900, 2000, 2023, 2024, 9999};
+    static constexpr const char *kOddValues[] = {
+        "",    "-",     "+1",    ".5",    "5.",       "-0",         "1e5",         "1E-5",
+        "1e",  "1.2.3", "1,2.3", "12 5",  "3.4e38",   "3.5e38",     "1e-45",       "1e-46",
+        "inf", "nan",   "0x10",  "1,5e3", "16777217", "00000012.5", "99999999e-1", "9999999,5"};
+    auto pick = [&](int lowest, int highest) {
+        return std::uniform_int_distribution<int>(lowest, highest)(random);
+    };
+    auto number = [&](int width, int value) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%0*d", width, value);
+        return std::string(text);
+    };
+    const char *const separators = "///-., 0";
+    if (pick(0, 2) == 0)
+        date = number(2, pick(0, 13)) + separators[pick(0, 7)] + number(2, pick(0, 32)) +
+               separators[pick(0, 7)] + number(4, pick(0, 1) ? kYears[pick(0, 6)] : pick(0, 9999));
+    std::string text = pick(0, 7) == 0 ? kOddTimestamps[pick(0, 5)]
+                                       : date + ' ' + number(2, pick(0, 24)) + ':' +
+                                             number(2, pick(0, 60)) + kTails[pick(0, 6)];
+    if (pick(0, 9) != 0) {
+        std::string value = pick(0, 3) == 0 ? "-" : "";
+        for (int i = 0, n = pick(1, 9), point = pick(0, n); i < n; ++i)
+            value += std::string(i == point && i != 0 ? 1 : 0, ",."[pick(0, 1)]) +
+                     static_cast<char>('0' + pick(0, 9));
+        if (pick(0, 3) == 0)
+            value = kOddValues[pick(0, 23)];
+        text += '\t' + std::string(pick(0, 3) ? 0 : 2, ' ') + value +
+                std::string(pick(0, 3) ? 0 : 1, ' ') + (pick(0, 3) ? "" : "\t1");
+    }
+    for (int edits = pick(0, 2) == 0 ? pick(1, 3) : 0; edits > 0; --edits) {
+        const auto at = static_cast<std::size_t>(pick(0, static_cast<int>(text.size())));
+        const char byte = "09/: \t,.-+e\0;\x80\xffx"[pick(0, 15)];
+        if (const int kind = pick(0, 2); kind == 0)
+            text.insert(at, 1, byte);
+        else if (at < text.size())
+            kind == 1 ? text.erase(at, 1) : text.replace(at, 1, 1, byte);
+    }
+    return text;
+}
+
+TEST(export_parser, fast_parsers_match_the_reference_on_generated_lines) {
+    const std::pair<char, char> kSeparatorPairs[] = {
+        {',', '.'}, {'.', ','}, {',', '\0'}, {'.', '\0'}, {';', '\0'}};
+    constexpr std::int32_t kIndices[] = {1, 0, 999'999, 1'000'000, 1'000'001};
+    for (const auto &[locale, alternate] : kSeparatorPairs) {
+        Parsers parsers(locale, alternate);
+        std::mt19937 random(static_cast<std::uint32_t>(locale * 256 + alternate));
+        std::string date = "03/15/2008";
+        for (int i = 0; i < 60'000; ++i) {
+            const std::string line = GeneratedLine(random, date);
+            const std::int32_t index = kIndices[i % 50 == 0 ? i / 50 % 5 : 0];
+            ASSERT_TRUE(Agree(parsers.run(line, index)))
+                << ::testing::PrintToString(line) << " index " << index << " separators " << locale
+                << ' ' << int(alternate);
+        }
+    }
 }
 
 } // namespace
