@@ -9,41 +9,33 @@
 #include <bit>
 #include <limits>
 #include <random>
-#include <sstream>
 
 namespace pelk {
 namespace {
 
 const std::int64_t kMarch5th2008 = DayNumberFromCivil(2008, 3, 5);
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 Measurement At(std::int64_t day, int hour, int minute, float value) {
     return {MakeDateTime(kMarch5th2008 + day, hour * 3600 + minute * 60), value};
 }
 
-// Bit for bit, so that -0 against 0 or another choice among ties shows.
-::testing::AssertionResult SameDays(const std::vector<Measurement> &readings, int offset) {
-    const auto expected = ScanDailyExtremes(readings, offset);
-    const auto actual = SweepDailyExtremes(readings, offset);
-    auto bits = [](float f) { return std::bit_cast<std::uint32_t>(f); };
-    bool same = expected.size() == actual.size();
-    for (std::size_t k = 0; same && k < expected.size(); ++k)
-        same = bits(expected[k].tn) == bits(actual[k].tn) &&
-               bits(expected[k].tx) == bits(actual[k].tx);
-    if (same)
-        return ::testing::AssertionSuccess();
-    std::ostringstream table;
-    table.precision(17);
-    for (const Measurement &m : readings)
-        table << m.Timestamp << ' ' << m.Value << '\n';
-    return ::testing::AssertionFailure() << "sweep and scan differ, offset " << offset << ":\n"
-                                         << table.str();
+// Tn and Tx of each day as bits, so that -0 against 0 or another choice among ties shows.
+std::vector<std::uint64_t> Bits(const std::vector<DayExtremes> &days) {
+    std::vector<std::uint64_t> bits;
+    for (const DayExtremes &day : days)
+        bits.push_back(std::uint64_t{std::bit_cast<std::uint32_t>(day.tn)} << 32 |
+                       std::bit_cast<std::uint32_t>(day.tx));
+    return bits;
 }
 
 using Rows = std::vector<std::array<std::string, 3>>;
 
 // The rows the program shows, after checking that the plain scan agrees.
 Rows RowsOf(const std::vector<Measurement> &readings, int offset) {
-    EXPECT_TRUE(SameDays(readings, offset));
+    EXPECT_EQ(Bits(SweepDailyExtremes(readings, offset)),
+              Bits(ScanDailyExtremes(readings, offset)));
     auto tables = std::make_unique<ProgramTables>();
     SetDecimalSeparators(*tables, ',');
     tables->UtcOffsetHours = static_cast<std::int16_t>(offset);
@@ -67,21 +59,20 @@ TEST(daily_extremes, worked_example) {
               (Rows{{"2008-03-05", "2,5", "12,5"}, {"2008-03-06", "4", "15,5"}}));
 }
 
+TEST(daily_extremes, one_reading_against_the_windows_of_each_offset) {
+    // hour, minute, offset, Tn, Tx: the night window closes at 18 + offset, the day one opens at
+    // 6 + offset.
+    const std::tuple<int, int, int, const char *, const char *> cases[] = {
+        {10, 0, 1, "7", "7"},  {20, 0, 1, "100", "7"},  {6, 30, 1, "7", "-100"},
+        {6, 30, 0, "7", "7"},  {7, 30, 2, "7", "-100"}, {19, 0, 1, "100", "7"},
+        {18, 59, 1, "7", "7"}, {7, 0, 1, "7", "7"}};
+    for (const auto &[hour, minute, offset, tn, tx] : cases)
+        EXPECT_EQ(RowsOf({At(0, hour, minute, 7)}, offset), (Rows{{"2008-03-05", tn, tx}}))
+            << hour << ":" << minute << " +" << offset;
+}
+
 TEST(daily_extremes, readings_against_the_windows) {
-    struct Case {
-        std::vector<Measurement> readings;
-        int offset;
-        Rows rows;
-    };
-    const Case cases[] = {
-        {{At(0, 10, 0, 7)}, 1, {{"2008-03-05", "7", "7"}}},
-        {{At(0, 20, 0, 7)}, 1, {{"2008-03-05", "100", "7"}}},
-        {{At(0, 6, 30, 7)}, 1, {{"2008-03-05", "7", "-100"}}},
-        {{At(0, 6, 30, 7)}, 0, {{"2008-03-05", "7", "7"}}},
-        {{At(0, 7, 30, 7)}, 2, {{"2008-03-05", "7", "-100"}}},
-        {{At(0, 19, 0, 7)}, 1, {{"2008-03-05", "100", "7"}}}, // a night window's close is out
-        {{At(0, 18, 59, 7)}, 1, {{"2008-03-05", "7", "7"}}},
-        {{At(0, 7, 0, 7)}, 1, {{"2008-03-05", "7", "7"}}}, // a day window's opening is in
+    const std::tuple<std::vector<Measurement>, int, Rows> cases[] = {
         // Readings exactly on an edge belong to the window that the edge opens.
         {{At(0, 8, 0, 1), At(0, 19, 0, -5), At(1, 7, 0, 50), At(1, 8, 0, 2)},
          1,
@@ -97,19 +88,20 @@ TEST(daily_extremes, readings_against_the_windows) {
          0,
          {{"2008-03-05", "1", "1"}, {"2008-03-06", "100", "-100"}, {"2008-03-07", "3", "4"}}},
         {{At(2, 10, 0, 1), At(0, 10, 0, 2)}, 0, {}}, // the last day before the first
+        // A table handed in directly may hold times that are no calendar day at either end.
+        {{{kNaN, 1}, At(0, 10, 0, 2)}, 0, {}},
+        {{At(0, 10, 0, 2), {kInf, 1}}, 0, {}},
+        {{At(0, 10, 0, 2), {1e300, 1}}, 0, {}},
         {{At(0, 10, 0, -0.0f), At(0, 11, 0, 0.0f)}, 1, {{"2008-03-05", "0", "0"}}},
     };
-    for (const Case &c : cases)
-        EXPECT_EQ(RowsOf(c.readings, c.offset), c.rows) << c.readings.size() << " +" << c.offset;
+    for (const auto &[readings, offset, rows] : cases)
+        EXPECT_EQ(RowsOf(readings, offset), rows) << readings.size() << " +" << offset;
 }
 
 TEST(daily_extremes, long_spans_list_their_first_5000_days) {
     const std::int64_t first = DayNumberFromCivil(2008, 1, 1) - kMarch5th2008;
     const std::tuple<std::int64_t, std::size_t, const char *> cases[] = {
-        {4998, 4999, "2021-09-07"},
-        {4999, 5000, "2021-09-08"},
-        {5000, 5000, "2021-09-08"},
-        {34000, 5000, "2021-09-08"}};
+        {4999, 5000, "2021-09-08"}, {5000, 5000, "2021-09-08"}, {34000, 5000, "2021-09-08"}};
     for (const auto &[lastDay, count, lastLabel] : cases) {
         const Rows rows = RowsOf({At(first, 12, 0, 1), At(first + lastDay, 12, 0, 2)}, 1);
         ASSERT_EQ(rows.size(), count) << lastDay;
@@ -119,7 +111,7 @@ TEST(daily_extremes, long_spans_list_their_first_5000_days) {
 }
 
 // Tables of every shape: in time order, nearly, shuffled, with far-off or no-day entries; over a
-// few days or about 5000; times often exactly on, or a second beside, a window edge; few values.
+// few days or about 5000; times often exactly on, or a second beside, a window edge.
 std::vector<Measurement> RandomTable(std::mt19937 &random, int shape) {
     auto pick = [&](int lowest, int highest) {
         return std::uniform_int_distribution<int>(lowest, highest)(random);
@@ -129,12 +121,9 @@ std::vector<Measurement> RandomTable(std::mt19937 &random, int shape) {
                                        : pick(0, 1439) * 60;
         return MakeDateTime(kMarch5th2008 + day, seconds);
     };
-    auto value = [&] {
-        const int kind = pick(0, 9);
-        return kind == 0   ? (pick(0, 1) ? 150.0f : -150.0f)
-               : kind == 1 ? (pick(0, 1) ? 0.0f : -0.0f)
-                           : static_cast<float>(pick(-8, 8)) * 0.5f;
-    };
+    // Few values, so that ties are common; signed zeros; beyond the start values.
+    constexpr float kValues[] = {-150, -4, -2.5, -1, -0.5, -0.0f, 0, 0.5, 1, 2.5, 4, 150};
+    auto value = [&] { return kValues[pick(0, 11)]; };
     const bool long_span = pick(0, 19) == 0;
     const int span = long_span ? pick(4990, 5010) : pick(1, 7);
     std::vector<Measurement> readings(static_cast<std::size_t>(pick(2, long_span ? 12 : 120)));
@@ -142,17 +131,14 @@ std::vector<Measurement> RandomTable(std::mt19937 &random, int shape) {
         readings[i] = {when(i == 0 ? 0 : i == 1 ? span - 1 : pick(0, span - 1)), value()};
     std::sort(readings.begin(), readings.end(),
               [](const Measurement &a, const Measurement &b) { return a.Timestamp < b.Timestamp; });
-    if (shape == 1) {
-        for (int swaps = pick(1, 3); swaps > 0; --swaps) {
-            const auto i = static_cast<std::size_t>(pick(1, static_cast<int>(readings.size()) - 1));
-            std::swap(readings[i - 1], readings[i]);
-        }
-    } else if (shape == 2) {
+    for (int swaps = shape == 1 ? pick(1, 3) : 0; swaps > 0; --swaps) {
+        const auto i = static_cast<std::size_t>(pick(1, static_cast<int>(readings.size()) - 1));
+        std::swap(readings[i - 1], readings[i]);
+    }
+    if (shape == 2) {
         std::shuffle(readings.begin(), readings.end(), random);
     } else if (shape == 3) {
-        constexpr double kNoDay[] = {std::numeric_limits<double>::infinity(),
-                                     -std::numeric_limits<double>::infinity(),
-                                     std::numeric_limits<double>::quiet_NaN(), 1e300};
+        constexpr double kNoDay[] = {kInf, -kInf, kNaN, 1e300};
         for (int far = pick(1, 2); far > 0; --far) {
             const auto at = readings.begin() + pick(0, static_cast<int>(readings.size()));
             const DateTime t = pick(0, 4) == 0 ? kNoDay[pick(0, 3)]
@@ -168,7 +154,9 @@ TEST(daily_extremes, sweep_matches_the_plain_scans_on_random_tables) {
     for (int table = 0; table < 4000; ++table) {
         const std::vector<Measurement> readings = RandomTable(random, table % 4);
         for (int offset = 0; offset <= 2; ++offset)
-            ASSERT_TRUE(SameDays(readings, offset)) << "table " << table;
+            ASSERT_EQ(Bits(SweepDailyExtremes(readings, offset)),
+                      Bits(ScanDailyExtremes(readings, offset)))
+                << "table " << table << " offset " << offset;
     }
 }
 
