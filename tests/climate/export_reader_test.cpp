@@ -52,6 +52,7 @@ TEST_F(ExportReaderTest, a_line_without_end_is_read_in_bounded_memory) {
         ::getrusage(RUSAGE_SELF, &usage);
         return static_cast<std::int64_t>(usage.ru_maxrss) * 1024;
     };
+    const std::string chunk(1 << 16, '7');
     const std::int64_t before = peakMemory();
     // An endless header, then an endless data line, of 8 MiB each.
     for (const auto &[prefix, status] :
@@ -59,7 +60,7 @@ TEST_F(ExportReaderTest, a_line_without_end_is_read_in_bounded_memory) {
         const auto file = scratch_.write("endless.txt", prefix);
         std::ofstream out(file, std::ios::binary | std::ios::app);
         for (int i = 0; i < 128; ++i)
-            out << std::string(1 << 16, '7') << std::flush;
+            out << chunk << std::flush;
         EXPECT_EQ(ReadExport(file, *tables_).status, status);
         EXPECT_EQ(tables_->MeasurementCount, 0);
     }
