@@ -58,19 +58,16 @@ TEST(daily_extremes, worked_example) {
               (Rows{{"2008-03-05", "2,5", "12,5"}, {"2008-03-06", "4", "15,5"}}));
 }
 
-TEST(daily_extremes, one_reading_against_the_windows_of_each_offset) {
+TEST(daily_extremes, readings_against_the_windows) {
     // hour, minute, offset, Tn, Tx: the night window closes at 18 + offset, the day one opens at
     // 6 + offset.
-    const std::tuple<int, int, int, const char *, const char *> cases[] = {
+    const std::tuple<int, int, int, const char *, const char *> single[] = {
         {10, 0, 1, "7", "7"},  {20, 0, 1, "100", "7"},  {6, 30, 1, "7", "-100"},
         {6, 30, 0, "7", "7"},  {7, 30, 2, "7", "-100"}, {19, 0, 1, "100", "7"},
         {18, 59, 1, "7", "7"}, {7, 0, 1, "7", "7"}};
-    for (const auto &[hour, minute, offset, tn, tx] : cases)
+    for (const auto &[hour, minute, offset, tn, tx] : single)
         EXPECT_EQ(RowsOf({At(0, hour, minute, 7)}, offset), (Rows{{"2008-03-05", tn, tx}}))
             << hour << ":" << minute << " +" << offset;
-}
-
-TEST(daily_extremes, readings_against_the_windows) {
     const std::tuple<std::vector<Measurement>, int, Rows> cases[] = {
         // Readings exactly on an edge belong to the window that the edge opens.
         {{At(0, 8, 0, 1), At(0, 19, 0, -5), At(1, 7, 0, 50), At(1, 8, 0, 2)},

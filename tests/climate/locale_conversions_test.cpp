@@ -20,7 +20,7 @@ TEST(locale_conversions, decimal_separator_of_the_numeric_locale) {
         EXPECT_EQ(DecimalSeparatorOfLocale(name), '.') << name;
 }
 
-TEST(locale_conversions, number_to_text_shows_seven_significant_digits_that_read_back) {
+TEST(locale_conversions, number_text_shows_seven_digits_and_reads_back) {
     const std::tuple<float, char, const char *> cases[] = {
         {2.5f, ',', "2,5"},           {100.0f, ',', "100"},         {-3.25f, ',', "-3,25"},
         {12.75f, '.', "12.75"},       {0.1f, '.', "0.1"},           {-0.0f, ',', "0"},
@@ -37,14 +37,12 @@ TEST(locale_conversions, number_to_text_shows_seven_significant_digits_that_read
         const std::string text = NumberToText(value, ',');
         ASSERT_EQ(NumberToText(static_cast<float>(ParseNumber(text, ',').value_or(-1)), ','), text);
     }
-}
-
-TEST(locale_conversions, number_parser_reads_sign_digits_separator_and_exponent_only) {
-    const std::tuple<const char *, char, double> cases[] = {
+    // The parser reads a sign, digits, a separator and an exponent, and nothing else.
+    const std::tuple<const char *, char, double> read[] = {
         {"12,75", ',', 12.75}, {"-3,5", ',', -3.5},     {"+4", ',', 4},
         {",5", ',', 0.5},      {"5,", ',', 5},          {"12.75", '.', 12.75},
         {"1E+20", '.', 1e20},  {"1,5E-07", ',', 1.5e-7}};
-    for (const auto &[text, separator, value] : cases)
+    for (const auto &[text, separator, value] : read)
         EXPECT_EQ(ParseNumber(text, separator), value) << text;
     for (const char *text : {"", "-", ",", "abc", "12,5,3", "1 000", "12.5", "1e", "e5", "inf",
                              "nan", "0x10", " 12", "12 ", "--1", "1e400"})

@@ -5,17 +5,14 @@
 namespace pelk {
 namespace {
 
-TEST(tables, separators_follow_the_locale) {
+TEST(tables, separators_follow_the_locale_and_indices_stay_in_bounds) {
     for (const auto &[locale, alternate] : {std::pair{',', '.'}, {'.', ','}, {'\'', '\0'}}) {
         auto tables = std::make_unique<ProgramTables>();
         SetDecimalSeparators(*tables, locale);
         EXPECT_EQ(tables->LocaleDecimalSeparator, locale);
         EXPECT_EQ(tables->AlternateDecimalSeparator, alternate);
     }
-}
-
-TEST(tables, indices_run_from_one_to_capacity) {
-    auto tables = std::make_unique<ProgramTables>();
+    auto tables = std::make_unique<ProgramTables>(); // indices run from 1 to the capacity
     for (const std::int64_t outside : {0LL, -1LL, 1'000'001LL})
         EXPECT_THROW(tables->MeasurementTable.at(outside), IndexOutOfRange) << outside;
     EXPECT_THROW(tables->DayTable.at(5'001), IndexOutOfRange);
