@@ -67,11 +67,11 @@ class WindowEdges {
 } // namespace
 
 DateTime DayWindows::dayWindowOpen(std::int64_t k) const {
-    return MakeDateTime(firstDay + k, (6 + utcOffsetHours) * 3600);
+    return MakeDateTime(firstDay + k, dayOpenSecond());
 }
 
 DateTime DayWindows::nightWindowClose(std::int64_t k) const {
-    return MakeDateTime(firstDay + k, (18 + utcOffsetHours) * 3600);
+    return MakeDateTime(firstDay + k, nightCloseSecond());
 }
 
 std::int32_t DaysToList(std::span<const Measurement> readings) {
@@ -120,10 +120,10 @@ std::vector<DayExtremes> SweepDailyExtremes(std::span<const Measurement> reading
     std::vector<DayExtremes> days(static_cast<std::size_t>(dayCount));
     if (dayCount == 0)
         return days;
-    const std::int64_t firstDay = CalendarDay(readings.front().Timestamp);
+    const DayWindows windows{CalendarDay(readings.front().Timestamp), utcOffsetHours};
     // Day window k is [edge k, edge k + 1); night window k is [edge k - 1, edge k).
-    WindowEdges dayEdges(firstDay, (6 + utcOffsetHours) * 3600, 0, dayCount - 1);
-    WindowEdges nightEdges(firstDay, (18 + utcOffsetHours) * 3600, -1, dayCount - 2);
+    WindowEdges dayEdges(windows.firstDay, windows.dayOpenSecond(), 0, dayCount - 1);
+    WindowEdges nightEdges(windows.firstDay, windows.nightCloseSecond(), -1, dayCount - 2);
 
     // Latest timestamp so far in table order: a scan reaches a reading only while this is
     // before the scan's window close.

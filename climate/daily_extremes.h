@@ -27,8 +27,13 @@ struct DayWindows {
     std::int64_t firstDay = 0; ///< calendar day of the first reading in table order
     int utcOffsetHours = 0;
 
-    DateTime dayWindowOpen(std::int64_t k) const;    ///< (6 + offset):00 of day k
-    DateTime nightWindowClose(std::int64_t k) const; ///< (18 + offset):00 of day k
+    /// Seconds into a day at which the day window opens, (6 + offset):00 on the readings' clock.
+    int dayOpenSecond() const { return (6 + utcOffsetHours) * 3600; }
+    /// Seconds into a day at which the night window closes, (18 + offset):00.
+    int nightCloseSecond() const { return (18 + utcOffsetHours) * 3600; }
+
+    DateTime dayWindowOpen(std::int64_t k) const;    ///< of day k
+    DateTime nightWindowClose(std::int64_t k) const; ///< of day k
 };
 
 /// How many days get a row: from the first reading's day to the last reading's, both in table
