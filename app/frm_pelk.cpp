@@ -4,6 +4,7 @@
 #include "app/list_view_model.h"
 #include "climate/load_pipeline.h"
 #include "results/results_list.h"
+#include "results/trust_notes.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -46,8 +47,9 @@ QStringList ExportNameFilters() {
             QStringLiteral("Fichiers CSV (*.csv)")};
 }
 
-FrmPelk::FrmPelk(WindowServices &services, QWidget *parent)
-    : QWidget(parent), services_(services), tables_(std::make_unique<ProgramTables>()) {
+FrmPelk::FrmPelk(WindowServices &services, LoadOptions options, QWidget *parent)
+    : QWidget(parent), services_(services), options_(options),
+      tables_(std::make_unique<ProgramTables>()) {
     buildControls();
 }
 
@@ -148,7 +150,7 @@ void FrmPelk::Form_Load() {
         // Named steps: the separator is asked before the clock is read.
         const char separator = services_.localeSeparator();
         const ClockReading clock = services_.readClock();
-        PrepareLoad(*tables_, separator, clock);
+        PrepareLoad(*tables_, separator, clock, options_);
     });
 
     const QStringList filters = ExportNameFilters();
@@ -180,7 +182,16 @@ void FrmPelk::Form_Load() {
         break;
     }
     if (tables_->MeasurementCount != 0)
-        PassOverFailure([this] { FillResultsList(list_, *tables_); });
+        PassOverFailure([this] {
+            FillResultsList(list_, *tables_);
+            AnnotateResultCells(list_, *tables_);
+        });
+    // The list stands; then, once, what the file holds that no row counts.
+    std::string notice;
+    PassOverFailure([&] { notice = LeftOutNotice(result, tables_->DailyLeftOut); });
+    if (!notice.empty())
+        services_.showMessage(this, QString::fromStdString(notice),
+                              QString::fromLatin1(kApplicationTitle));
 }
 
 void FrmPelk::Command1_Click() {

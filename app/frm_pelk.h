@@ -8,6 +8,7 @@
 
 #include "app/window_services.h"
 #include "climate/export_reader.h"
+#include "climate/load_pipeline.h"
 #include "climate/tables.h"
 #include "results/list_view.h"
 
@@ -33,8 +34,9 @@ class FrmPelk final : public QWidget {
     Q_OBJECT
 
   public:
-    /// `services` must outlive the window.
-    explicit FrmPelk(WindowServices &services, QWidget *parent = nullptr);
+    /// `services` must outlive the window; `options` come from the command line.
+    explicit FrmPelk(WindowServices &services, LoadOptions options = {},
+                     QWidget *parent = nullptr);
     ~FrmPelk() override;
 
     /// The load pipeline; runs once, by itself, right after the window is first shown.
@@ -57,6 +59,7 @@ class FrmPelk final : public QWidget {
     void restoreSelectionFromList();
 
     WindowServices &services_;
+    LoadOptions options_;
     std::unique_ptr<ProgramTables> tables_; // large: kept off the stack, for the window's life
     ListView list_;
     ListViewModel *model_ = nullptr;

@@ -30,6 +30,15 @@ QVariant ListViewModel::data(const QModelIndex &index, int role) const {
     case Qt::DisplayRole:
         return QString::fromStdString(
             list_.Item(position).cell(static_cast<std::size_t>(index.column())).Text);
+    case Qt::ToolTipRole: {
+        const std::string &tip =
+            list_.Item(position).cell(static_cast<std::size_t>(index.column())).ToolTip;
+        return tip.empty() ? QVariant() : QVariant(QString::fromStdString(tip));
+    }
+    case Qt::ForegroundRole:
+        if (list_.Item(position).cell(static_cast<std::size_t>(index.column())).Muted)
+            return QBrush(kMutedTextColor);
+        return {};
     case Qt::BackgroundRole:
         if (const std::optional<Rgb> colour = list_.rowColor(position))
             return QBrush(QColor(colour->red, colour->green, colour->blue));

@@ -7,8 +7,13 @@
 #include "results/list_view.h"
 
 #include <QAbstractTableModel>
+#include <QColor>
 
 namespace pelk {
+
+/// The text of a muted cell: grey enough to stand apart from black, dark enough to read on both
+/// row colours (contrast above 4.5:1 on each).
+inline constexpr QColor kMutedTextColor{105, 105, 105};
 
 class ListViewModel final : public QAbstractTableModel {
     Q_OBJECT

@@ -3,11 +3,27 @@
 
 #include <QApplication>
 
+#include <iostream>
+#include <string>
+#include <vector>
+
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     pelk::SetUpApplication(app);
+
+    // Qt has taken its own options; what is left are ours.
+    std::vector<std::string> args;
+    for (const QString &arg : QCoreApplication::arguments().mid(1))
+        args.push_back(arg.toStdString());
+    pelk::LoadOptions options;
+    if (const auto error = pelk::ParseLoadArguments(args, options)) {
+        std::cerr << "pelk: " << *error
+                  << "\nUsage: pelk [--max-gap MINUTES] [--utc-offset HOURS|local-by-date]\n";
+        return 64;
+    }
+
     pelk::QtWindowServices services;
-    pelk::FrmPelk window(services);
+    pelk::FrmPelk window(services, options);
     window.show();
     return QApplication::exec();
 }

@@ -28,7 +28,7 @@ void BM_SweepDailyExtremes(benchmark::State &state) {
     const auto &readings = CachedReadings(static_cast<std::int32_t>(state.range(0)),
                                           static_cast<std::int32_t>(state.range(1)));
     for (auto _ : state)
-        benchmark::DoNotOptimize(SweepDailyExtremes(readings, 1));
+        benchmark::DoNotOptimize(SweepDailyExtremes(readings, FixedOffset(1)));
     Label(state);
 }
 
@@ -36,7 +36,7 @@ void BM_ScanDailyExtremes_plain(benchmark::State &state) {
     const auto &readings = CachedReadings(static_cast<std::int32_t>(state.range(0)),
                                           static_cast<std::int32_t>(state.range(1)));
     for (auto _ : state)
-        benchmark::DoNotOptimize(ScanDailyExtremes(readings, 1));
+        benchmark::DoNotOptimize(ScanDailyExtremes(readings, FixedOffset(1)));
     Label(state);
 }
 

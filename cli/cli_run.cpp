@@ -4,6 +4,12 @@
 #include "results/list_view.h"
 #include "results/results_list.h"
 
+#include "climate/locale_conversions.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,7 +18,7 @@ namespace pelk {
 namespace {
 
 constexpr std::string_view kHelp =
-    R"(Usage: pelk-cli [--sort COLUMN[:asc|:desc]] FILE
+    R"(Usage: pelk-cli [OPTION]... FILE
 
 Reads a temperature logger's tab-separated export (a header line, then lines of
 "MM/DD/YYYY hh:mm<TAB>value") and writes, for every calendar day from the first
@@ -20,6 +26,8 @@ reading's day to the last's, the day, Tn (lowest reading from 18:00 UTC the day
 before to 18:00 UTC) and Tx (highest reading from 06:00 UTC to 06:00 UTC the next
 day), exactly as the Pelk window copies them to the clipboard:
   Date<TAB>Tn<TAB>Tx<TAB><CR><LF>, then one "day<TAB>Tn<TAB>Tx<CR><LF>" line a day.
+A timestamp followed by AM or PM is read on the 12-hour clock. A window without
+readings shows 100 (Tn) or -100 (Tx), which is no measurement.
 
 Numbers use the decimal separator of the locale in LC_ALL, LC_NUMERIC or LANG;
 the UTC offset (0, 1 or 2 hours) is that of the local zone (TZ) right now.
@@ -28,7 +36,27 @@ the UTC offset (0, 1 or 2 hours) is that of the local zone (TZ) right now.
                              numerically for Tn and Tx; ascending by default.
                              The order is the one that clicks on the
                              window's column header give.
+  --details                  add, after Tx, for each day: Tn_time and Tx_time
+                             (YYYY-MM-DD hh:mm of the extreme, empty for an
+                             empty window), night_readings and day_readings
+                             (readings counted), night_gap_min and day_gap_min
+                             (longest stretch of the window without a reading,
+                             in minutes, a started minute counting whole),
+                             night_complete and day_complete (1 when that
+                             stretch is at most the gap limit, else 0).
+  --max-gap MINUTES          the gap limit of --details (default 60).
+  --utc-offset HOURS         use this offset (whole hours, -12 to 14) instead
+                             of the detected one.
+  --utc-offset local-by-date each day's windows use the offset of the local
+                             zone (TZ) in force that day, for loggers that
+                             follow summer time.
   --help                     this text.
+
+Warnings go to standard error, each line starting "pelk-cli: warning:", and
+leave the exit status alone: readings that a backwards jump in time hides from
+the computation, valid readings after the first empty line (where reading
+stops), days beyond the 5000 listed, and a span that crosses a change of the
+local zone's UTC offset.
 
 Exit status: 0 the table was written (the header line alone when the file holds
 no readings); 1 the file could not be read (the reason on standard error);
@@ -83,16 +111,99 @@ void SortLikeTheWindow(ListView &list, const SortRequest &request, char localeSe
     }
 }
 
+// "2008-03-05 06:00", or nothing for a window without readings.
+std::string ExtremeTimeText(const WindowFacts &window) {
+    if (window.readingCount == 0)
+        return {};
+    const CivilDateTime t = SplitDateTime(window.extremeTime);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", t.year, t.month, t.day, t.hour,
+                  t.minute);
+    return text;
+}
+
+// The facts of each day's windows, as columns after Tx; they move with their rows when sorted.
+void AddDetailColumns(ListView &list) {
+    for (const char *title : {"Tn_time", "Tx_time", "night_readings", "day_readings",
+                              "night_gap_min", "day_gap_min", "night_complete", "day_complete"})
+        list.addColumn(title, "", 0, Alignment::Left);
+}
+
+void FillDetailColumns(ListView &list, const ProgramTables &tables) {
+    const auto rows =
+        std::min<std::size_t>(tables.DayFactsTable.size(), static_cast<std::size_t>(list.Count()));
+    for (std::size_t i = 0; i < rows; ++i) {
+        const WindowFacts &night = tables.DayFactsTable[i].night;
+        const WindowFacts &day = tables.DayFactsTable[i].day;
+        const std::int32_t limit = tables.GapLimitMinutes;
+        const std::string cells[] = {ExtremeTimeText(night),
+                                     ExtremeTimeText(day),
+                                     std::to_string(night.readingCount),
+                                     std::to_string(day.readingCount),
+                                     std::to_string(night.longestGapMinutes()),
+                                     std::to_string(day.longestGapMinutes()),
+                                     night.complete(limit) ? "1" : "0",
+                                     day.complete(limit) ? "1" : "0"};
+        ListItem &row = list.Item(static_cast<std::int32_t>(i) + 1);
+        for (std::size_t c = 0; c < std::size(cells); ++c)
+            row.cell(3 + c).Text = cells[c];
+    }
+}
+
 void WriteClipboardText(const ProgramTables &tables, const std::optional<SortRequest> &sort,
-                        std::ostream &out) {
+                        bool details, std::ostream &out) {
     ListView list;
     AddResultColumns(list);
+    if (details)
+        AddDetailColumns(list);
     // As in the window, the list is filled only when the file held readings.
     if (tables.MeasurementCount != 0)
         FillResultsList(list, tables);
+    if (details)
+        FillDetailColumns(list, tables);
     if (sort)
         SortLikeTheWindow(list, *sort, tables.LocaleDecimalSeparator);
     out << ClipboardText(list, true, 1, -1, true);
+}
+
+std::string OffsetText(int seconds) {
+    char text[16];
+    const int minutes = std::abs(seconds) / 60;
+    if (minutes % 60 == 0)
+        std::snprintf(text, sizeof text, "UTC%c%d", seconds < 0 ? '-' : '+', minutes / 60);
+    else
+        std::snprintf(text, sizeof text, "UTC%c%d:%02d", seconds < 0 ? '-' : '+', minutes / 60,
+                      minutes % 60);
+    return text;
+}
+
+// What the rows leave out, or may get wrong, without making the run a failure.
+void WriteWarnings(const ProgramTables &tables, const ReadResult &read,
+                   const LoadOptions &options, std::ostream &err) {
+    constexpr std::string_view kWarning = "pelk-cli: warning: ";
+    const DailyReport &left = tables.DailyLeftOut;
+    if (left.uncountedReadings > 0)
+        err << kWarning << left.uncountedReadings
+            << " reading(s) not counted: they follow a backwards jump in time, which the "
+               "computation does not see past (first at line "
+            << read.readingLines.lineOf(left.firstUncountedReading) << ")\n";
+    if (read.readingsAfterEnd > 0)
+        err << kWarning << read.readingsAfterEnd
+            << " valid reading(s) after the first empty line not read, from line "
+            << read.firstLineAfterEnd << ": reading stops at the first empty line\n";
+    if (left.daysBeyondCapacity > 0)
+        err << kWarning << left.daysBeyondCapacity << " day(s) beyond the " << kDayCapacity
+            << " listed\n";
+    if (tables.MeasurementCount == 0 || tables.DayCount == 0 || options.utcOffsetHours ||
+        options.utcOffsetLocalByDate)
+        return;
+    const std::int64_t firstDay = CalendarDay(tables.MeasurementTable.at(1).Timestamp);
+    if (const auto change = FirstZoneOffsetChange(firstDay, firstDay + tables.DayCount - 1))
+        err << kWarning << "the local zone's UTC offset changes on "
+            << FormatDayLabel(static_cast<double>(*change)) << " (to "
+            << OffsetText(ZoneOffsetSecondsOn(*change)) << "); every day used "
+            << OffsetText(tables.UtcOffsetHours * 3600)
+            << " (--utc-offset local-by-date follows the change)\n";
 }
 
 } // namespace
@@ -101,22 +212,36 @@ int RunCli(std::span<const std::string_view> args, char localeSeparator, const C
            std::ostream &out, std::ostream &err) {
     std::string_view file;
     std::optional<SortRequest> sort;
+    bool details = false;
+    LoadOptions options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
         if (arg == "--help" || arg == "-h") {
             out << kHelp;
             return kExitOk;
         }
-        if (arg == "--sort" || arg.starts_with("--sort=")) {
+        if (arg == "--details") {
+            details = true;
+            continue;
+        }
+        // Options with a value: "--name value" or "--name=value".
+        const std::string_view name = arg.substr(0, arg.find('='));
+        if (name == "--sort" || name == kUtcOffsetOption || name == kMaxGapOption) {
             std::string_view value;
-            if (arg == "--sort") {
-                if (i + 1 == args.size()) {
-                    err << "pelk-cli: --sort needs a column (see pelk-cli --help)\n";
-                    return kExitUsage;
-                }
+            if (name.size() < arg.size()) {
+                value = arg.substr(name.size() + 1);
+            } else if (i + 1 < args.size()) {
                 value = args[++i];
             } else {
-                value = arg.substr(std::string_view("--sort=").size());
+                err << "pelk-cli: " << name << " needs a value (see pelk-cli --help)\n";
+                return kExitUsage;
+            }
+            if (name != "--sort") {
+                if (const auto error = SetLoadOption(options, name, value)) {
+                    err << "pelk-cli: " << *error << "\n";
+                    return kExitUsage;
+                }
+                continue;
             }
             sort = ParseSortValue(value);
             if (!sort) {
@@ -138,11 +263,12 @@ int RunCli(std::span<const std::string_view> args, char localeSeparator, const C
     }
 
     const auto tables = std::make_unique<ProgramTables>();
-    PrepareLoad(*tables, localeSeparator, clock);
+    PrepareLoad(*tables, localeSeparator, clock, options);
     const ReadResult result = LoadExport(std::string(file), *tables);
     switch (result.status) {
     case ReadResult::Status::Loaded:
-        WriteClipboardText(*tables, sort, out);
+        WriteWarnings(*tables, result, options, err);
+        WriteClipboardText(*tables, sort, details, out);
         return kExitOk;
     case ReadResult::Status::BadFormat:
         err << kBadFormatMessage << '\n';

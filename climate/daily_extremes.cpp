@@ -1,6 +1,7 @@
 #include "climate/daily_extremes.h"
 
 #include "climate/locale_conversions.h"
+#include "climate/utc_offset.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,21 +17,72 @@ bool IsCalendarDateTime(DateTime value) {
     return std::fabs(value) < kFarthestDay;
 }
 
-// The edges of consecutive windows, edge(i) = MakeDateTime(firstDay + i, secondsOfDay) for i in
-// [lowest, highest + 1], worked out once: finds the window i in [lowest, highest] with
-// edge(i) <= t < edge(i + 1). Readings in time order mostly fall in the window of the reading
-// before them, which is tried first.
+std::int64_t WholeSeconds(DateTime from, DateTime to) {
+    return std::llround((to - from) * kSecondsPerDay);
+}
+
+// The days that get a row, and how many more the span holds.
+struct ListedDays {
+    std::int64_t firstDay = 0;
+    std::int32_t count = 0;
+    std::int64_t beyondCapacity = 0;
+};
+
+ListedDays ListDays(std::span<const Measurement> readings) {
+    if (readings.empty() || !IsCalendarDateTime(readings.front().Timestamp) ||
+        !IsCalendarDateTime(readings.back().Timestamp))
+        return {};
+    const std::int64_t firstDay = CalendarDay(readings.front().Timestamp);
+    const std::int64_t span = CalendarDay(readings.back().Timestamp) - firstDay + 1;
+    if (span <= 0)
+        return {firstDay, 0, 0};
+    const std::int64_t count = std::min<std::int64_t>(span, kDayCapacity);
+    return {firstDay, static_cast<std::int32_t>(count), span - count};
+}
+
+// A reading that no window counts although the table holds it: counted by neither window that
+// holds it, or held by none while lying before the days listed or, unless the span was cut at
+// the capacity, after them.
+bool IsUncounted(bool heldByDay, bool countedByDay, bool heldByNight, bool countedByNight,
+                 DateTime t, const ListedDays &days) {
+    if (heldByDay || heldByNight)
+        return (heldByDay && !countedByDay) || (heldByNight && !countedByNight);
+    const bool beyondCapacity =
+        days.beyondCapacity > 0 && t >= MakeDateTime(days.firstDay + days.count, 0);
+    return !beyondCapacity;
+}
+
+// The longest stretch without a reading, given the readings' times in time order; the earliest of
+// equal stretches.
+template <typename Times> void SetLongestGap(WindowFacts &facts, const Times &sortedTimes) {
+    facts.longestGapFrom = facts.opens;
+    facts.longestGapTo = sortedTimes.empty() ? facts.closes : sortedTimes.front();
+    auto consider = [&](DateTime from, DateTime to) {
+        if (WholeSeconds(from, to) > facts.longestGapSeconds()) {
+            facts.longestGapFrom = from;
+            facts.longestGapTo = to;
+        }
+    };
+    for (std::size_t i = 1; i < sortedTimes.size(); ++i)
+        consider(sortedTimes[i - 1], sortedTimes[i]);
+    if (!sortedTimes.empty())
+        consider(sortedTimes.back(), facts.closes);
+}
+
+// The edges of consecutive windows, edge(i) for i in [lowest, highest + 1], worked out once:
+// finds the window i in [lowest, highest] with edge(i) <= t < edge(i + 1). Edges lie about a day
+// apart; readings in time order mostly fall in the window of the reading before them, which is
+// tried first.
 class WindowEdges {
   public:
-    WindowEdges(std::int64_t firstDay, int secondsOfDay, std::int64_t lowest, std::int64_t highest)
-        : firstDay_(firstDay), secondsOfDay_(secondsOfDay), lowest_(lowest),
-          edges_(static_cast<std::size_t>(highest - lowest + 2)) {
+    template <typename EdgeAt>
+    WindowEdges(std::int64_t lowest, std::int64_t highest, EdgeAt edgeAt)
+        : lowest_(lowest), edges_(static_cast<std::size_t>(highest - lowest + 2)) {
         for (std::size_t n = 0; n < edges_.size(); ++n)
-            edges_[n] =
-                MakeDateTime(firstDay + lowest + static_cast<std::int64_t>(n), secondsOfDay);
+            edges_[n] = edgeAt(lowest + static_cast<std::int64_t>(n));
     }
 
-    /// The close of window i.
+    DateTime open(std::int64_t i) const { return edges_[slot(i)]; }
     DateTime close(std::int64_t i) const { return edges_[slot(i) + 1]; }
 
     bool holds(DateTime t) const { return t >= edges_.front() && t < edges_.back(); } // not NaN
@@ -40,8 +92,7 @@ class WindowEdges {
         if (!(t >= edges_[last_] && t < edges_[last_ + 1])) {
             // A first guess from the arithmetic, then the edges themselves decide, so that a
             // reading exactly on an edge lands where the comparisons of the plain rule put it.
-            const double guess = std::floor(t - static_cast<double>(firstDay_ + lowest_) -
-                                            static_cast<double>(secondsOfDay_) / kSecondsPerDay);
+            const double guess = std::floor(t - edges_.front());
             const auto highestSlot = static_cast<std::int64_t>(edges_.size()) - 2;
             auto n = static_cast<std::size_t>(
                 std::clamp<std::int64_t>(static_cast<std::int64_t>(guess), 0, highestSlot));
@@ -57,111 +108,293 @@ class WindowEdges {
   private:
     std::size_t slot(std::int64_t i) const { return static_cast<std::size_t>(i - lowest_); }
 
-    std::int64_t firstDay_;
-    int secondsOfDay_;
     std::int64_t lowest_;
     std::vector<DateTime> edges_;
     std::size_t last_ = 0;
 };
 
-} // namespace
+// One window's facts gathered reading by reading, in table order.
+struct WindowTally {
+    std::int32_t count = 0;
+    float extreme = 0;
+    DateTime extremeTime = 0;
+    DateTime earliest = 0;
+    DateTime latest = 0;
+    // The longest stretch between two readings, while they come in time order.
+    DateTime gapFrom = 0;
+    DateTime gapTo = 0;
+    std::int64_t gapSeconds = -1;
+    bool inTimeOrder = true;
 
-DateTime DayWindows::dayWindowOpen(std::int64_t k) const {
-    return MakeDateTime(firstDay + k, dayOpenSecond());
-}
-
-DateTime DayWindows::nightWindowClose(std::int64_t k) const {
-    return MakeDateTime(firstDay + k, nightCloseSecond());
-}
-
-std::int32_t DaysToList(std::span<const Measurement> readings) {
-    if (readings.empty() || !IsCalendarDateTime(readings.front().Timestamp) ||
-        !IsCalendarDateTime(readings.back().Timestamp))
-        return 0;
-    const std::int64_t span =
-        CalendarDay(readings.back().Timestamp) - CalendarDay(readings.front().Timestamp) + 1;
-    if (span <= 0)
-        return 0;
-    return static_cast<std::int32_t>(std::min<std::int64_t>(span, kDayCapacity));
-}
-
-std::vector<DayExtremes> ScanDailyExtremes(std::span<const Measurement> readings,
-                                           int utcOffsetHours) {
-    const std::int32_t dayCount = DaysToList(readings);
-    std::vector<DayExtremes> days(static_cast<std::size_t>(dayCount));
-    if (dayCount == 0)
-        return days;
-    const DayWindows windows{CalendarDay(readings.front().Timestamp), utcOffsetHours};
-    for (std::int32_t k = 0; k < dayCount; ++k) {
-        DayExtremes &day = days[static_cast<std::size_t>(k)];
-        const DateTime dayOpen = windows.dayWindowOpen(k);
-        const DateTime dayClose = windows.dayWindowOpen(k + 1);
-        for (const Measurement &m : readings) {
-            if (m.Timestamp >= dayOpen && m.Timestamp < dayClose && m.Value > day.tx)
-                day.tx = m.Value;
-            if (m.Timestamp >= dayClose)
-                break;
+    // `better(a, b)`: a replaces b as the extreme; equal values leave the first one found.
+    template <typename Better> void add(const Measurement &m, Better better) {
+        const DateTime t = m.Timestamp;
+        if (count == 0 || better(m.Value, extreme)) {
+            extreme = m.Value;
+            extremeTime = t;
         }
-        const DateTime nightOpen = windows.nightWindowClose(k - 1);
-        const DateTime nightClose = windows.nightWindowClose(k);
-        for (const Measurement &m : readings) {
-            if (m.Timestamp >= nightOpen && m.Timestamp < nightClose && m.Value < day.tn)
-                day.tn = m.Value;
-            if (m.Timestamp >= nightClose)
-                break;
+        if (count == 0) {
+            earliest = latest = t;
+        } else if (t >= latest) {
+            if (const std::int64_t gap = WholeSeconds(latest, t); gap > gapSeconds) {
+                gapFrom = latest;
+                gapTo = t;
+                gapSeconds = gap;
+            }
+            latest = t;
+        } else {
+            inTimeOrder = false;
         }
+        ++count;
     }
-    return days;
+
+    // Precondition: inTimeOrder.
+    WindowFacts facts(DateTime opens, DateTime closes) const {
+        WindowFacts facts{opens, closes, count, count > 0 ? extremeTime : 0, opens, closes};
+        if (count == 0)
+            return facts;
+        facts.longestGapTo = earliest;
+        if (gapSeconds > facts.longestGapSeconds()) {
+            facts.longestGapFrom = gapFrom;
+            facts.longestGapTo = gapTo;
+        }
+        if (WholeSeconds(latest, closes) > facts.longestGapSeconds()) {
+            facts.longestGapFrom = latest;
+            facts.longestGapTo = closes;
+        }
+        return facts;
+    }
+};
+
+bool Higher(float a, float b) {
+    return a > b;
+}
+bool Lower(float a, float b) {
+    return a < b;
 }
 
-std::vector<DayExtremes> SweepDailyExtremes(std::span<const Measurement> readings,
-                                            int utcOffsetHours) {
-    const std::int32_t dayCount = DaysToList(readings);
-    std::vector<DayExtremes> days(static_cast<std::size_t>(dayCount));
-    if (dayCount == 0)
-        return days;
-    const DayWindows windows{CalendarDay(readings.front().Timestamp), utcOffsetHours};
-    // Day window k is [edge k, edge k + 1); night window k is [edge k - 1, edge k).
-    WindowEdges dayEdges(windows.firstDay, windows.dayOpenSecond(), 0, dayCount - 1);
-    WindowEdges nightEdges(windows.firstDay, windows.nightCloseSecond(), -1, dayCount - 2);
+// Where a reading stands with the windows of one kind.
+struct Offer {
+    std::int64_t window = 0; ///< the window that holds it, when held
+    bool held = false;
+    bool counted = false; ///< held, and reached by that window's scan
+};
 
+// Offers every reading, in table order, to the window of each kind that holds it:
+// `visit(index, reading, dayOffer, nightOffer)`.
+template <typename Visit>
+void OfferReadings(std::span<const Measurement> readings, WindowEdges &dayEdges,
+                   WindowEdges &nightEdges, Visit visit) {
     // Latest timestamp so far in table order: a scan reaches a reading only while this is
     // before the scan's window close.
     DateTime latest = -std::numeric_limits<DateTime>::infinity();
-    for (const Measurement &m : readings) {
-        const DateTime t = m.Timestamp;
+    auto offer = [&](WindowEdges &edges, DateTime t) {
+        Offer o;
+        if (edges.holds(t)) {
+            o.held = true;
+            o.window = edges.windowOf(t);
+            o.counted = latest < edges.close(o.window);
+        }
+        return o;
+    };
+    for (std::size_t j = 0; j < readings.size(); ++j) {
+        const DateTime t = readings[j].Timestamp;
         if (t > latest)
             latest = t;
-        if (dayEdges.holds(t)) {
-            const std::int64_t k = dayEdges.windowOf(t);
-            DayExtremes &day = days[static_cast<std::size_t>(k)];
-            if (latest < dayEdges.close(k) && m.Value > day.tx)
-                day.tx = m.Value;
+        visit(j, readings[j], offer(dayEdges, t), offer(nightEdges, t));
+    }
+}
+
+DayWindows WindowsOf(const ListedDays &days, const OffsetOnDay &offset) {
+    return {days.firstDay, offset};
+}
+
+void NoteUncounted(DailyReport &report, std::size_t index) {
+    if (report.uncountedReadings++ == 0)
+        report.firstUncountedReading = static_cast<std::int32_t>(index + 1);
+}
+
+} // namespace
+
+OffsetOnDay FixedOffset(int utcOffsetHours) {
+    return [seconds = utcOffsetHours * 3600](std::int64_t) { return seconds; };
+}
+
+std::int64_t WindowFacts::longestGapSeconds() const {
+    return WholeSeconds(longestGapFrom, longestGapTo);
+}
+
+std::int64_t WindowFacts::longestGapMinutes() const {
+    return (longestGapSeconds() + 59) / 60;
+}
+
+bool WindowFacts::complete(std::int32_t gapLimitMinutes) const {
+    return readingCount > 0 && longestGapSeconds() <= std::int64_t{gapLimitMinutes} * 60;
+}
+
+DateTime DayWindows::dayWindowOpen(std::int64_t k) const {
+    return MakeDateTime(firstDay + k, 6 * 3600 + offsetOn(firstDay + k));
+}
+
+DateTime DayWindows::nightWindowClose(std::int64_t k) const {
+    return MakeDateTime(firstDay + k, 18 * 3600 + offsetOn(firstDay + k));
+}
+
+std::int32_t DaysToList(std::span<const Measurement> readings) {
+    return ListDays(readings).count;
+}
+
+DailyExtremes ScanDailyExtremes(std::span<const Measurement> readings, const OffsetOnDay &offset) {
+    const ListedDays listed = ListDays(readings);
+    DailyExtremes out;
+    out.days.resize(static_cast<std::size_t>(listed.count));
+    out.report.daysBeyondCapacity = listed.beyondCapacity;
+    const DayWindows windows = WindowsOf(listed, offset);
+    std::vector<bool> heldByDay(readings.size()), countedByDay(readings.size());
+    std::vector<bool> heldByNight(readings.size()), countedByNight(readings.size());
+
+    // One window as the rule scans it: from the first entry up to the first reading at or after
+    // its close; the first reading found sets the extreme, and only a better one replaces it.
+    auto scan = [&](DateTime opens, DateTime closes, bool (*better)(float, float), float &value,
+                    WindowFacts &facts, std::vector<bool> &held, std::vector<bool> &counted) {
+        facts.opens = opens;
+        facts.closes = closes;
+        std::vector<DateTime> times;
+        for (std::size_t j = 0; j < readings.size(); ++j) {
+            const Measurement &m = readings[j];
+            if (m.Timestamp >= opens && m.Timestamp < closes) {
+                if (times.empty() || better(m.Value, value)) {
+                    value = m.Value;
+                    facts.extremeTime = m.Timestamp;
+                }
+                times.push_back(m.Timestamp);
+                counted[j] = true;
+            }
+            if (m.Timestamp >= closes)
+                break;
         }
-        if (nightEdges.holds(t)) {
-            const std::int64_t i = nightEdges.windowOf(t);
-            DayExtremes &day = days[static_cast<std::size_t>(i + 1)];
-            if (latest < nightEdges.close(i) && m.Value < day.tn)
-                day.tn = m.Value;
+        facts.readingCount = static_cast<std::int32_t>(times.size());
+        std::sort(times.begin(), times.end());
+        SetLongestGap(facts, times);
+        for (std::size_t j = 0; j < readings.size(); ++j)
+            if (readings[j].Timestamp >= opens && readings[j].Timestamp < closes)
+                held[j] = true;
+    };
+    for (std::int32_t k = 0; k < listed.count; ++k) {
+        DayExtremes &day = out.days[static_cast<std::size_t>(k)];
+        scan(windows.dayWindowOpen(k), windows.dayWindowOpen(k + 1), Higher, day.tx, day.facts.day,
+             heldByDay, countedByDay);
+        scan(windows.nightWindowClose(k - 1), windows.nightWindowClose(k), Lower, day.tn,
+             day.facts.night, heldByNight, countedByNight);
+    }
+    for (std::size_t j = 0; j < readings.size(); ++j)
+        if (IsUncounted(heldByDay[j], countedByDay[j], heldByNight[j], countedByNight[j],
+                        readings[j].Timestamp, listed))
+            NoteUncounted(out.report, j);
+    return out;
+}
+
+DailyExtremes SweepDailyExtremes(std::span<const Measurement> readings, const OffsetOnDay &offset) {
+    const ListedDays listed = ListDays(readings);
+    DailyExtremes out;
+    out.report.daysBeyondCapacity = listed.beyondCapacity;
+    if (listed.count == 0) {
+        for (std::size_t j = 0; j < readings.size(); ++j)
+            NoteUncounted(out.report, j);
+        return out;
+    }
+    const auto dayCount = static_cast<std::size_t>(listed.count);
+    const DayWindows windows = WindowsOf(listed, offset);
+    // Day window k is [edge k, edge k + 1); night window i is day i + 1's.
+    WindowEdges dayEdges(0, listed.count - 1, [&](std::int64_t k) { return windows.dayWindowOpen(k); });
+    WindowEdges nightEdges(-1, listed.count - 2,
+                           [&](std::int64_t i) { return windows.nightWindowClose(i); });
+
+    std::vector<WindowTally> dayTallies(dayCount), nightTallies(dayCount);
+    OfferReadings(readings, dayEdges, nightEdges,
+                  [&](std::size_t j, const Measurement &m, const Offer &day, const Offer &night) {
+                      if (day.counted)
+                          dayTallies[static_cast<std::size_t>(day.window)].add(m, Higher);
+                      if (night.counted)
+                          nightTallies[static_cast<std::size_t>(night.window + 1)].add(m, Lower);
+                      if (IsUncounted(day.held, day.counted, night.held, night.counted,
+                                      m.Timestamp, listed))
+                          NoteUncounted(out.report, j);
+                  });
+
+    out.days.resize(dayCount);
+    bool someOutOfOrder = false;
+    for (std::size_t k = 0; k < dayCount; ++k) {
+        DayExtremes &day = out.days[k];
+        const auto i = static_cast<std::int64_t>(k);
+        const WindowTally &dayTally = dayTallies[k];
+        const WindowTally &nightTally = nightTallies[k];
+        if (dayTally.count > 0)
+            day.tx = dayTally.extreme;
+        if (nightTally.count > 0)
+            day.tn = nightTally.extreme;
+        day.facts.day = dayTally.facts(dayEdges.open(i), dayEdges.close(i));
+        day.facts.night = nightTally.facts(nightEdges.open(i - 1), nightEdges.close(i - 1));
+        someOutOfOrder = someOutOfOrder || !dayTally.inTimeOrder || !nightTally.inTimeOrder;
+    }
+    if (!someOutOfOrder)
+        return out;
+
+    // Windows whose readings came out of time order: their times, gathered again and sorted.
+    std::vector<std::vector<DateTime>> dayTimes(dayCount), nightTimes(dayCount);
+    OfferReadings(readings, dayEdges, nightEdges,
+                  [&](std::size_t, const Measurement &m, const Offer &day, const Offer &night) {
+                      if (day.counted && !dayTallies[static_cast<std::size_t>(day.window)].inTimeOrder)
+                          dayTimes[static_cast<std::size_t>(day.window)].push_back(m.Timestamp);
+                      const auto k = static_cast<std::size_t>(night.window + 1);
+                      if (night.counted && !nightTallies[k].inTimeOrder)
+                          nightTimes[k].push_back(m.Timestamp);
+                  });
+    for (std::size_t k = 0; k < dayCount; ++k) {
+        for (auto [times, facts] : {std::pair{&dayTimes[k], &out.days[k].facts.day},
+                                    std::pair{&nightTimes[k], &out.days[k].facts.night}}) {
+            if (times->empty())
+                continue;
+            std::sort(times->begin(), times->end());
+            SetLongestGap(*facts, *times);
         }
     }
-    return days;
+    return out;
+}
+
+OffsetOnDay OffsetRuleOf(const ProgramTables &tables) {
+    if (tables.UtcOffsetLocalByDate)
+        return ZoneOffsetSecondsOn;
+    return FixedOffset(tables.UtcOffsetHours);
 }
 
 void ComputeDailyExtremes(ProgramTables &tables) {
     const auto readings = tables.MeasurementTable.first(tables.MeasurementCount);
-    const std::vector<DayExtremes> days = SweepDailyExtremes(readings, tables.UtcOffsetHours);
+    DailyExtremes computed = SweepDailyExtremes(readings, OffsetRuleOf(tables));
+    tables.DailyLeftOut = computed.report;
+    tables.DayFactsTable.clear();
     if (readings.empty())
         return;
     const std::int64_t firstDay = CalendarDay(readings.front().Timestamp);
     const char separator = tables.LocaleDecimalSeparator;
-    for (std::size_t i = 0; i < days.size(); ++i) {
+    for (std::size_t i = 0; i < computed.days.size(); ++i) {
+        const DayExtremes &day = computed.days[i];
         DayRow &row = tables.DayTable.at(static_cast<std::int64_t>(i) + 1);
         row.DayLabel = FormatDayLabel(static_cast<double>(firstDay + static_cast<std::int64_t>(i)));
-        row.Tn = NumberToText(days[i].tn, separator);
-        row.Tx = NumberToText(days[i].tx, separator);
+        row.Tn = NumberToText(day.tn, separator);
+        row.Tx = NumberToText(day.tx, separator);
+        tables.DayFactsTable.push_back(day.facts);
     }
-    tables.DayCount = static_cast<std::int16_t>(days.size());
+    tables.DayCount = static_cast<std::int16_t>(computed.days.size());
+}
+
+bool IsNewestFirst(std::span<const Measurement> readings) {
+    if (readings.size() < 2 || !(readings.back().Timestamp < readings.front().Timestamp))
+        return false;
+    for (std::size_t j = 1; j < readings.size(); ++j)
+        if (!(readings[j].Timestamp <= readings[j - 1].Timestamp))
+            return false;
+    return true;
 }
 
 } // namespace pelk

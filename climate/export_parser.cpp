@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <optional>
 #include <vector>
 
@@ -41,14 +42,14 @@ std::string_view TrimBlanks(std::string_view text) {
 }
 
 bool Store(ProgramTables &tables, std::int32_t &nextMeasurementIndex, std::string_view dateText,
-           std::string_view valueText, char otherSeparator) {
+           std::string_view meridiemTail, std::string_view valueText, char otherSeparator) {
     if (!MeasurementTableType::contains(nextMeasurementIndex))
         return false;
     const auto timestamp = ParseDateText(dateText);
     if (!timestamp)
         return false;
     Measurement &entry = tables.MeasurementTable.at(nextMeasurementIndex);
-    entry.Timestamp = *timestamp;
+    entry.Timestamp = ApplyMeridiem(*timestamp, meridiemTail);
     const auto value = ParseSingle(valueText, tables.LocaleDecimalSeparator, otherSeparator);
     if (!value)
         return false;
@@ -156,7 +157,8 @@ LineOutcome ParseExportLine(std::string &line, std::int32_t &nextMeasurementInde
     if (fields.size() < 2)
         return LineOutcome::Malformed;
     const std::string_view valueText = TrimBlanks(fields[1]);
-    return Store(tables, nextMeasurementIndex, dateText, valueText, tables.LocaleDecimalSeparator)
+    return Store(tables, nextMeasurementIndex, dateText, Mid(timestampField, 17, std::string::npos),
+                 valueText, tables.LocaleDecimalSeparator)
                ? LineOutcome::Stored
                : LineOutcome::Malformed;
 }
@@ -167,10 +169,47 @@ LineOutcome StoreExportLine(std::string_view line, std::int32_t &nextMeasurement
     return StoreExportLine(line, nextMeasurementIndex, tables, memory);
 }
 
+DateTime ApplyMeridiem(DateTime timestamp, std::string_view tail) {
+    bool morning = false;
+    bool afternoon = false;
+    for (std::size_t i = 0; i + 1 < tail.size(); ++i) {
+        const char first = static_cast<char>(tail[i] | 0x20); // ASCII letters to lower case
+        if ((tail[i + 1] | 0x20) != 'm')
+            continue;
+        morning = morning || first == 'a';
+        afternoon = afternoon || first == 'p';
+    }
+    if (morning == afternoon) // neither, or a text that holds both
+        return timestamp;
+    const std::int64_t day = CalendarDay(timestamp);
+    auto seconds = static_cast<int>(
+        std::llround((timestamp - static_cast<double>(day)) * kSecondsPerDay));
+    const int hour = seconds / 3600;
+    if (hour < 1 || hour > 12)
+        return timestamp;
+    if (afternoon && hour != 12)
+        seconds += 12 * 3600;
+    if (morning && hour == 12)
+        seconds -= 12 * 3600;
+    return MakeDateTime(day, seconds);
+}
+
 LineOutcome StoreExportLine(std::string_view line, std::int32_t &nextMeasurementIndex,
                             ProgramTables &tables, ExportLineMemory &memory) {
-    const char locale = tables.LocaleDecimalSeparator;
-    const char alternate = tables.AlternateDecimalSeparator;
+    Measurement reading;
+    const LineOutcome outcome = ReadExportLine(line, tables.LocaleDecimalSeparator,
+                                               tables.AlternateDecimalSeparator, memory, reading);
+    if (outcome != LineOutcome::Stored)
+        return outcome;
+    if (!MeasurementTableType::contains(nextMeasurementIndex))
+        return LineOutcome::Malformed;
+    tables.MeasurementTable.at(nextMeasurementIndex) = reading;
+    ++nextMeasurementIndex;
+    return LineOutcome::Stored;
+}
+
+LineOutcome ReadExportLine(std::string_view line, char locale, char alternate,
+                           ExportLineMemory &memory, Measurement &reading) {
     // With the usual separators no byte that normalising changes is a TAB, a blank or part of a
     // canonical timestamp, so the raw bytes can be searched and read as they are.
     const bool usualSeparators = (locale == ',' || locale == '.') &&
@@ -204,8 +243,6 @@ LineOutcome StoreExportLine(std::string_view line, std::int32_t &nextMeasurement
     while (!valueField.empty() && normalized(valueField.back()) == ' ')
         valueField.remove_suffix(1);
 
-    if (!MeasurementTableType::contains(nextMeasurementIndex))
-        return LineOutcome::Malformed;
     std::optional<DateTime> timestamp;
     if (canonicalField || (usualSeparators && HasCanonicalShape(timestampField)))
         timestamp = CanonicalTimestamp(timestampField, memory);
@@ -229,8 +266,8 @@ LineOutcome StoreExportLine(std::string_view line, std::int32_t &nextMeasurement
         if (!timestamp)
             return LineOutcome::Malformed;
     }
-    Measurement &entry = tables.MeasurementTable.at(nextMeasurementIndex);
-    entry.Timestamp = *timestamp;
+    if (timestampField.size() > 16)
+        timestamp = ApplyMeridiem(*timestamp, timestampField.substr(16));
     std::optional<float> value;
     if (usualSeparators)
         value = ShortDecimal(valueField, locale, alternate);
@@ -238,8 +275,7 @@ LineOutcome StoreExportLine(std::string_view line, std::int32_t &nextMeasurement
         value = ParseSingle(valueField, locale, alternate);
     if (!value)
         return LineOutcome::Malformed;
-    entry.Value = *value;
-    ++nextMeasurementIndex;
+    reading = {*timestamp, *value};
     return LineOutcome::Stored;
 }
 

@@ -37,6 +37,16 @@ struct ExportLineMemory {
     std::int64_t dayNumber = 0;
 };
 
+/// The 12-hour clock: when the text after a timestamp's minutes (`tail`) holds "AM" or "PM" in
+/// any case, an hour from 1 to 12 is read as morning or afternoon (12 AM is 00, 12 PM is 12).
+/// Other hours, and timestamps without either mark, are left as they are.
+DateTime ApplyMeridiem(DateTime timestamp, std::string_view tail);
+
+/// The same decisions as StoreExportLine without storing: on Stored, `reading` holds the line's
+/// reading. Never Malformed for want of room: the caller checks that.
+LineOutcome ReadExportLine(std::string_view line, char localeSeparator, char alternateSeparator,
+                           ExportLineMemory &memory, Measurement &reading);
+
 /// The same decisions and the same stores as ParseExportLine, straight from the line's bytes
 /// without copying or allocating. The separators of `tables` must be a locale separator and its
 /// alternate ("," and ".", "." and ",", or any separator and character 0).

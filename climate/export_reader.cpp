@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
+#include <iterator>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,6 +35,13 @@ class FileDescriptor {
 
 std::string SystemReason(int error) {
     return std::strerror(error);
+}
+
+ReadResult Failure(ReadResult::Status status, std::string reason) {
+    ReadResult result;
+    result.status = status;
+    result.reason = std::move(reason);
+    return result;
 }
 
 } // namespace
@@ -70,14 +78,59 @@ bool ExportLoader::takeLine(std::string_view line, bool overlong) {
     ++lineNumber_;
     if (lineNumber_ == 1)
         return true; // the column header, never parsed
-    if (line.empty() && !overlong)
-        return false; // an empty line ends the data
-    if (overlong || StoreExportLine(line, nextMeasurementIndex_, tables_, lineMemory_) ==
-                        LineOutcome::Malformed) {
-        result_ = {ReadResult::Status::BadFormat, {}, lineNumber_};
+    if (afterEnd_) {
+        noteLineAfterEnd(line, overlong);
+        return true;
+    }
+    if (line.empty() && !overlong) {
+        afterEnd_ = true; // an empty line ends the data
+        return true;
+    }
+    const LineOutcome outcome = overlong ? LineOutcome::Malformed
+                                         : StoreExportLine(line, nextMeasurementIndex_, tables_,
+                                                           lineMemory_);
+    if (outcome == LineOutcome::Malformed) {
+        result_.status = ReadResult::Status::BadFormat;
+        result_.lineNumber = lineNumber_;
         return false;
     }
+    if (outcome == LineOutcome::Skipped)
+        result_.readingLines.noteSkippedLine(nextMeasurementIndex_ - 1);
     return true;
+}
+
+void ExportLoader::noteLineAfterEnd(std::string_view line, bool overlong) {
+    Measurement reading;
+    if (overlong || ReadExportLine(line, tables_.LocaleDecimalSeparator,
+                                   tables_.AlternateDecimalSeparator, lineMemory_,
+                                   reading) != LineOutcome::Stored)
+        return;
+    if (result_.readingsAfterEnd++ == 0)
+        result_.firstLineAfterEnd = lineNumber_;
+}
+
+void ReadingLines::noteSkippedLine(std::int32_t readingsSoFar) {
+    if (!runs_.empty() && runs_.back().readingsBefore == readingsSoFar) {
+        ++runs_.back().skippedUpToHere;
+        return;
+    }
+    const std::int64_t before = runs_.empty() ? 0 : runs_.back().skippedUpToHere;
+    runs_.push_back({readingsSoFar, before + 1});
+}
+
+void ReadingLines::noteReversed(std::int32_t readingCount) {
+    reversedCount_ = reversedCount_ == 0 ? readingCount : 0;
+}
+
+std::int64_t ReadingLines::lineOf(std::int32_t index) const {
+    if (reversedCount_ != 0)
+        index = reversedCount_ + 1 - index;
+    // The last run that comes before reading `index`.
+    const auto after = std::partition_point(runs_.begin(), runs_.end(), [&](const SkippedRun &run) {
+        return run.readingsBefore < index;
+    });
+    const std::int64_t skipped = after == runs_.begin() ? 0 : std::prev(after)->skippedUpToHere;
+    return std::int64_t{index} + 1 + skipped;
 }
 
 ReadResult ExportLoader::finish() {
@@ -93,16 +146,16 @@ ReadResult ReadExport(const std::filesystem::path &path, ProgramTables &tables) 
     // of waiting for ever; reading blocks again as usual.
     const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (file.get() < 0)
-        return {ReadResult::Status::CannotOpen, SystemReason(errno), 0};
+        return Failure(ReadResult::Status::CannotOpen, SystemReason(errno));
     const int flags = ::fcntl(file.get(), F_GETFL);
     if (flags < 0 || ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) < 0)
-        return {ReadResult::Status::CannotOpen, SystemReason(errno), 0};
+        return Failure(ReadResult::Status::CannotOpen, SystemReason(errno));
     struct stat info {};
     if (::fstat(file.get(), &info) == 0) {
         if (S_ISDIR(info.st_mode))
-            return {ReadResult::Status::CannotOpen, SystemReason(EISDIR), 0};
+            return Failure(ReadResult::Status::CannotOpen, SystemReason(EISDIR));
         if (S_ISCHR(info.st_mode))
-            return {ReadResult::Status::CannotOpen, "a device, not a file", 0};
+            return Failure(ReadResult::Status::CannotOpen, "a device, not a file");
     }
 
     ExportLoader loader(tables);
@@ -113,7 +166,7 @@ ReadResult ReadExport(const std::filesystem::path &path, ProgramTables &tables) 
             if (errno == EINTR)
                 continue;
             tables.MeasurementCount = 0; // what was read so far is no load
-            return {ReadResult::Status::ReadFailed, SystemReason(errno), 0};
+            return Failure(ReadResult::Status::ReadFailed, SystemReason(errno));
         }
         if (count == 0 || !loader.feed({block.get(), static_cast<std::size_t>(count)}))
             break;

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pelk {
 
@@ -20,6 +21,27 @@ inline constexpr char kBadFormatMessage[] = "Mauvais format de fichier !  Utilis
 
 /// Longest data line accepted; real lines are a few dozen bytes.
 inline constexpr std::size_t kMaxDataLineLength = 4096;
+
+/// The file line of each stored reading, without a number kept per reading: only the runs of
+/// skipped lines (empty first field) between readings are remembered, which real files hardly
+/// have.
+class ReadingLines {
+  public:
+    /// One more line skipped after `readingsSoFar` readings were stored.
+    void noteSkippedLine(std::int32_t readingsSoFar);
+    /// The table was turned end for end after loading `readingCount` readings.
+    void noteReversed(std::int32_t readingCount);
+    /// The 1-based file line of table entry `index` (the header is line 1).
+    std::int64_t lineOf(std::int32_t index) const;
+
+  private:
+    struct SkippedRun {
+        std::int32_t readingsBefore = 0; ///< the run comes after this many readings
+        std::int64_t skippedUpToHere = 0; ///< skipped lines up to the run's end
+    };
+    std::vector<SkippedRun> runs_;
+    std::int32_t reversedCount_ = 0; ///< 0: table in file order
+};
 
 struct ReadResult {
     enum class Status {
@@ -31,6 +53,11 @@ struct ReadResult {
     Status status = Status::Loaded;
     std::string reason;          ///< the system's reason, for CannotOpen and ReadFailed
     std::int64_t lineNumber = 0; ///< 1-based file line of the malformed line, for BadFormat
+
+    /// Valid readings after the first empty line, where the data ends: not loaded.
+    std::int32_t readingsAfterEnd = 0;
+    std::int64_t firstLineAfterEnd = 0; ///< the file line of the first of them; 0 when none
+    ReadingLines readingLines;
 };
 
 /// The first CR or LF in [p, end), or end.
@@ -141,7 +168,8 @@ class ExportLoader {
     ExportLoader(const ExportLoader &) = delete;
     ExportLoader &operator=(const ExportLoader &) = delete;
 
-    /// False once reading may stop: the data ended or a line was malformed.
+    /// False once reading may stop: a line was malformed. After the first empty line, where the
+    /// data ends, the rest is still read, to tell how many readings it holds.
     bool feed(std::string_view block) { return splitter_.feed(block); }
     /// After the last block: the outcome, with MeasurementCount set (0 unless Loaded).
     ReadResult finish();
@@ -155,11 +183,13 @@ class ExportLoader {
     };
 
     bool takeLine(std::string_view line, bool overlong);
+    void noteLineAfterEnd(std::string_view line, bool overlong);
 
     ProgramTables &tables_;
     std::int32_t nextMeasurementIndex_ = 1;
     std::int64_t lineNumber_ = 0;
     ExportLineMemory lineMemory_;
+    bool afterEnd_ = false; // past the first empty line: lines are only checked, never stored
     ReadResult result_;
     LineSplitter<LineTaker> splitter_;
 };

@@ -2,17 +2,98 @@
 
 #include "climate/daily_extremes.h"
 
-namespace pelk {
+#include <algorithm>
+#include <charconv>
 
-void PrepareLoad(ProgramTables &tables, char localeSeparator, const ClockReading &clock) {
+namespace pelk {
+namespace {
+
+// Some loggers export newest first; in time order the rule sees every reading of such a file.
+void PutNewestFirstInTimeOrder(ProgramTables &tables, ReadResult &result) {
+    const std::int32_t count = tables.MeasurementCount;
+    if (!IsNewestFirst(tables.MeasurementTable.first(count)))
+        return;
+    for (std::int32_t low = 1, high = count; low < high; ++low, --high)
+        std::swap(tables.MeasurementTable.at(low), tables.MeasurementTable.at(high));
+    result.readingLines.noteReversed(count);
+}
+
+} // namespace
+
+std::optional<std::string> SetLoadOption(LoadOptions &options, std::string_view option,
+                                         std::string_view value) {
+    auto wholeNumber = [&](int lowest, int highest) -> std::optional<int> {
+        int number = 0;
+        const char *const end = value.data() + value.size();
+        const char *start = value.data();
+        if (start != end && *start == '+')
+            ++start; // "+2" reads as an offset is written
+        const auto [stop, error] = std::from_chars(start, end, number);
+        if (error != std::errc() || stop != end || start == end || number < lowest ||
+            number > highest)
+            return std::nullopt;
+        return number;
+    };
+    if (option == kUtcOffsetOption) {
+        if (value == "local-by-date") {
+            options.utcOffsetLocalByDate = true;
+            options.utcOffsetHours.reset();
+            return std::nullopt;
+        }
+        const std::optional<int> hours = wholeNumber(-12, 14);
+        if (!hours)
+            return "bad --utc-offset value '" + std::string(value) +
+                   "': use whole hours from -12 to 14, or local-by-date";
+        options.utcOffsetHours = static_cast<std::int16_t>(*hours);
+        options.utcOffsetLocalByDate = false;
+        return std::nullopt;
+    }
+    if (option == kMaxGapOption) {
+        const std::optional<int> minutes = wholeNumber(0, 1'000'000);
+        if (!minutes || value.starts_with('+'))
+            return "bad --max-gap value '" + std::string(value) + "': use whole minutes, 0 or more";
+        options.gapLimitMinutes = *minutes;
+        return std::nullopt;
+    }
+    return "unknown option '" + std::string(option) + "'";
+}
+
+std::optional<std::string> ParseLoadArguments(std::span<const std::string> args,
+                                              LoadOptions &options) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        const std::string_view name = arg.substr(0, arg.find('='));
+        if (name != kUtcOffsetOption && name != kMaxGapOption)
+            return "unexpected argument '" + std::string(arg) + "'";
+        std::string_view value;
+        if (name.size() < arg.size())
+            value = arg.substr(name.size() + 1);
+        else if (i + 1 < args.size())
+            value = args[++i];
+        else
+            return std::string(name) + " needs a value";
+        if (auto error = SetLoadOption(options, name, value))
+            return error;
+    }
+    return std::nullopt;
+}
+
+void PrepareLoad(ProgramTables &tables, char localeSeparator, const ClockReading &clock,
+                 const LoadOptions &options) {
     SetDecimalSeparators(tables, localeSeparator);
     DetectUtcOffset(tables, clock);
+    if (options.utcOffsetHours)
+        tables.UtcOffsetHours = *options.utcOffsetHours;
+    tables.UtcOffsetLocalByDate = options.utcOffsetLocalByDate;
+    tables.GapLimitMinutes = options.gapLimitMinutes;
 }
 
 ReadResult LoadExport(const std::filesystem::path &path, ProgramTables &tables) {
-    const ReadResult result = ReadExport(path, tables);
-    if (result.status == ReadResult::Status::Loaded && tables.MeasurementCount != 0)
+    ReadResult result = ReadExport(path, tables);
+    if (result.status == ReadResult::Status::Loaded && tables.MeasurementCount != 0) {
+        PutNewestFirstInTimeOrder(tables, result);
         ComputeDailyExtremes(tables);
+    }
     return result;
 }
 

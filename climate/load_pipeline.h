@@ -1,19 +1,47 @@
 /// \file
 /// The load steps that the window and pelk-cli share, so that both compute the same rows from
-/// the same file.
+/// the same file, and the options of the load that both take on their command line.
 #pragma once
 
 #include "climate/export_reader.h"
 #include "climate/utc_offset.h"
 
 #include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
 
 namespace pelk {
 
-/// What is settled before a file is chosen: the decimal separators, then the UTC offset.
-void PrepareLoad(ProgramTables &tables, char localeSeparator, const ClockReading &clock);
+/// What the user may set on either program's command line.
+struct LoadOptions {
+    std::optional<std::int16_t> utcOffsetHours; ///< instead of the detected offset
+    bool utcOffsetLocalByDate = false;          ///< each day the local zone's offset of that day
+    std::int32_t gapLimitMinutes = kDefaultGapLimitMinutes;
+};
 
-/// Reads the file and, when it held readings, computes the day rows.
+inline constexpr char kUtcOffsetOption[] = "--utc-offset";
+inline constexpr char kMaxGapOption[] = "--max-gap";
+
+/// Takes the value of `--utc-offset` (whole hours from -12 to +14, or "local-by-date") or of
+/// `--max-gap` (whole minutes, 0 or more) into `options`. The error to show when the value is
+/// wrong or the option unknown; nothing when taken.
+std::optional<std::string> SetLoadOption(LoadOptions &options, std::string_view option,
+                                         std::string_view value);
+
+/// Reads a command line made only of load options, each "--name value" or "--name=value", into
+/// `options`; the error to show for anything else.
+std::optional<std::string> ParseLoadArguments(std::span<const std::string> args,
+                                              LoadOptions &options);
+
+/// What is settled before a file is chosen: the decimal separators, then the UTC offset, which
+/// the options may then set instead.
+void PrepareLoad(ProgramTables &tables, char localeSeparator, const ClockReading &clock,
+                 const LoadOptions &options = {});
+
+/// Reads the file and, when it held readings, computes the day rows; a file written newest first
+/// is taken in time order.
 ReadResult LoadExport(const std::filesystem::path &path, ProgramTables &tables);
 
 } // namespace pelk

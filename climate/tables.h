@@ -7,12 +7,14 @@
 
 #include "climate/date_time.h"
 #include "climate/table_storage.h"
+#include "climate/window_facts.h"
 
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace pelk {
 
@@ -75,6 +77,15 @@ struct ProgramTables {
     std::int16_t DayCount = 0;
     DateTime StartTime = 0;
     std::int16_t UtcOffsetHours = 0;
+
+    /// Each day's windows follow the local zone's offset in force that day (summer time),
+    /// instead of UtcOffsetHours.
+    bool UtcOffsetLocalByDate = false;
+    /// The facts of the windows of rows 1 to DayCount, row i at index i - 1.
+    std::vector<DayFacts> DayFactsTable;
+    DailyReport DailyLeftOut;
+    /// A window with a longer stretch without readings is incomplete.
+    std::int32_t GapLimitMinutes = kDefaultGapLimitMinutes;
 };
 
 /// The character that the locale's number-to-text conversion puts between 2 and 5 in 2.5.

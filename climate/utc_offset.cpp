@@ -27,4 +27,26 @@ void DetectUtcOffset(ProgramTables &tables, const ClockReading &clock) {
         tables.UtcOffsetHours = offset;
 }
 
+int ZoneOffsetSecondsOn(std::int64_t dayNumber) {
+    constexpr std::int64_t kUnixEpochDayNumber = 25569; // 1970-01-01
+    const auto noon =
+        static_cast<std::time_t>((dayNumber - kUnixEpochDayNumber) * kSecondsPerDay + 12 * 3600);
+    ::tzset();
+    std::tm local{};
+    if (::localtime_r(&noon, &local) == nullptr)
+        return 0;
+    return static_cast<int>(local.tm_gmtoff);
+}
+
+std::optional<std::int64_t> FirstZoneOffsetChange(std::int64_t firstDay, std::int64_t lastDay) {
+    int previous = ZoneOffsetSecondsOn(firstDay);
+    for (std::int64_t day = firstDay + 1; day <= lastDay; ++day) {
+        const int offset = ZoneOffsetSecondsOn(day);
+        if (offset != previous)
+            return day;
+        previous = offset;
+    }
+    return std::nullopt;
+}
+
 } // namespace pelk

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <optional>
 
 namespace pelk {
 
@@ -26,5 +27,13 @@ std::int16_t UtcOffsetFromHours(int localHour, int utcHour);
 
 /// Sets StartTime and, when recognised, UtcOffsetHours.
 void DetectUtcOffset(ProgramTables &tables, const ClockReading &clock);
+
+/// Seconds the local zone (TZ) is ahead of UTC at 12:00 UTC of a calendar day (a day number):
+/// the offset in force that day, since zones change theirs at night.
+int ZoneOffsetSecondsOn(std::int64_t dayNumber);
+
+/// The first day after `firstDay`, up to `lastDay`, whose zone offset differs from the day
+/// before's; nothing when one offset holds throughout.
+std::optional<std::int64_t> FirstZoneOffsetChange(std::int64_t firstDay, std::int64_t lastDay);
 
 } // namespace pelk

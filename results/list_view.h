@@ -22,10 +22,14 @@ struct ColumnHeader {
     Alignment alignment = Alignment::Left;
 };
 
-/// One cell: the text shown and a tag of its own.
+/// One cell: the text shown and a tag of its own; a tip shown on hovering, and whether the text
+/// is drawn muted (a value not to be taken at face value). Tip and muting stay with the cell
+/// when rows move.
 struct ListCell {
     std::string Text;
     std::string Tag;
+    std::string ToolTip;
+    bool Muted = false;
 };
 
 /// A row. Cell 0 is the row's own Text and Tag (the first column); cell n is the sub-item shown in

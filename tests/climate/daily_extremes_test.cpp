@@ -21,21 +21,37 @@ Measurement At(std::int64_t day, int hour, int minute, float value) {
     return {MakeDateTime(kMarch5th2008 + day, hour * 3600 + minute * 60), value};
 }
 
-// Tn and Tx of each day as bits, so that -0 against 0 or another choice among ties shows.
-std::vector<std::uint64_t> Bits(const std::vector<DayExtremes> &days) {
+// Everything the two scans give, Tn and Tx as bits, so that -0 against 0 or another choice
+// among ties shows.
+struct Outcome {
     std::vector<std::uint64_t> bits;
-    for (const DayExtremes &day : days)
-        bits.push_back(std::uint64_t{std::bit_cast<std::uint32_t>(day.tn)} << 32 |
-                       std::bit_cast<std::uint32_t>(day.tx));
-    return bits;
+    std::vector<DayFacts> facts;
+    DailyReport report;
+    friend bool operator==(const Outcome &, const Outcome &) = default;
+};
+
+Outcome OutcomeOf(const DailyExtremes &computed) {
+    Outcome outcome{{}, {}, computed.report};
+    for (const DayExtremes &day : computed.days) {
+        outcome.bits.push_back(std::uint64_t{std::bit_cast<std::uint32_t>(day.tn)} << 32 |
+                               std::bit_cast<std::uint32_t>(day.tx));
+        outcome.facts.push_back(day.facts);
+    }
+    return outcome;
+}
+
+// The sweep's outcome, after checking that the plain scans agree.
+DailyExtremes Swept(const std::vector<Measurement> &readings, const OffsetOnDay &offset) {
+    DailyExtremes swept = SweepDailyExtremes(readings, offset);
+    EXPECT_EQ(OutcomeOf(swept), OutcomeOf(ScanDailyExtremes(readings, offset)));
+    return swept;
 }
 
 using Rows = std::vector<std::array<std::string, 3>>;
 
 // The rows the program shows, after checking that the plain scan agrees.
 Rows RowsOf(const std::vector<Measurement> &readings, int offset) {
-    EXPECT_EQ(Bits(SweepDailyExtremes(readings, offset)),
-              Bits(ScanDailyExtremes(readings, offset)));
+    Swept(readings, FixedOffset(offset));
     auto tables = std::make_unique<ProgramTables>();
     SetDecimalSeparators(*tables, ',');
     tables->UtcOffsetHours = static_cast<std::int16_t>(offset);
@@ -73,12 +89,14 @@ TEST(daily_extremes, readings_against_the_windows) {
         {{At(0, 8, 0, 1), At(0, 19, 0, -5), At(1, 7, 0, 50), At(1, 8, 0, 2)},
          1,
          {{"2008-03-05", "1", "1"}, {"2008-03-06", "-5", "50"}}},
-        // Empty windows and values beyond the start values show the start values.
+        // Empty windows show the start values; a window with readings its true extreme, even
+        // beyond them (a Fahrenheit logger's summer).
         {{At(0, 0, 0, 150), At(2, 0, 0, -150)},
          1,
-         {{"2008-03-05", "100", "-100"},
-          {"2008-03-06", "100", "-100"},
+         {{"2008-03-05", "150", "-100"},
+          {"2008-03-06", "100", "-150"},
           {"2008-03-07", "-150", "-100"}}},
+        {{At(0, 10, 0, -150), At(0, 11, 0, 120)}, 0, {{"2008-03-05", "-150", "120"}}},
         // The 7th comes before the 5th's second reading: the 5th's scans stop there, 9 is unseen.
         {{At(0, 10, 0, 1), At(2, 10, 0, 3), At(0, 12, 0, 9), At(2, 11, 0, 4)},
          0,
@@ -141,15 +159,120 @@ std::vector<Measurement> RandomTable(std::mt19937 &random, int shape) {
     return readings;
 }
 
+// An offset that changes once, as a zone's does at summer time.
+OffsetOnDay ChangingOffset(std::int64_t changeDay, int before, int after) {
+    return [=](std::int64_t day) { return (day < kMarch5th2008 + changeDay ? before : after) * 3600; };
+}
+
 TEST(daily_extremes, sweep_matches_the_plain_scans_on_random_tables) {
     std::mt19937 random(2008);
-    for (int table = 0; table < 4000; ++table) {
+    for (int table = 0; table < 3000; ++table) {
         const std::vector<Measurement> readings = RandomTable(random, table % 4);
-        for (int offset = 0; offset <= 2; ++offset)
-            ASSERT_EQ(Bits(SweepDailyExtremes(readings, offset)),
-                      Bits(ScanDailyExtremes(readings, offset)))
-                << "table " << table << " offset " << offset;
+        const OffsetOnDay offsets[] = {FixedOffset(0), FixedOffset(1), FixedOffset(2),
+                                       FixedOffset(-12), FixedOffset(14),
+                                       ChangingOffset(table % 5, 1, 2)};
+        for (std::size_t o = 0; o < std::size(offsets); ++o)
+            ASSERT_EQ(OutcomeOf(SweepDailyExtremes(readings, offsets[o])),
+                      OutcomeOf(ScanDailyExtremes(readings, offsets[o])))
+                << "table " << table << " offset " << o;
     }
+}
+
+// Hourly readings on the 5th from `from` to `to` o'clock, and on the 6th from 0 to 23, skipping
+// the hours in `missing` (of the 6th).
+std::vector<Measurement> Hourly(int from, int to, std::initializer_list<int> missing = {}) {
+    std::vector<Measurement> readings;
+    for (int h = from; h <= to; ++h)
+        readings.push_back(At(0, h, 0, static_cast<float>(h % 7)));
+    for (int h = 0; h < 24; ++h)
+        if (std::find(missing.begin(), missing.end(), h) == missing.end())
+            readings.push_back(At(1, h, 0, static_cast<float>(h % 7)));
+    return readings;
+}
+
+TEST(daily_extremes, window_facts) {
+    struct Case {
+        const char *scenario;
+        std::vector<Measurement> readings;
+        std::size_t day;
+        bool night;
+        std::int32_t count;
+        std::int64_t gapMinutes;
+        bool completeAt60;
+        DateTime gapFrom; // where the longest stretch begins
+    };
+    const DateTime open5th = At(-1, 18, 0, 0).Timestamp; // night of the 5th opens (offset 0)
+    const Case cases[] = {
+        // Data from 00:00: the first night window opened at 18:00 the evening before.
+        {"partial first night", Hourly(0, 23), 0, true, 18, 360, false, open5th},
+        {"full day window", Hourly(0, 23), 0, false, 24, 60, true, At(0, 6, 0, 0).Timestamp},
+        // The last day's day window runs to 06:00 of the 7th, past the data.
+        {"partial last day", Hourly(0, 23), 1, false, 18, 420, false, At(1, 23, 0, 0).Timestamp},
+        {"one missing hour", Hourly(0, 23, {10}), 1, true, 23, 120, false,
+         At(1, 9, 0, 0).Timestamp},
+        {"interior gap", Hourly(0, 23, {10, 11, 12}), 1, true, 21, 240, false,
+         At(1, 9, 0, 0).Timestamp},
+        // Equal stretches: the earliest is named.
+        {"earliest of equal gaps", Hourly(0, 23, {3, 12}), 1, true, 22, 120, false,
+         At(1, 2, 0, 0).Timestamp},
+        {"empty window", {At(0, 12, 0, 1), At(2, 12, 0, 1)}, 1, true, 0, 1440, false,
+         At(0, 18, 0, 0).Timestamp},
+    };
+    for (const Case &c : cases) {
+        const DailyExtremes swept = Swept(c.readings, FixedOffset(0));
+        const WindowFacts &w = c.night ? swept.days.at(c.day).facts.night : swept.days.at(c.day).facts.day;
+        EXPECT_EQ(w.readingCount, c.count) << c.scenario;
+        EXPECT_EQ(w.longestGapMinutes(), c.gapMinutes) << c.scenario;
+        EXPECT_EQ(w.complete(60), c.completeAt60) << c.scenario;
+        EXPECT_EQ(w.longestGapFrom, c.gapFrom) << c.scenario;
+        EXPECT_EQ(w.complete(static_cast<std::int32_t>(c.gapMinutes)), c.count > 0) << c.scenario;
+        EXPECT_FALSE(w.complete(static_cast<std::int32_t>(c.gapMinutes) - 1)) << c.scenario;
+    }
+}
+
+TEST(daily_extremes, extreme_time_is_the_first_reading_holding_it) {
+    // Ties on both extremes, and a reading out of time order that holds the minimum first.
+    const std::vector<Measurement> readings = {At(0, 8, 0, 3), At(0, 9, 0, 1), At(0, 10, 0, 5),
+                                               At(0, 11, 0, 1), At(0, 12, 0, 5), At(0, 7, 0, 1)};
+    const DailyExtremes swept = Swept(readings, FixedOffset(0));
+    EXPECT_EQ(swept.days.at(0).facts.night.extremeTime, At(0, 9, 0, 0).Timestamp);
+    EXPECT_EQ(swept.days.at(0).facts.day.extremeTime, At(0, 10, 0, 0).Timestamp);
+    EXPECT_EQ(swept.days.at(0).facts.day.readingCount, 6);
+    EXPECT_EQ(swept.days.at(0).facts.day.longestGapFrom, At(0, 12, 0, 0).Timestamp);
+}
+
+TEST(daily_extremes, report_tells_what_no_row_counts) {
+    const std::tuple<const char *, std::vector<Measurement>, DailyReport> cases[] = {
+        {"in time order", Hourly(0, 23), {}},
+        // The 7th's reading closes the 5th's and 6th's windows: the 5th's later readings unseen.
+        {"backwards jump",
+         {At(0, 1, 0, 1), At(2, 1, 0, 1), At(0, 3, 0, 1), At(0, 4, 0, 1), At(2, 2, 0, 1)},
+         {2, 3, 0}},
+        {"before the first day", {At(0, 1, 0, 1), At(-3, 1, 0, 1), At(0, 2, 0, 1)}, {1, 2, 0}},
+        {"last day before the first", {At(2, 1, 0, 1), At(0, 1, 0, 1)}, {2, 1, 0}},
+        // Days past the capacity are told apart from readings out of order.
+        {"beyond the capacity", {At(0, 1, 0, 1), At(5000, 1, 0, 1), At(5002, 1, 0, 1)}, {0, 0, 3}},
+    };
+    for (const auto &[scenario, readings, report] : cases)
+        EXPECT_EQ(Swept(readings, FixedOffset(0)).report, report) << scenario;
+}
+
+TEST(daily_extremes, windows_follow_the_offset_of_their_day) {
+    // Summer time from the 6th: the 6th's night window closes at 20:00, the 5th's at 19:00.
+    const DailyExtremes swept =
+        Swept({At(0, 12, 0, 1), At(1, 19, 30, -3), At(2, 12, 0, 1)}, ChangingOffset(1, 1, 2));
+    EXPECT_EQ(swept.days.at(1).facts.night.opens, At(0, 19, 0, 0).Timestamp);
+    EXPECT_EQ(swept.days.at(1).facts.night.closes, At(1, 20, 0, 0).Timestamp);
+    EXPECT_EQ(swept.days.at(1).tn, -3);
+    EXPECT_EQ(swept.days.at(1).facts.day.opens, At(1, 8, 0, 0).Timestamp);
+    EXPECT_EQ(swept.days.at(0).facts.day.closes, At(1, 8, 0, 0).Timestamp);
+}
+
+TEST(daily_extremes, newest_first_is_only_a_strictly_falling_table) {
+    EXPECT_TRUE(IsNewestFirst({{At(1, 0, 0, 1), At(0, 5, 0, 1), At(0, 5, 0, 2)}}));
+    EXPECT_FALSE(IsNewestFirst({{At(1, 0, 0, 1), At(1, 1, 0, 1), At(0, 5, 0, 2)}}));
+    EXPECT_FALSE(IsNewestFirst({{At(0, 5, 0, 1), At(0, 5, 0, 2)}}));
+    EXPECT_FALSE(IsNewestFirst({{At(0, 5, 0, 1)}}));
 }
 
 } // namespace

@@ -44,7 +44,10 @@ class Parsers {
             const LineOutcome outcome = p == 0   ? ParseExportLine(copy, next, tables)
                                         : p == 1 ? StoreExportLine(line, next, tables)
                                                  : StoreExportLine(line, next, tables, memory_);
-            const Measurement &m = tables.MeasurementTable.at(slot);
+            // A malformed line voids the whole load, so what it left in its entry is no effect.
+            const Measurement m = outcome == LineOutcome::Malformed
+                                      ? kUntouched
+                                      : tables.MeasurementTable.at(slot);
             effects[p] = {outcome, next, std::bit_cast<std::uint64_t>(m.Timestamp),
                           std::bit_cast<std::uint32_t>(m.Value)};
         }

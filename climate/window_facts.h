@@ -1,0 +1,60 @@
+/// \file
+/// What a day's two windows hold, beside their values: how many readings each window counted,
+/// when its extreme was read and the longest stretch without a reading, so that a user can tell a
+/// value measured over the whole window from one measured over part of it. And what the daily
+/// step left out of every row.
+#pragma once
+
+#include "climate/date_time.h"
+
+#include <cstdint>
+
+namespace pelk {
+
+/// The longest stretch without a reading that still counts a window as complete, by default.
+inline constexpr std::int32_t kDefaultGapLimitMinutes = 60;
+
+/// What one window of one day holds, as the rule counts its readings.
+struct WindowFacts {
+    DateTime opens = 0;
+    DateTime closes = 0;
+    std::int32_t readingCount = 0;
+    /// When the first reading in table order holding the extreme was read; only with readings.
+    DateTime extremeTime = 0;
+    /// The longest stretch of the window without a reading: from the opening to the first
+    /// reading, between two readings next in time, or from the last reading to the close; the
+    /// earliest of equal stretches. The whole window when it holds no reading.
+    DateTime longestGapFrom = 0;
+    DateTime longestGapTo = 0;
+
+    /// The longest stretch in whole seconds.
+    std::int64_t longestGapSeconds() const;
+    /// The longest stretch in minutes, a started minute counting whole.
+    std::int64_t longestGapMinutes() const;
+    /// Has readings, and no stretch without one is longer than the limit.
+    bool complete(std::int32_t gapLimitMinutes) const;
+
+    friend bool operator==(const WindowFacts &, const WindowFacts &) = default;
+};
+
+struct DayFacts {
+    WindowFacts night; ///< the window of Tn
+    WindowFacts day;   ///< the window of Tx
+
+    friend bool operator==(const DayFacts &, const DayFacts &) = default;
+};
+
+/// The readings that no row shows although the file holds them.
+struct DailyReport {
+    /// Readings that a window holding them did not count, because a reading earlier in the
+    /// table had already reached that window's close (a backwards jump in time), or that lie in
+    /// no listed window while the table is out of time order.
+    std::int32_t uncountedReadings = 0;
+    std::int32_t firstUncountedReading = 0; ///< 1-based table index; 0 when none
+    /// Calendar days from the first reading's to the last reading's beyond the days listed.
+    std::int64_t daysBeyondCapacity = 0;
+
+    friend bool operator==(const DailyReport &, const DailyReport &) = default;
+};
+
+} // namespace pelk
