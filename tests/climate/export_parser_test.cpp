@@ -95,6 +95,21 @@ TEST(export_parser, accepted_and_refused_lines) {
     }
 }
 
+TEST(export_parser, twelve_hour_clock_gives_the_same_reading_as_the_24_hour_one) {
+    const std::pair<const char *, const char *> twins[] = {
+        {"03/15/2008 02:30 PM\t1", "03/15/2008 14:30\t1"},
+        {"03/15/2008 02:30:15 pm\t1", "03/15/2008 14:30\t1"},
+        {"03/15/2008 12:30 AM\t1", "03/15/2008 00:30\t1"},
+        {"03/15/2008 12:30 PM\t1", "03/15/2008 12:30\t1"},
+        {"03/15/2008 11:59 Am\t1", "03/15/2008 11:59\t1"},
+        {"03/15/2008 14:30 PM\t1", "03/15/2008 14:30\t1"}, // no 12-hour time: left as it is
+        {"03/15/2008 02:30 AM PM\t1", "03/15/2008 02:30\t1"}, // both marks: neither
+    };
+    Parsers comma(',', '.');
+    for (const auto &[twelve, twentyFour] : twins)
+        EXPECT_EQ(comma.run(twelve), comma.run(twentyFour)) << twelve;
+}
+
 // A line as loggers write them, or nearly: odd dates, times, values and blanks, a third mutated.
 // Two lines in three keep the date before, as a file's lines do, so that the date memory is used
 // and must never carry into a line that it does not fit.
