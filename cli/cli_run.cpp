@@ -184,8 +184,8 @@ void WriteWarnings(const ProgramTables &tables, const ReadResult &read,
     const DailyReport &left = tables.DailyLeftOut;
     if (left.uncountedReadings > 0)
         err << kWarning << left.uncountedReadings
-            << " reading(s) not counted: they follow a backwards jump in time, which the "
-               "computation does not see past (first at line "
+            << " reading(s) not counted: the file goes back in time and the computation does "
+               "not see them (first at line "
             << read.readingLines.lineOf(left.firstUncountedReading) << ")\n";
     if (read.readingsAfterEnd > 0)
         err << kWarning << read.readingsAfterEnd

@@ -83,6 +83,38 @@ TEST_F(CliTest, unreadable_file_names_the_file_and_the_reason) {
     EXPECT_EQ(Run({scratch_.path().string()}).status, 1);
 }
 
+TEST_F(CliTest, details_add_the_window_facts_and_move_with_their_rows) {
+    const std::string file = Write(kTwoDays);
+    const std::string header = "Date\tTn\tTx\tTn_time\tTx_time\tnight_readings\tday_readings\t"
+                               "night_gap_min\tday_gap_min\tnight_complete\tday_complete\t\r\n";
+    // One hour ahead: the 5th's night window opens at 19:00 the day before, five hours before
+    // the data; the 6th's day window closes at 07:00 the 7th, ten hours after it.
+    const std::string fifth = "2008-03-05\t2,5\t12,5\t2008-03-05 06:00\t2008-03-05 15:00\t7\t8"
+                              "\t300\t180\t0\t0\r\n";
+    const std::string sixth = "2008-03-06\t4\t15,5\t2008-03-06 06:00\t2008-03-06 15:00\t8\t5"
+                              "\t180\t600\t0\t0\r\n";
+    EXPECT_EQ(Run({"--details", file}).out, header + fifth + sixth);
+    EXPECT_EQ(Run({"--sort=tn:desc", "--details", file}).out, header + sixth + fifth);
+    // Three-hourly readings are complete under a limit of 180 minutes where the window is
+    // covered.
+    const CliRun limit = Run({"--max-gap", "180", "--details", file});
+    EXPECT_NE(limit.out.find("\t180\t0\t1\r\n"), std::string::npos);
+}
+
+TEST_F(CliTest, warnings_tell_what_the_rows_leave_out_without_failing) {
+    // Line 3 jumps to the 7th, which closes the 5th's windows before line 4; the list ends with
+    // the last line's day, the 5th, so line 3 is in no row either. A reading after the empty line.
+    const CliRun run = Run({Write("h\n03/05/2008 01:00\t1\n03/07/2008 01:00\t2\n"
+                                  "03/05/2008 03:00\t3\n\n03/08/2008 02:00\t4\n")});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "pelk-cli: warning: 2 reading(s) not counted: the file goes back in "
+                       "time and the computation does not see them (first at line 3)\n"
+                       "pelk-cli: warning: 1 valid reading(s) after the first empty line not "
+                       "read, from line 6: reading stops at the first empty line\n");
+    EXPECT_EQ(Run({Write("h\n01/01/2008 12:00\t1\n01/01/2030 12:00\t1\n")}).err,
+              "pelk-cli: warning: 3037 day(s) beyond the 5000 listed\n");
+}
+
 TEST_F(CliTest, command_line) {
     const CliRun help = Run({"--help"});
     EXPECT_EQ(help.status, 0);
@@ -91,6 +123,14 @@ TEST_F(CliTest, command_line) {
     EXPECT_EQ(Run({}).status, kExitUsage);
     EXPECT_EQ(Run({"a", "b"}).status, kExitUsage);
     EXPECT_EQ(Run({"--bogus", "a"}).status, kExitUsage);
+    for (const std::vector<std::string_view> &args :
+         std::vector<std::vector<std::string_view>>{{"--max-gap", "x", "a"},
+                                                    {"--utc-offset=99", "a"},
+                                                    {"a", "--utc-offset"}}) {
+        const CliRun run = Run(args);
+        EXPECT_EQ(run.status, kExitUsage) << args[0];
+        EXPECT_EQ(run.err.substr(0, 10), "pelk-cli: ") << args[0];
+    }
 }
 
 } // namespace
