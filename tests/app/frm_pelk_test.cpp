@@ -1,5 +1,6 @@
 #include "app/app_fonts.h"
 #include "app/frm_pelk.h"
+#include "app/list_view_model.h"
 #include "fake_window_services.h"
 
 #include <QClipboard>
@@ -158,6 +159,33 @@ class FrmPelkTest : public QObject {
                  QStringLiteral("Mauvais format de fichier !  Utilisez l'export Excel"));
         QCOMPARE(services_->messages[0].title, QStringLiteral("PELK"));
         QVERIFY(services_->endRequests[0] != 0);
+    }
+
+    void incompleteWindowsAreMutedAndEveryValueTellsItsWindow() {
+        // Hourly from 00:00 the 5th to 05:00 the 6th: the 5th's night window lacks its first six
+        // hours, its day window is whole; a
+        // backwards jump on line 4 and a reading after the empty line are told once.
+        QByteArray content = "Date\tT\r\n03/05/2008 00:00\t1\r\n03/05/2008 01:00\t2\r\n"
+                             "03/04/2008 12:00\t9\r\n";
+        for (int hour = 2; hour < 24; ++hour)
+            content += QStringLiteral("03/05/2008 %1:00\t3\r\n").arg(hour, 2, 10, QChar('0')).toLatin1();
+        for (int hour = 0; hour < 6; ++hour)
+            content += QStringLiteral("03/06/2008 0%1:00\t3\r\n").arg(hour).toLatin1();
+        content += "\r\n03/06/2008 07:00\t3\r\n";
+        showWindow(content);
+        const QAbstractItemModel *model = lv()->model();
+        QCOMPARE(Rows(model), QStringList({"2008-03-05|1|3", "2008-03-06|3|-100"}));
+        QCOMPARE(model->index(0, 1).data(Qt::ForegroundRole).value<QBrush>().color(),
+                 kMutedTextColor);
+        QVERIFY(!model->index(0, 2).data(Qt::ForegroundRole).isValid()); // full day window
+        QVERIFY(!model->index(0, 0).data(Qt::ForegroundRole).isValid());
+        QVERIFY(model->index(0, 1).data(Qt::ToolTipRole).toString().startsWith("Tn 1 : minimum"));
+        QVERIFY(model->index(1, 2).data(Qt::ToolTipRole).toString().contains("aucun relevé"));
+        QCOMPARE(services_->calls.mid(3), QStringList({"showMessage"}));
+        QCOMPARE(services_->messages[0].title, QStringLiteral("PELK"));
+        QVERIFY(services_->messages[0].text.contains("ligne 4"));
+        QVERIFY(services_->messages[0].text.contains("ligne 34"));
+        QVERIFY(services_->endRequests.isEmpty());
     }
 
     void headerClicksSortWithOneSharedToggleAndKeepTheSelection() {
