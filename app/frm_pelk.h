@@ -35,8 +35,7 @@ class FrmPelk final : public QWidget {
 
   public:
     /// `services` must outlive the window; `options` come from the command line.
-    explicit FrmPelk(WindowServices &services, LoadOptions options = {},
-                     QWidget *parent = nullptr);
+    explicit FrmPelk(WindowServices &services, LoadOptions options = {}, QWidget *parent = nullptr);
     ~FrmPelk() override;
 
     /// The load pipeline; runs once, by itself, right after the window is first shown.

@@ -178,8 +178,8 @@ std::string OffsetText(int seconds) {
 }
 
 // What the rows leave out, or may get wrong, without making the run a failure.
-void WriteWarnings(const ProgramTables &tables, const ReadResult &read,
-                   const LoadOptions &options, std::ostream &err) {
+void WriteWarnings(const ProgramTables &tables, const ReadResult &read, const LoadOptions &options,
+                   std::ostream &err) {
     constexpr std::string_view kWarning = "pelk-cli: warning: ";
     const DailyReport &left = tables.DailyLeftOut;
     if (left.uncountedReadings > 0)

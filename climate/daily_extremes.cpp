@@ -306,21 +306,22 @@ DailyExtremes SweepDailyExtremes(std::span<const Measurement> readings, const Of
     const auto dayCount = static_cast<std::size_t>(listed.count);
     const DayWindows windows = WindowsOf(listed, offset);
     // Day window k is [edge k, edge k + 1); night window i is day i + 1's.
-    WindowEdges dayEdges(0, listed.count - 1, [&](std::int64_t k) { return windows.dayWindowOpen(k); });
+    WindowEdges dayEdges(0, listed.count - 1,
+                         [&](std::int64_t k) { return windows.dayWindowOpen(k); });
     WindowEdges nightEdges(-1, listed.count - 2,
                            [&](std::int64_t i) { return windows.nightWindowClose(i); });
 
     std::vector<WindowTally> dayTallies(dayCount), nightTallies(dayCount);
-    OfferReadings(readings, dayEdges, nightEdges,
-                  [&](std::size_t j, const Measurement &m, const Offer &day, const Offer &night) {
-                      if (day.counted)
-                          dayTallies[static_cast<std::size_t>(day.window)].add(m, Higher);
-                      if (night.counted)
-                          nightTallies[static_cast<std::size_t>(night.window + 1)].add(m, Lower);
-                      if (IsUncounted(day.held, day.counted, night.held, night.counted,
-                                      m.Timestamp, listed))
-                          NoteUncounted(out.report, j);
-                  });
+    OfferReadings(
+        readings, dayEdges, nightEdges,
+        [&](std::size_t j, const Measurement &m, const Offer &day, const Offer &night) {
+            if (day.counted)
+                dayTallies[static_cast<std::size_t>(day.window)].add(m, Higher);
+            if (night.counted)
+                nightTallies[static_cast<std::size_t>(night.window + 1)].add(m, Lower);
+            if (IsUncounted(day.held, day.counted, night.held, night.counted, m.Timestamp, listed))
+                NoteUncounted(out.report, j);
+        });
 
     out.days.resize(dayCount);
     bool someOutOfOrder = false;
@@ -344,7 +345,8 @@ DailyExtremes SweepDailyExtremes(std::span<const Measurement> readings, const Of
     std::vector<std::vector<DateTime>> dayTimes(dayCount), nightTimes(dayCount);
     OfferReadings(readings, dayEdges, nightEdges,
                   [&](std::size_t, const Measurement &m, const Offer &day, const Offer &night) {
-                      if (day.counted && !dayTallies[static_cast<std::size_t>(day.window)].inTimeOrder)
+                      if (day.counted &&
+                          !dayTallies[static_cast<std::size_t>(day.window)].inTimeOrder)
                           dayTimes[static_cast<std::size_t>(day.window)].push_back(m.Timestamp);
                       const auto k = static_cast<std::size_t>(night.window + 1);
                       if (night.counted && !nightTallies[k].inTimeOrder)

@@ -182,8 +182,8 @@ DateTime ApplyMeridiem(DateTime timestamp, std::string_view tail) {
     if (morning == afternoon) // neither, or a text that holds both
         return timestamp;
     const std::int64_t day = CalendarDay(timestamp);
-    auto seconds = static_cast<int>(
-        std::llround((timestamp - static_cast<double>(day)) * kSecondsPerDay));
+    auto seconds =
+        static_cast<int>(std::llround((timestamp - static_cast<double>(day)) * kSecondsPerDay));
     const int hour = seconds / 3600;
     if (hour < 1 || hour > 12)
         return timestamp;

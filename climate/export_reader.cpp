@@ -86,9 +86,9 @@ bool ExportLoader::takeLine(std::string_view line, bool overlong) {
         afterEnd_ = true; // an empty line ends the data
         return true;
     }
-    const LineOutcome outcome = overlong ? LineOutcome::Malformed
-                                         : StoreExportLine(line, nextMeasurementIndex_, tables_,
-                                                           lineMemory_);
+    const LineOutcome outcome =
+        overlong ? LineOutcome::Malformed
+                 : StoreExportLine(line, nextMeasurementIndex_, tables_, lineMemory_);
     if (outcome == LineOutcome::Malformed) {
         result_.status = ReadResult::Status::BadFormat;
         result_.lineNumber = lineNumber_;
@@ -101,9 +101,9 @@ bool ExportLoader::takeLine(std::string_view line, bool overlong) {
 
 void ExportLoader::noteLineAfterEnd(std::string_view line, bool overlong) {
     Measurement reading;
-    if (overlong || ReadExportLine(line, tables_.LocaleDecimalSeparator,
-                                   tables_.AlternateDecimalSeparator, lineMemory_,
-                                   reading) != LineOutcome::Stored)
+    if (overlong ||
+        ReadExportLine(line, tables_.LocaleDecimalSeparator, tables_.AlternateDecimalSeparator,
+                       lineMemory_, reading) != LineOutcome::Stored)
         return;
     if (result_.readingsAfterEnd++ == 0)
         result_.firstLineAfterEnd = lineNumber_;

@@ -36,7 +36,7 @@ class ReadingLines {
 
   private:
     struct SkippedRun {
-        std::int32_t readingsBefore = 0; ///< the run comes after this many readings
+        std::int32_t readingsBefore = 0;  ///< the run comes after this many readings
         std::int64_t skippedUpToHere = 0; ///< skipped lines up to the run's end
     };
     std::vector<SkippedRun> runs_;

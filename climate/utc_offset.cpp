@@ -8,7 +8,8 @@ ClockReading ReadClock(std::time_t instant) {
     std::tm utc{};
     ::localtime_r(&instant, &local);
     ::gmtime_r(&instant, &utc);
-    const std::int64_t day = DayNumberFromCivil(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+    const std::int64_t day =
+        DayNumberFromCivil(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
     const int seconds = local.tm_hour * 3600 + local.tm_min * 60 + std::min(local.tm_sec, 59);
     return {MakeDateTime(day, seconds), local.tm_hour, utc.tm_hour};
 }

@@ -51,8 +51,8 @@ std::string WindowToolTip(const WindowFacts &window, bool night, const std::stri
         return name + " : aucun relevé.\n" + windowText + ".\n" + valueText +
                " n'est pas une mesure.";
     std::string tip = name + " " + valueText + (night ? " : minimum" : " : maximum") +
-                      " relevé le " + DateAndTime(window.extremeTime) + ".\n" + windowText +
-                      ", " + Readings(window.readingCount) + ".";
+                      " relevé le " + DateAndTime(window.extremeTime) + ".\n" + windowText + ", " +
+                      Readings(window.readingCount) + ".";
     if (!window.complete(gapLimitMinutes))
         tip += "\nIncomplète : aucun relevé " + Span(window.longestGapFrom, window.longestGapTo) +
                " (" + DurationText(window.longestGapMinutes()) + ").";
@@ -61,8 +61,8 @@ std::string WindowToolTip(const WindowFacts &window, bool night, const std::stri
 
 void AnnotateResultCells(ListView &list, const ProgramTables &tables) {
     list.suspendDrawing();
-    const auto rows = std::min<std::size_t>(tables.DayFactsTable.size(),
-                                            static_cast<std::size_t>(list.Count()));
+    const auto rows =
+        std::min<std::size_t>(tables.DayFactsTable.size(), static_cast<std::size_t>(list.Count()));
     for (std::size_t i = 0; i < rows; ++i) {
         const DayFacts &facts = tables.DayFactsTable[i];
         try {
@@ -86,8 +86,9 @@ std::string LeftOutNotice(const ReadResult &read, const DailyReport &daily) {
         notice += (notice.empty() ? "" : "\n\n") + paragraph;
     };
     if (daily.uncountedReadings > 0)
-        add(Readings(daily.uncountedReadings) + (daily.uncountedReadings == 1 ? " n'est" : " ne sont") +
-            " pas compté" + (daily.uncountedReadings == 1 ? "" : "s") +
+        add(Readings(daily.uncountedReadings) +
+            (daily.uncountedReadings == 1 ? " n'est" : " ne sont") + " pas compté" +
+            (daily.uncountedReadings == 1 ? "" : "s") +
             " : le fichier revient en arrière dans le temps et le calcul ne les voit pas "
             "(le premier à la ligne " +
             std::to_string(read.readingLines.lineOf(daily.firstUncountedReading)) + ").");
@@ -98,7 +99,8 @@ std::string LeftOutNotice(const ReadResult &read, const DailyReport &daily) {
             ") : la lecture s'arrête à la première ligne vide.");
     if (daily.daysBeyondCapacity > 0)
         add(std::to_string(daily.daysBeyondCapacity) +
-            (daily.daysBeyondCapacity == 1 ? " jour n'est pas listé" : " jours ne sont pas listés") +
+            (daily.daysBeyondCapacity == 1 ? " jour n'est pas listé"
+                                           : " jours ne sont pas listés") +
             " : la liste s'arrête après " + std::to_string(kDayCapacity) + " jours.");
     return notice;
 }

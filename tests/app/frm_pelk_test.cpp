@@ -168,7 +168,8 @@ class FrmPelkTest : public QObject {
         QByteArray content = "Date\tT\r\n03/05/2008 00:00\t1\r\n03/05/2008 01:00\t2\r\n"
                              "03/04/2008 12:00\t9\r\n";
         for (int hour = 2; hour < 24; ++hour)
-            content += QStringLiteral("03/05/2008 %1:00\t3\r\n").arg(hour, 2, 10, QChar('0')).toLatin1();
+            content +=
+                QStringLiteral("03/05/2008 %1:00\t3\r\n").arg(hour, 2, 10, QChar('0')).toLatin1();
         for (int hour = 0; hour < 6; ++hour)
             content += QStringLiteral("03/06/2008 0%1:00\t3\r\n").arg(hour).toLatin1();
         content += "\r\n03/06/2008 07:00\t3\r\n";

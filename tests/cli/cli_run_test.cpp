@@ -123,10 +123,8 @@ TEST_F(CliTest, command_line) {
     EXPECT_EQ(Run({}).status, kExitUsage);
     EXPECT_EQ(Run({"a", "b"}).status, kExitUsage);
     EXPECT_EQ(Run({"--bogus", "a"}).status, kExitUsage);
-    for (const std::vector<std::string_view> &args :
-         std::vector<std::vector<std::string_view>>{{"--max-gap", "x", "a"},
-                                                    {"--utc-offset=99", "a"},
-                                                    {"a", "--utc-offset"}}) {
+    for (const std::vector<std::string_view> &args : std::vector<std::vector<std::string_view>>{
+             {"--max-gap", "x", "a"}, {"--utc-offset=99", "a"}, {"a", "--utc-offset"}}) {
         const CliRun run = Run(args);
         EXPECT_EQ(run.status, kExitUsage) << args[0];
         EXPECT_EQ(run.err.substr(0, 10), "pelk-cli: ") << args[0];

@@ -161,16 +161,17 @@ std::vector<Measurement> RandomTable(std::mt19937 &random, int shape) {
 
 // An offset that changes once, as a zone's does at summer time.
 OffsetOnDay ChangingOffset(std::int64_t changeDay, int before, int after) {
-    return [=](std::int64_t day) { return (day < kMarch5th2008 + changeDay ? before : after) * 3600; };
+    return
+        [=](std::int64_t day) { return (day < kMarch5th2008 + changeDay ? before : after) * 3600; };
 }
 
 TEST(daily_extremes, sweep_matches_the_plain_scans_on_random_tables) {
     std::mt19937 random(2008);
     for (int table = 0; table < 3000; ++table) {
         const std::vector<Measurement> readings = RandomTable(random, table % 4);
-        const OffsetOnDay offsets[] = {FixedOffset(0), FixedOffset(1), FixedOffset(2),
-                                       FixedOffset(-12), FixedOffset(14),
-                                       ChangingOffset(table % 5, 1, 2)};
+        const OffsetOnDay offsets[] = {FixedOffset(0),  FixedOffset(1),
+                                       FixedOffset(2),  FixedOffset(-12),
+                                       FixedOffset(14), ChangingOffset(table % 5, 1, 2)};
         for (std::size_t o = 0; o < std::size(offsets); ++o)
             ASSERT_EQ(OutcomeOf(SweepDailyExtremes(readings, offsets[o])),
                       OutcomeOf(ScanDailyExtremes(readings, offsets[o])))
@@ -215,12 +216,19 @@ TEST(daily_extremes, window_facts) {
         // Equal stretches: the earliest is named.
         {"earliest of equal gaps", Hourly(0, 23, {3, 12}), 1, true, 22, 120, false,
          At(1, 2, 0, 0).Timestamp},
-        {"empty window", {At(0, 12, 0, 1), At(2, 12, 0, 1)}, 1, true, 0, 1440, false,
+        {"empty window",
+         {At(0, 12, 0, 1), At(2, 12, 0, 1)},
+         1,
+         true,
+         0,
+         1440,
+         false,
          At(0, 18, 0, 0).Timestamp},
     };
     for (const Case &c : cases) {
         const DailyExtremes swept = Swept(c.readings, FixedOffset(0));
-        const WindowFacts &w = c.night ? swept.days.at(c.day).facts.night : swept.days.at(c.day).facts.day;
+        const WindowFacts &w =
+            c.night ? swept.days.at(c.day).facts.night : swept.days.at(c.day).facts.day;
         EXPECT_EQ(w.readingCount, c.count) << c.scenario;
         EXPECT_EQ(w.longestGapMinutes(), c.gapMinutes) << c.scenario;
         EXPECT_EQ(w.complete(60), c.completeAt60) << c.scenario;
@@ -232,7 +240,7 @@ TEST(daily_extremes, window_facts) {
 
 TEST(daily_extremes, extreme_time_is_the_first_reading_holding_it) {
     // Ties on both extremes, and a reading out of time order that holds the minimum first.
-    const std::vector<Measurement> readings = {At(0, 8, 0, 3), At(0, 9, 0, 1), At(0, 10, 0, 5),
+    const std::vector<Measurement> readings = {At(0, 8, 0, 3),  At(0, 9, 0, 1),  At(0, 10, 0, 5),
                                                At(0, 11, 0, 1), At(0, 12, 0, 5), At(0, 7, 0, 1)};
     const DailyExtremes swept = Swept(readings, FixedOffset(0));
     EXPECT_EQ(swept.days.at(0).facts.night.extremeTime, At(0, 9, 0, 0).Timestamp);

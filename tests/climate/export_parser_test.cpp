@@ -45,9 +45,8 @@ class Parsers {
                                         : p == 1 ? StoreExportLine(line, next, tables)
                                                  : StoreExportLine(line, next, tables, memory_);
             // A malformed line voids the whole load, so what it left in its entry is no effect.
-            const Measurement m = outcome == LineOutcome::Malformed
-                                      ? kUntouched
-                                      : tables.MeasurementTable.at(slot);
+            const Measurement m =
+                outcome == LineOutcome::Malformed ? kUntouched : tables.MeasurementTable.at(slot);
             effects[p] = {outcome, next, std::bit_cast<std::uint64_t>(m.Timestamp),
                           std::bit_cast<std::uint32_t>(m.Value)};
         }
@@ -102,7 +101,7 @@ TEST(export_parser, twelve_hour_clock_gives_the_same_reading_as_the_24_hour_one)
         {"03/15/2008 12:30 AM\t1", "03/15/2008 00:30\t1"},
         {"03/15/2008 12:30 PM\t1", "03/15/2008 12:30\t1"},
         {"03/15/2008 11:59 Am\t1", "03/15/2008 11:59\t1"},
-        {"03/15/2008 14:30 PM\t1", "03/15/2008 14:30\t1"}, // no 12-hour time: left as it is
+        {"03/15/2008 14:30 PM\t1", "03/15/2008 14:30\t1"},    // no 12-hour time: left as it is
         {"03/15/2008 02:30 AM PM\t1", "03/15/2008 02:30\t1"}, // both marks: neither
     };
     Parsers comma(',', '.');

@@ -121,7 +121,8 @@ TEST_F(LoadPipelineTest, options_set_the_offset_and_the_gap_limit) {
 TEST_F(LoadPipelineTest, local_by_date_follows_summer_time) {
     ASSERT_EQ(::setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1), 0);
     LoadOptions byDate;
-    ASSERT_FALSE(ParseLoadArguments(std::vector<std::string>{"--utc-offset=local-by-date"}, byDate));
+    ASSERT_FALSE(
+        ParseLoadArguments(std::vector<std::string>{"--utc-offset=local-by-date"}, byDate));
     // 19:30 on the 30th is within its night window in summer time (to 20:00), not in winter
     // time (to 19:00).
     const std::string bytes = "h\r\n03/29/2008 12:00\t4\r\n03/30/2008 19:30\t5\r\n";

@@ -43,7 +43,7 @@ TEST(trust_notes, incomplete_cells_are_muted_and_keep_tip_and_muting_through_a_s
     tables->DayCount = 2;
     tables->DayTable.at(1) = {"5", "9", "2008-03-05"};
     tables->DayTable.at(2) = {"-1", "3", "2008-03-06"};
-    const WindowFacts complete = Night(144, At(-1, 19, 0), At(-1, 20, 0));    // 60 min
+    const WindowFacts complete = Night(144, At(-1, 19, 0), At(-1, 20, 0));   // 60 min
     const WindowFacts incomplete = Night(143, At(-1, 19, 0), At(-1, 20, 1)); // 61 min
     tables->DayFactsTable = {{complete, incomplete}, {incomplete, complete}};
     ListView list;
