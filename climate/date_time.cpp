@@ -31,7 +31,9 @@ void CivilFromDaysUnix(std::int64_t z, int &year, int &month, int &day) {
     year = static_cast<int>(y + (month <= 2));
 }
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 } // namespace
 
@@ -53,7 +55,9 @@ DateTime MakeDateTime(std::int64_t dayNumber, int secondsOfDay) {
            static_cast<double>(secondsOfDay) / static_cast<double>(kSecondsPerDay);
 }
 
-std::int64_t CalendarDay(DateTime value) { return static_cast<std::int64_t>(std::floor(value)); }
+std::int64_t CalendarDay(DateTime value) {
+    return static_cast<std::int64_t>(std::floor(value));
+}
 
 CivilDateTime SplitDateTime(DateTime value) {
     std::int64_t dayNumber = CalendarDay(value);

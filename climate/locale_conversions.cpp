@@ -12,9 +12,13 @@
 namespace pelk {
 namespace {
 
-bool IsSet(const char *value) { return value != nullptr && *value != '\0'; }
+bool IsSet(const char *value) {
+    return value != nullptr && *value != '\0';
+}
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Languages whose numbers are written with a decimal comma, and the regions of other languages
 // that differ from their language's usual separator (from the common locale data).
@@ -26,7 +30,8 @@ constexpr std::array<std::string_view, 13> kPointRegionsOfCommaLanguages = {
     "de_CH", "de_LI", "it_CH", "es_MX", "es_US", "es_PR", "es_DO",
     "es_GT", "es_HN", "es_NI", "es_PA", "es_SV", "es_CU"};
 
-template <std::size_t N> bool Contains(const std::array<std::string_view, N> &list, std::string_view s) {
+template <std::size_t N>
+bool Contains(const std::array<std::string_view, N> &list, std::string_view s) {
     return std::find(list.begin(), list.end(), s) != list.end();
 }
 
@@ -35,11 +40,11 @@ std::string GeneralText(double value, int precision, bool isSingle, char separat
     if (value == 0)
         return "0"; // -0 included: a sign on zero means nothing to a reader of temperatures
     std::array<char, 64> buffer{};
-    const auto result = isSingle ? std::to_chars(buffer.data(), buffer.data() + buffer.size(),
-                                                 static_cast<float>(value),
-                                                 std::chars_format::general, precision)
-                                 : std::to_chars(buffer.data(), buffer.data() + buffer.size(),
-                                                 value, std::chars_format::general, precision);
+    const auto result =
+        isSingle ? std::to_chars(buffer.data(), buffer.data() + buffer.size(),
+                                 static_cast<float>(value), std::chars_format::general, precision)
+                 : std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                 std::chars_format::general, precision);
     std::string text(buffer.data(), result.ptr);
     for (char &c : text) {
         if (c == '.')
@@ -179,8 +184,8 @@ char DecimalSeparatorOfLocale(std::string_view localeName) {
 }
 
 char DecimalSeparatorFromEnvironment() {
-    return DecimalSeparatorOfLocale(NumericLocaleName(
-        std::getenv("LC_ALL"), std::getenv("LC_NUMERIC"), std::getenv("LANG")));
+    return DecimalSeparatorOfLocale(
+        NumericLocaleName(std::getenv("LC_ALL"), std::getenv("LC_NUMERIC"), std::getenv("LANG")));
 }
 
 std::string NumberToText(float value, char separator) {
@@ -259,9 +264,11 @@ std::string FormatFixed30(double nonNegativeValue, char separator) {
     if (nonNegativeValue > 0 && std::isfinite(nonNegativeValue)) {
         std::array<char, 64> buffer{};
         auto scientific = [&](int precision) {
-            const auto r = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
-                                         nonNegativeValue, std::chars_format::scientific, precision);
-            const std::string_view text(buffer.data(), static_cast<std::size_t>(r.ptr - buffer.data()));
+            const auto r =
+                std::to_chars(buffer.data(), buffer.data() + buffer.size(), nonNegativeValue,
+                              std::chars_format::scientific, precision);
+            const std::string_view text(buffer.data(),
+                                        static_cast<std::size_t>(r.ptr - buffer.data()));
             const std::size_t e = text.find('e');
             digits.clear();
             for (char c : text.substr(0, e))

@@ -32,7 +32,6 @@ int ZoneOffsetSecondsOn(std::int64_t dayNumber) {
     constexpr std::int64_t kUnixEpochDayNumber = 25569; // 1970-01-01
     const auto noon =
         static_cast<std::time_t>((dayNumber - kUnixEpochDayNumber) * kSecondsPerDay + 12 * 3600);
-    ::tzset();
     std::tm local{};
     if (::localtime_r(&noon, &local) == nullptr)
         return 0;
@@ -40,6 +39,7 @@ int ZoneOffsetSecondsOn(std::int64_t dayNumber) {
 }
 
 std::optional<std::int64_t> FirstZoneOffsetChange(std::int64_t firstDay, std::int64_t lastDay) {
+    ::tzset();
     int previous = ZoneOffsetSecondsOn(firstDay);
     for (std::int64_t day = firstDay + 1; day <= lastDay; ++day) {
         const int offset = ZoneOffsetSecondsOn(day);

@@ -29,7 +29,8 @@ std::int16_t UtcOffsetFromHours(int localHour, int utcHour);
 void DetectUtcOffset(ProgramTables &tables, const ClockReading &clock);
 
 /// Seconds the local zone (TZ) is ahead of UTC at 12:00 UTC of a calendar day (a day number):
-/// the offset in force that day, since zones change theirs at night.
+/// the offset in force that day, since zones change theirs at night. The zone is TZ as of the
+/// last tzset() (ReadClock, FirstZoneOffsetChange and the daily step's offset rule call it).
 int ZoneOffsetSecondsOn(std::int64_t dayNumber);
 
 /// The first day after `firstDay`, up to `lastDay`, whose zone offset differs from the day
