@@ -32,6 +32,15 @@ void BM_SweepDailyExtremes(benchmark::State &state) {
     Label(state);
 }
 
+// The pass as pelk-cli runs it without --details: the values alone.
+void BM_SweepDailyExtremes_values_only(benchmark::State &state) {
+    const auto &readings = CachedReadings(static_cast<std::int32_t>(state.range(0)),
+                                          static_cast<std::int32_t>(state.range(1)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(SweepDailyExtremes(readings, FixedOffset(1), false));
+    Label(state);
+}
+
 void BM_ScanDailyExtremes_plain(benchmark::State &state) {
     const auto &readings = CachedReadings(static_cast<std::int32_t>(state.range(0)),
                                           static_cast<std::int32_t>(state.range(1)));
@@ -64,6 +73,7 @@ void Sizes(benchmark::internal::Benchmark *b) {
 }
 
 BENCHMARK(BM_SweepDailyExtremes)->Apply(Sizes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SweepDailyExtremes_values_only)->Apply(Sizes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ComputeDailyExtremes)->Apply(Sizes)->Unit(benchmark::kMillisecond);
 // Seconds per run at the largest size: a few runs are enough to time it.
 BENCHMARK(BM_ScanDailyExtremes_plain)->Apply(Sizes)->Unit(benchmark::kMillisecond)->Iterations(3);

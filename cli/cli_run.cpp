@@ -264,6 +264,7 @@ int RunCli(std::span<const std::string_view> args, char localeSeparator, const C
 
     const auto tables = std::make_unique<ProgramTables>();
     PrepareLoad(*tables, localeSeparator, clock, options);
+    tables->WindowFactsWanted = details;
     const ReadResult result = LoadExport(std::string(file), *tables);
     switch (result.status) {
     case ReadResult::Status::Loaded:

@@ -117,64 +117,58 @@ class WindowEdges {
     std::size_t last_ = 0;
 };
 
-// One window's facts gathered reading by reading, in table order.
-struct WindowTally {
-    std::int32_t count = 0;
-    float extreme = 0;
-    DateTime extremeTime = 0;
-    DateTime earliest = 0;
-    DateTime latest = 0;
-    // The longest stretch between two readings, while they come in time order.
-    DateTime gapFrom = 0;
-    DateTime gapTo = 0;
-    double gapDays = -1;
-    bool inTimeOrder = true;
-
-    // `better(a, b)`: a replaces b as the extreme; equal values leave the first one found.
-    template <typename Better> void add(const Measurement &m, Better better) {
-        const DateTime t = m.Timestamp;
-        if (count++ == 0) {
-            extreme = m.Value;
-            extremeTime = earliest = latest = t;
-            return;
-        }
-        if (better(m.Value, extreme)) {
-            extreme = m.Value;
-            extremeTime = t;
-        }
-        const double gap = t - latest;
-        if (gap < 0) {
-            inTimeOrder = false;
-            return;
-        }
-        // Timestamps are whole seconds: a stretch longer by a second or more is longer in whole
-        // seconds, and one within half a second is as long, so the earlier one stays. Cheaper
-        // than rounding every stretch.
-        if (gap > gapDays + kHalfSecond) {
-            gapFrom = latest;
-            gapTo = t;
-            gapDays = gap;
-        }
-        latest = t;
+// During the pass a window's facts are its tally: `opens` and `closes` hold its earliest and
+// latest reading so far, [longestGapFrom, longestGapTo) the longest stretch between two of its
+// readings. Adds one counted reading; false when it comes before the latest one, that is when the
+// window's readings are out of time order. `better(a, b)`: a replaces b as the extreme, so that
+// equal values leave the first one found.
+template <typename Better>
+bool Tally(WindowFacts &w, float &extreme, const Measurement &m, Better better) {
+    const DateTime t = m.Timestamp;
+    if (w.readingCount++ == 0) {
+        extreme = m.Value;
+        w.extremeTime = w.opens = w.closes = w.longestGapFrom = w.longestGapTo = t;
+        return true;
     }
-
-    // Precondition: inTimeOrder.
-    WindowFacts facts(DateTime opens, DateTime closes) const {
-        WindowFacts facts{opens, closes, count, count > 0 ? extremeTime : 0, opens, closes};
-        if (count == 0)
-            return facts;
-        facts.longestGapTo = earliest;
-        if (gapDays >= 0 && WholeSeconds(gapFrom, gapTo) > facts.longestGapSeconds()) {
-            facts.longestGapFrom = gapFrom;
-            facts.longestGapTo = gapTo;
-        }
-        if (WholeSeconds(latest, closes) > facts.longestGapSeconds()) {
-            facts.longestGapFrom = latest;
-            facts.longestGapTo = closes;
-        }
-        return facts;
+    if (better(m.Value, extreme)) {
+        extreme = m.Value;
+        w.extremeTime = t;
     }
-};
+    const double gap = t - w.closes;
+    if (gap < 0)
+        return false;
+    // Timestamps are whole seconds: a stretch longer by a second or more is longer in whole
+    // seconds, and one within half a second is as long, so the earlier one stays. Cheaper than
+    // rounding every stretch.
+    if (gap > w.longestGapTo - w.longestGapFrom + kHalfSecond) {
+        w.longestGapFrom = w.closes;
+        w.longestGapTo = t;
+    }
+    w.closes = t;
+    return true;
+}
+
+// Turns a tally of readings in time order into the window's facts.
+void FinishTally(WindowFacts &w, DateTime opens, DateTime closes) {
+    const DateTime earliest = w.opens;
+    const DateTime latest = w.closes;
+    const DateTime gapFrom = w.longestGapFrom;
+    const DateTime gapTo = w.longestGapTo;
+    w.opens = opens;
+    w.closes = closes;
+    w.longestGapFrom = opens;
+    w.longestGapTo = w.readingCount == 0 ? closes : earliest;
+    if (w.readingCount == 0)
+        return;
+    if (WholeSeconds(gapFrom, gapTo) > w.longestGapSeconds()) {
+        w.longestGapFrom = gapFrom;
+        w.longestGapTo = gapTo;
+    }
+    if (WholeSeconds(latest, closes) > w.longestGapSeconds()) {
+        w.longestGapFrom = latest;
+        w.longestGapTo = closes;
+    }
+}
 
 bool Higher(float a, float b) {
     return a > b;
@@ -258,6 +252,7 @@ DailyExtremes ScanDailyExtremes(std::span<const Measurement> readings, const Off
     const ListedDays listed = ListDays(readings);
     DailyExtremes out;
     out.days.resize(static_cast<std::size_t>(listed.count));
+    out.facts.resize(static_cast<std::size_t>(listed.count));
     out.report.daysBeyondCapacity = listed.beyondCapacity;
     const DayWindows windows = WindowsOf(listed, offset);
     std::vector<bool> heldByDay(readings.size()), countedByDay(readings.size());
@@ -292,10 +287,11 @@ DailyExtremes ScanDailyExtremes(std::span<const Measurement> readings, const Off
     };
     for (std::int32_t k = 0; k < listed.count; ++k) {
         DayExtremes &day = out.days[static_cast<std::size_t>(k)];
-        scan(windows.dayWindowOpen(k), windows.dayWindowOpen(k + 1), Higher, day.tx, day.facts.day,
+        DayFacts &facts = out.facts[static_cast<std::size_t>(k)];
+        scan(windows.dayWindowOpen(k), windows.dayWindowOpen(k + 1), Higher, day.tx, facts.day,
              heldByDay, countedByDay);
         scan(windows.nightWindowClose(k - 1), windows.nightWindowClose(k), Lower, day.tn,
-             day.facts.night, heldByNight, countedByNight);
+             facts.night, heldByNight, countedByNight);
     }
     for (std::size_t j = 0; j < readings.size(); ++j)
         if (IsUncounted(heldByDay[j], countedByDay[j], heldByNight[j], countedByNight[j],
@@ -304,7 +300,11 @@ DailyExtremes ScanDailyExtremes(std::span<const Measurement> readings, const Off
     return out;
 }
 
-DailyExtremes SweepDailyExtremes(std::span<const Measurement> readings, const OffsetOnDay &offset) {
+namespace {
+
+// The sweep, with the windows' facts or, for callers that show none, without their cost.
+template <bool kWithFacts>
+DailyExtremes Sweep(std::span<const Measurement> readings, const OffsetOnDay &offset) {
     const ListedDays listed = ListDays(readings);
     DailyExtremes out;
     out.report.daysBeyondCapacity = listed.beyondCapacity;
@@ -321,7 +321,18 @@ DailyExtremes SweepDailyExtremes(std::span<const Measurement> readings, const Of
     WindowEdges nightEdges(-1, listed.count - 2,
                            [&](std::int64_t i) { return windows.nightWindowClose(i); });
 
-    std::vector<WindowTally> dayTallies(dayCount), nightTallies(dayCount);
+    // Tallied straight into what is returned: the pass allocates nothing else, since fresh
+    // memory costs page faults that would outweigh the pass itself.
+    out.days.resize(dayCount);
+    if constexpr (kWithFacts) {
+        out.facts.resize(dayCount);
+    } else {
+        // Readings are finite numbers, so the first one of a window always replaces these.
+        for (DayExtremes &day : out.days)
+            day = {std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity()};
+    }
+    std::vector<bool> dayOutOfOrder(dayCount), nightOutOfOrder(dayCount);
+    bool someOutOfOrder = false;
     // The pass of OfferReadings written out, since nearly all of the step's time is spent here.
     DateTime latest = -std::numeric_limits<DateTime>::infinity();
     for (std::size_t j = 0; j < readings.size(); ++j) {
@@ -332,37 +343,39 @@ DailyExtremes SweepDailyExtremes(std::span<const Measurement> readings, const Of
         const bool dayHeld = dayEdges.holds(t);
         if (dayHeld) {
             const std::int64_t k = dayEdges.windowOf(t);
-            if (latest < dayEdges.close(k))
-                dayTallies[static_cast<std::size_t>(k)].add(m, std::greater<float>());
-            else
+            const auto d = static_cast<std::size_t>(k);
+            if (!(latest < dayEdges.close(k)))
                 seen = false;
+            else if constexpr (!kWithFacts)
+                out.days[d].tx = std::max(out.days[d].tx, m.Value);
+            else if (!Tally(out.facts[d].day, out.days[d].tx, m, std::greater<float>()))
+                someOutOfOrder = true, dayOutOfOrder[d] = true;
         }
         const bool nightHeld = nightEdges.holds(t);
         if (nightHeld) {
             const std::int64_t i = nightEdges.windowOf(t);
-            if (latest < nightEdges.close(i))
-                nightTallies[static_cast<std::size_t>(i + 1)].add(m, std::less<float>());
-            else
+            const auto d = static_cast<std::size_t>(i + 1);
+            if (!(latest < nightEdges.close(i)))
                 seen = false;
+            else if constexpr (!kWithFacts)
+                out.days[d].tn = std::min(out.days[d].tn, m.Value);
+            else if (!Tally(out.facts[d].night, out.days[d].tn, m, std::less<float>()))
+                someOutOfOrder = true, nightOutOfOrder[d] = true;
         }
         if (!seen || (!dayHeld && !nightHeld && IsUncounted(false, false, false, false, t, listed)))
             NoteUncounted(out.report, j);
     }
-
-    out.days.resize(dayCount);
-    bool someOutOfOrder = false;
+    if constexpr (!kWithFacts) {
+        for (DayExtremes &day : out.days) {
+            day.tn = std::isinf(day.tn) ? kEmptyNightMinimum : day.tn;
+            day.tx = std::isinf(day.tx) ? kEmptyDayMaximum : day.tx;
+        }
+        return out;
+    }
     for (std::size_t k = 0; k < dayCount; ++k) {
-        DayExtremes &day = out.days[k];
         const auto i = static_cast<std::int64_t>(k);
-        const WindowTally &dayTally = dayTallies[k];
-        const WindowTally &nightTally = nightTallies[k];
-        if (dayTally.count > 0)
-            day.tx = dayTally.extreme;
-        if (nightTally.count > 0)
-            day.tn = nightTally.extreme;
-        day.facts.day = dayTally.facts(dayEdges.open(i), dayEdges.close(i));
-        day.facts.night = nightTally.facts(nightEdges.open(i - 1), nightEdges.close(i - 1));
-        someOutOfOrder = someOutOfOrder || !dayTally.inTimeOrder || !nightTally.inTimeOrder;
+        FinishTally(out.facts[k].day, dayEdges.open(i), dayEdges.close(i));
+        FinishTally(out.facts[k].night, nightEdges.open(i - 1), nightEdges.close(i - 1));
     }
     if (!someOutOfOrder)
         return out;
@@ -371,16 +384,16 @@ DailyExtremes SweepDailyExtremes(std::span<const Measurement> readings, const Of
     std::vector<std::vector<DateTime>> dayTimes(dayCount), nightTimes(dayCount);
     OfferReadings(readings, dayEdges, nightEdges,
                   [&](std::size_t, const Measurement &m, const Offer &day, const Offer &night) {
-                      if (day.counted &&
-                          !dayTallies[static_cast<std::size_t>(day.window)].inTimeOrder)
-                          dayTimes[static_cast<std::size_t>(day.window)].push_back(m.Timestamp);
-                      const auto k = static_cast<std::size_t>(night.window + 1);
-                      if (night.counted && !nightTallies[k].inTimeOrder)
-                          nightTimes[k].push_back(m.Timestamp);
+                      const auto d = static_cast<std::size_t>(day.window);
+                      if (day.counted && dayOutOfOrder[d])
+                          dayTimes[d].push_back(m.Timestamp);
+                      const auto n = static_cast<std::size_t>(night.window + 1);
+                      if (night.counted && nightOutOfOrder[n])
+                          nightTimes[n].push_back(m.Timestamp);
                   });
     for (std::size_t k = 0; k < dayCount; ++k) {
-        for (auto [times, facts] : {std::pair{&dayTimes[k], &out.days[k].facts.day},
-                                    std::pair{&nightTimes[k], &out.days[k].facts.night}}) {
+        for (auto [times, facts] : {std::pair{&dayTimes[k], &out.facts[k].day},
+                                    std::pair{&nightTimes[k], &out.facts[k].night}}) {
             if (times->empty())
                 continue;
             std::sort(times->begin(), times->end());
@@ -388,6 +401,13 @@ DailyExtremes SweepDailyExtremes(std::span<const Measurement> readings, const Of
         }
     }
     return out;
+}
+
+} // namespace
+
+DailyExtremes SweepDailyExtremes(std::span<const Measurement> readings, const OffsetOnDay &offset,
+                                 bool withFacts) {
+    return withFacts ? Sweep<true>(readings, offset) : Sweep<false>(readings, offset);
 }
 
 OffsetOnDay OffsetRuleOf(const ProgramTables &tables) {
@@ -400,9 +420,10 @@ OffsetOnDay OffsetRuleOf(const ProgramTables &tables) {
 
 void ComputeDailyExtremes(ProgramTables &tables) {
     const auto readings = tables.MeasurementTable.first(tables.MeasurementCount);
-    DailyExtremes computed = SweepDailyExtremes(readings, OffsetRuleOf(tables));
+    DailyExtremes computed =
+        SweepDailyExtremes(readings, OffsetRuleOf(tables), tables.WindowFactsWanted);
     tables.DailyLeftOut = computed.report;
-    tables.DayFactsTable.clear();
+    tables.DayFactsTable = std::move(computed.facts);
     if (readings.empty())
         return;
     const std::int64_t firstDay = CalendarDay(readings.front().Timestamp);
@@ -413,7 +434,6 @@ void ComputeDailyExtremes(ProgramTables &tables) {
         row.DayLabel = FormatDayLabel(static_cast<double>(firstDay + static_cast<std::int64_t>(i)));
         row.Tn = NumberToText(day.tn, separator);
         row.Tx = NumberToText(day.tx, separator);
-        tables.DayFactsTable.push_back(day.facts);
     }
     tables.DayCount = static_cast<std::int16_t>(computed.days.size());
 }

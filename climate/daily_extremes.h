@@ -32,11 +32,11 @@ OffsetOnDay FixedOffset(int utcOffsetHours);
 struct DayExtremes {
     float tn = kEmptyNightMinimum;
     float tx = kEmptyDayMaximum;
-    DayFacts facts;
 };
 
 struct DailyExtremes {
     std::vector<DayExtremes> days; ///< day number k (0 for the first reading's day) at index k
+    std::vector<DayFacts> facts;   ///< the windows of day k at index k
     DailyReport report;
 };
 
@@ -69,8 +69,10 @@ DailyExtremes ScanDailyExtremes(std::span<const Measurement> readings, const Off
 /// one day window and one night window. So every reading is offered, in table order, to the one
 /// window of each kind that holds it, and only when that window's scan would reach it. A window
 /// whose counted readings come out of time order gets its stretches from a second pass over the
-/// table; files in time order never need it.
-DailyExtremes SweepDailyExtremes(std::span<const Measurement> readings, const OffsetOnDay &offset);
+/// table; files in time order never need it. Without `withFacts`, `facts` is left empty and the
+/// pass costs what the values alone cost; the values are the same when the readings are finite.
+DailyExtremes SweepDailyExtremes(std::span<const Measurement> readings, const OffsetOnDay &offset,
+                                 bool withFacts = true);
 
 /// The offset that the daily step uses with `tables`: the zone's own for each day when
 /// UtcOffsetLocalByDate is set, otherwise UtcOffsetHours every day.

@@ -81,6 +81,8 @@ struct ProgramTables {
     /// Each day's windows follow the local zone's offset in force that day (summer time),
     /// instead of UtcOffsetHours.
     bool UtcOffsetLocalByDate = false;
+    /// Whether the daily step works out DayFactsTable; a caller that shows none spares its cost.
+    bool WindowFactsWanted = true;
     /// The facts of the windows of rows 1 to DayCount, row i at index i - 1.
     std::vector<DayFacts> DayFactsTable;
     DailyReport DailyLeftOut;

@@ -31,12 +31,10 @@ struct Outcome {
 };
 
 Outcome OutcomeOf(const DailyExtremes &computed) {
-    Outcome outcome{{}, {}, computed.report};
-    for (const DayExtremes &day : computed.days) {
+    Outcome outcome{{}, computed.facts, computed.report};
+    for (const DayExtremes &day : computed.days)
         outcome.bits.push_back(std::uint64_t{std::bit_cast<std::uint32_t>(day.tn)} << 32 |
                                std::bit_cast<std::uint32_t>(day.tx));
-        outcome.facts.push_back(day.facts);
-    }
     return outcome;
 }
 
@@ -172,10 +170,13 @@ TEST(daily_extremes, sweep_matches_the_plain_scans_on_random_tables) {
         const OffsetOnDay offsets[] = {FixedOffset(0),  FixedOffset(1),
                                        FixedOffset(2),  FixedOffset(-12),
                                        FixedOffset(14), ChangingOffset(table % 5, 1, 2)};
-        for (std::size_t o = 0; o < std::size(offsets); ++o)
-            ASSERT_EQ(OutcomeOf(SweepDailyExtremes(readings, offsets[o])),
-                      OutcomeOf(ScanDailyExtremes(readings, offsets[o])))
+        for (std::size_t o = 0; o < std::size(offsets); ++o) {
+            const Outcome plain = OutcomeOf(ScanDailyExtremes(readings, offsets[o]));
+            ASSERT_EQ(OutcomeOf(SweepDailyExtremes(readings, offsets[o])), plain)
                 << "table " << table << " offset " << o;
+            ASSERT_EQ(OutcomeOf(SweepDailyExtremes(readings, offsets[o], false)).bits, plain.bits)
+                << "table " << table << " offset " << o << " without facts";
+        }
     }
 }
 
@@ -227,8 +228,7 @@ TEST(daily_extremes, window_facts) {
     };
     for (const Case &c : cases) {
         const DailyExtremes swept = Swept(c.readings, FixedOffset(0));
-        const WindowFacts &w =
-            c.night ? swept.days.at(c.day).facts.night : swept.days.at(c.day).facts.day;
+        const WindowFacts &w = c.night ? swept.facts.at(c.day).night : swept.facts.at(c.day).day;
         EXPECT_EQ(w.readingCount, c.count) << c.scenario;
         EXPECT_EQ(w.longestGapMinutes(), c.gapMinutes) << c.scenario;
         EXPECT_EQ(w.complete(60), c.completeAt60) << c.scenario;
@@ -243,10 +243,10 @@ TEST(daily_extremes, extreme_time_is_the_first_reading_holding_it) {
     const std::vector<Measurement> readings = {At(0, 8, 0, 3),  At(0, 9, 0, 1),  At(0, 10, 0, 5),
                                                At(0, 11, 0, 1), At(0, 12, 0, 5), At(0, 7, 0, 1)};
     const DailyExtremes swept = Swept(readings, FixedOffset(0));
-    EXPECT_EQ(swept.days.at(0).facts.night.extremeTime, At(0, 9, 0, 0).Timestamp);
-    EXPECT_EQ(swept.days.at(0).facts.day.extremeTime, At(0, 10, 0, 0).Timestamp);
-    EXPECT_EQ(swept.days.at(0).facts.day.readingCount, 6);
-    EXPECT_EQ(swept.days.at(0).facts.day.longestGapFrom, At(0, 12, 0, 0).Timestamp);
+    EXPECT_EQ(swept.facts.at(0).night.extremeTime, At(0, 9, 0, 0).Timestamp);
+    EXPECT_EQ(swept.facts.at(0).day.extremeTime, At(0, 10, 0, 0).Timestamp);
+    EXPECT_EQ(swept.facts.at(0).day.readingCount, 6);
+    EXPECT_EQ(swept.facts.at(0).day.longestGapFrom, At(0, 12, 0, 0).Timestamp);
 }
 
 TEST(daily_extremes, report_tells_what_no_row_counts) {
@@ -269,11 +269,11 @@ TEST(daily_extremes, windows_follow_the_offset_of_their_day) {
     // Summer time from the 6th: the 6th's night window closes at 20:00, the 5th's at 19:00.
     const DailyExtremes swept =
         Swept({At(0, 12, 0, 1), At(1, 19, 30, -3), At(2, 12, 0, 1)}, ChangingOffset(1, 1, 2));
-    EXPECT_EQ(swept.days.at(1).facts.night.opens, At(0, 19, 0, 0).Timestamp);
-    EXPECT_EQ(swept.days.at(1).facts.night.closes, At(1, 20, 0, 0).Timestamp);
+    EXPECT_EQ(swept.facts.at(1).night.opens, At(0, 19, 0, 0).Timestamp);
+    EXPECT_EQ(swept.facts.at(1).night.closes, At(1, 20, 0, 0).Timestamp);
     EXPECT_EQ(swept.days.at(1).tn, -3);
-    EXPECT_EQ(swept.days.at(1).facts.day.opens, At(1, 8, 0, 0).Timestamp);
-    EXPECT_EQ(swept.days.at(0).facts.day.closes, At(1, 8, 0, 0).Timestamp);
+    EXPECT_EQ(swept.facts.at(1).day.opens, At(1, 8, 0, 0).Timestamp);
+    EXPECT_EQ(swept.facts.at(0).day.closes, At(1, 8, 0, 0).Timestamp);
 }
 
 TEST(daily_extremes, newest_first_is_only_a_strictly_falling_table) {
