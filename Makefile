@@ -2,7 +2,7 @@
 # Everything else here serves them or the developers.
 
 SHELL := /bin/bash
-PACKAGES := g++ make cmake qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-wine
+PACKAGES := g++ make cmake qt6-base-dev qt6-charts-dev qt6-svg-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-wine
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60

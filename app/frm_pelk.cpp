@@ -2,16 +2,20 @@
 
 #include "app/app_fonts.h"
 #include "app/list_view_model.h"
+#include "app/season_windows.h"
 #include "climate/load_pipeline.h"
 #include "results/results_list.h"
+#include "results/season.h"
 #include "results/trust_notes.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
 #include <QHeaderView>
 #include <QIcon>
 #include <QItemSelectionModel>
+#include <QMenu>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeView>
@@ -117,6 +121,22 @@ void FrmPelk::buildControls() {
     setTabOrder(command1_, command2_);
     lv_->setFocus();
 
+    // The season at a glance, from the list's menu or the keyboard.
+    listMenu_ = new QMenu(this);
+    listMenu_->setObjectName(QStringLiteral("listMenu"));
+    QAction *chart =
+        listMenu_->addAction(QStringLiteral("Graphique Tn/Tx…"), this, &FrmPelk::openChart);
+    chart->setShortcut(QKeySequence(QStringLiteral("Ctrl+G")));
+    QAction *summary =
+        listMenu_->addAction(QStringLiteral("Bilan mensuel…"), this, &FrmPelk::openSummary);
+    summary->setShortcut(QKeySequence(QStringLiteral("Ctrl+M")));
+    addActions({chart, summary}); // their keys work wherever the window has the focus
+    listMenu_->addSeparator();
+    listMenu_->addAction(QString::fromLatin1(kCommand1Text), this, &FrmPelk::Command1_Click);
+    lv_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(lv_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &at) { listMenu_->popup(lv_->viewport()->mapToGlobal(at)); });
+
     connect(command1_, &QPushButton::clicked, this, &FrmPelk::Command1_Click);
     connect(command2_, &QPushButton::clicked, this, &FrmPelk::Command2_Click);
     connect(header, &QHeaderView::sectionClicked, this, &FrmPelk::Lv_ColumnClick);
@@ -173,7 +193,7 @@ void FrmPelk::Form_Load() {
         // Nothing of a malformed export is shown: the message, then the end.
         services_.showMessage(this, QString::fromLatin1(kBadFormatMessage),
                               QString::fromLatin1(kApplicationTitle));
-        services_.endProgram(kExitBadFormat);
+        services_.endProgram(kBadFormatExitStatus);
         return;
     case ReadResult::Status::CannotOpen:
     case ReadResult::Status::ReadFailed:
@@ -186,12 +206,45 @@ void FrmPelk::Form_Load() {
             FillResultsList(list_, *tables_);
             AnnotateResultCells(list_, *tables_);
         });
+    refreshSeasonWindows();
     // The list stands; then, once, what the file holds that no row counts.
     std::string notice;
     PassOverFailure([&] { notice = LeftOutNotice(result, tables_->DailyLeftOut); });
     if (!notice.empty())
         services_.showMessage(this, QString::fromStdString(notice),
                               QString::fromLatin1(kApplicationTitle));
+}
+
+void FrmPelk::openChart() {
+    if (chartWindow_ == nullptr)
+        chartWindow_ = new ChartWindow(services_, this);
+    refreshSeasonWindows();
+    chartWindow_->show();
+    chartWindow_->raise();
+}
+
+void FrmPelk::openSummary() {
+    if (summaryWindow_ == nullptr)
+        summaryWindow_ = new SummaryWindow(services_, this);
+    refreshSeasonWindows();
+    summaryWindow_->show();
+    summaryWindow_->raise();
+}
+
+void FrmPelk::refreshSeasonWindows() {
+    PassOverFailure([this] {
+        const bool loaded = tables_->MeasurementCount != 0 && !tables_->DayFactsTable.empty();
+        const std::int64_t firstDay =
+            loaded ? CalendarDay(tables_->MeasurementTable.at(1).Timestamp) : 0;
+        const std::span<const DayFacts> facts =
+            loaded ? std::span<const DayFacts>(tables_->DayFactsTable)
+                   : std::span<const DayFacts>();
+        if (chartWindow_ != nullptr)
+            chartWindow_->showSeason(ChartOfDays(firstDay, facts, tables_->GapLimitMinutes),
+                                     tables_->LocaleDecimalSeparator);
+        if (summaryWindow_ != nullptr)
+            summaryWindow_->showSummary(MonthlySummaryOf(*tables_));
+    });
 }
 
 void FrmPelk::Command1_Click() {

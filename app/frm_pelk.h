@@ -16,16 +16,19 @@
 
 #include <memory>
 
+class QMenu;
 class QPushButton;
 class QTreeView;
 
 namespace pelk {
 
+class ChartWindow;
 class ListViewModel;
+class SummaryWindow;
 
 inline constexpr char kApplicationTitle[] = "PELK";
 /// Exit status of a run ended by a malformed export line.
-inline constexpr int kExitBadFormat = 2;
+inline constexpr int kBadFormatExitStatus = 2;
 
 /// The open-file dialog's filters; the second is selected when it opens.
 QStringList ExportNameFilters();
@@ -45,6 +48,15 @@ class FrmPelk final : public QWidget {
     /// A click on the header of column `section` (0-based, as Qt counts).
     void Lv_ColumnClick(int section);
 
+    /// The season windows, each opened over the current results (Ctrl+G, Ctrl+M, or the list's
+    /// menu) and refreshed by every load.
+    void openChart();
+    void openSummary();
+    /// The list's right-click menu.
+    QMenu *listMenu() const { return listMenu_; }
+    ChartWindow *chartWindow() const { return chartWindow_; }
+    SummaryWindow *summaryWindow() const { return summaryWindow_; }
+
     const ListView &list() const { return list_; }
     bool loadDone() const { return loadDone_; }
 
@@ -55,6 +67,7 @@ class FrmPelk final : public QWidget {
   private:
     void buildControls();
     void keepSelectionInList();
+    void refreshSeasonWindows();
     void restoreSelectionFromList();
 
     WindowServices &services_;
@@ -65,6 +78,9 @@ class FrmPelk final : public QWidget {
     QTreeView *lv_ = nullptr;
     QPushButton *command1_ = nullptr;
     QPushButton *command2_ = nullptr;
+    QMenu *listMenu_ = nullptr;
+    ChartWindow *chartWindow_ = nullptr;
+    SummaryWindow *summaryWindow_ = nullptr;
     bool loadScheduled_ = false;
     bool loadStarted_ = false;
     bool loadDone_ = false;

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QIcon>
@@ -60,6 +61,22 @@ std::optional<QString> QtWindowServices::chooseExportFile(QWidget *parent,
     if (files.isEmpty() || files.constFirst().isEmpty())
         return std::nullopt;
     return files.constFirst();
+}
+
+std::optional<QString> QtWindowServices::chooseImageFile(QWidget *parent) {
+    QFileDialog dialog(parent, QStringLiteral("Enregistrer l'image"), QDir::homePath());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters(
+        {QStringLiteral("Image PNG (*.png)"), QStringLiteral("Image SVG (*.svg)")});
+    dialog.setDefaultSuffix(QStringLiteral("png"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    QString file = dialog.selectedFiles().constFirst();
+    // The filter chosen decides the format when the name does not.
+    if (!file.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) &&
+        !file.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive))
+        file += dialog.selectedNameFilter().contains(QStringLiteral("svg")) ? ".svg" : ".png";
+    return file;
 }
 
 void QtWindowServices::showMessage(QWidget *parent, const QString &text, const QString &title) {

@@ -21,6 +21,7 @@ class QtWindowServices final : public WindowServices {
     ClockReading readClock() override;
     std::optional<QString> chooseExportFile(QWidget *parent,
                                             const ExportFileRequest &request) override;
+    std::optional<QString> chooseImageFile(QWidget *parent) override;
     void showMessage(QWidget *parent, const QString &text, const QString &title) override;
     void endProgram(int status) override;
     Clipboard &clipboard() override { return clipboard_; }

@@ -35,6 +35,8 @@ class WindowServices {
     /// Shows the modal open-file dialog; the full path of an existing file, or nothing on cancel.
     virtual std::optional<QString> chooseExportFile(QWidget *parent,
                                                     const ExportFileRequest &request) = 0;
+    /// Asks where to save the chart's image: a path ending in .png or .svg, or nothing on cancel.
+    virtual std::optional<QString> chooseImageFile(QWidget *parent) = 0;
     /// Shows a modal message with an OK button only and no icon; returns once it is closed.
     virtual void showMessage(QWidget *parent, const QString &text, const QString &title) = 0;
     /// Ends the program with `status` as soon as the running handler returns.

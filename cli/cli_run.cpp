@@ -3,6 +3,7 @@
 #include "climate/load_pipeline.h"
 #include "results/list_view.h"
 #include "results/results_list.h"
+#include "results/season.h"
 
 #include "climate/locale_conversions.h"
 
@@ -50,6 +51,15 @@ the UTC offset (0, 1 or 2 hours) is that of the local zone (TZ) right now.
   --utc-offset local-by-date each day's windows use the offset of the local
                              zone (TZ) in force that day, for loggers that
                              follow summer time.
+  --monthly                  instead of the days, the monthly summary: one line
+                             per calendar month with days with Tn and with Tx,
+                             mean Tn, mean Tx, mean (Tn+Tx)/2 (one decimal),
+                             lowest Tn and its date, highest Tx and its date,
+                             the days with Tn <= -10, Tn <= -5, Tn <= 0, Tx <= 0,
+                             Tx >= 25, Tx >= 30, Tx >= 35, Tn >= 20, the days
+                             missing, and 1 when the month is complete (fewer
+                             than 11 days missing, fewer than 5 in a row).
+                             Only complete windows count (see --max-gap).
   --help                     this text.
 
 Warnings go to standard error, each line starting "pelk-cli: warning:", and
@@ -213,6 +223,7 @@ int RunCli(std::span<const std::string_view> args, char localeSeparator, const C
     std::string_view file;
     std::optional<SortRequest> sort;
     bool details = false;
+    bool monthly = false;
     LoadOptions options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
@@ -220,8 +231,8 @@ int RunCli(std::span<const std::string_view> args, char localeSeparator, const C
             out << kHelp;
             return kExitOk;
         }
-        if (arg == "--details") {
-            details = true;
+        if (arg == "--details" || arg == "--monthly") {
+            (arg == "--details" ? details : monthly) = true;
             continue;
         }
         // Options with a value: "--name value" or "--name=value".
@@ -264,12 +275,15 @@ int RunCli(std::span<const std::string_view> args, char localeSeparator, const C
 
     const auto tables = std::make_unique<ProgramTables>();
     PrepareLoad(*tables, localeSeparator, clock, options);
-    tables->WindowFactsWanted = details;
+    tables->WindowFactsWanted = details || monthly;
     const ReadResult result = LoadExport(std::string(file), *tables);
     switch (result.status) {
     case ReadResult::Status::Loaded:
         WriteWarnings(*tables, result, options, err);
-        WriteClipboardText(*tables, sort, details, out);
+        if (monthly)
+            out << TabSeparatedText(MonthlySummaryOf(*tables));
+        else
+            WriteClipboardText(*tables, sort, details, out);
         return kExitOk;
     case ReadResult::Status::BadFormat:
         err << kBadFormatMessage << '\n';

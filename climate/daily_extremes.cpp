@@ -279,6 +279,7 @@ DailyExtremes ScanDailyExtremes(std::span<const Measurement> readings, const Off
                 break;
         }
         facts.readingCount = static_cast<std::int32_t>(times.size());
+        facts.extreme = times.empty() ? 0 : value;
         std::sort(times.begin(), times.end());
         SetLongestGap(facts, times);
         for (std::size_t j = 0; j < readings.size(); ++j)
@@ -376,6 +377,8 @@ DailyExtremes Sweep(std::span<const Measurement> readings, const OffsetOnDay &of
         const auto i = static_cast<std::int64_t>(k);
         FinishTally(out.facts[k].day, dayEdges.open(i), dayEdges.close(i));
         FinishTally(out.facts[k].night, nightEdges.open(i - 1), nightEdges.close(i - 1));
+        out.facts[k].day.extreme = out.facts[k].day.readingCount > 0 ? out.days[k].tx : 0;
+        out.facts[k].night.extreme = out.facts[k].night.readingCount > 0 ? out.days[k].tn : 0;
     }
     if (!someOutOfOrder)
         return out;

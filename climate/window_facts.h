@@ -19,6 +19,7 @@ struct WindowFacts {
     DateTime opens = 0;
     DateTime closes = 0;
     std::int32_t readingCount = 0;
+    float extreme = 0; ///< the lowest (night) or highest (day) reading; only with readings
     /// When the first reading in table order holding the extreme was read; only with readings.
     DateTime extremeTime = 0;
     /// The longest stretch of the window without a reading: from the opening to the first

@@ -24,6 +24,7 @@ class FakeWindowServices final : public WindowServices {
     char separator = ',';
     ClockReading clock{39512.5, 12, 12}; // noon, local time equal to UTC: no offset
     std::optional<QString> chosenFile;
+    std::optional<QString> imageFile;
 
     // What was asked, in order.
     QStringList calls;
@@ -50,6 +51,10 @@ class FakeWindowServices final : public WindowServices {
             parent != nullptr ? parent->window()->windowHandle() : nullptr;
         windowVisibleAtDialog = screenWindow != nullptr && screenWindow->isVisible();
         return chosenFile;
+    }
+    std::optional<QString> chooseImageFile(QWidget *) override {
+        calls << QStringLiteral("chooseImageFile");
+        return imageFile;
     }
     void showMessage(QWidget *, const QString &text, const QString &title) override {
         calls << QStringLiteral("showMessage");

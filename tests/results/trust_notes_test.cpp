@@ -16,7 +16,7 @@ DateTime At(int day, int hour, int minute) {
 
 // A night window of the 5th, one hour ahead of UTC, with `count` readings.
 WindowFacts Night(std::int32_t count, DateTime gapFrom, DateTime gapTo) {
-    return {At(-1, 19, 0), At(0, 19, 0), count, At(0, 5, 40), gapFrom, gapTo};
+    return {At(-1, 19, 0), At(0, 19, 0), count, 2.5f, At(0, 5, 40), gapFrom, gapTo};
 }
 
 TEST(trust_notes, tips_give_the_extreme_the_window_and_its_largest_hole) {

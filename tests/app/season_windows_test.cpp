@@ -1,0 +1,154 @@
+#include "app/frm_pelk.h"
+#include "app/season_windows.h"
+#include "cli/cli_run.h"
+#include "fake_window_services.h"
+
+#include <QAbstractSeries>
+#include <QChart>
+#include <QChartView>
+#include <QClipboard>
+#include <QLegendMarker>
+#include <QMenu>
+#include <QPushButton>
+#include <QScatterSeries>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QXYSeries>
+#include <QtTest>
+
+#include <sstream>
+
+using namespace pelk;
+
+namespace {
+
+// Three weeks of three-hourly readings without the 10th and the 11th: the 11th's night window and
+// the 10th's day window are empty, the windows around them lack readings.
+QByteArray ThreeWeeks() {
+    QByteArray bytes = "Date\tT\r\n";
+    for (int day = 1; day <= 21; ++day)
+        for (int hour = 0; hour < 24; hour += 3)
+            if (day != 10 && day != 11)
+                bytes += QStringLiteral("03/%1/2008 %2:00\t%3\r\n")
+                             .arg(day, 2, 10, QChar('0'))
+                             .arg(hour, 2, 10, QChar('0'))
+                             .arg((day * 7 + hour) % 23 - 5)
+                             .toLatin1();
+    return bytes;
+}
+
+// Points of the series of `name`, and how many strokes draw them.
+std::pair<int, int> PointsAndStrokes(QChart *chart, const QString &name) {
+    int points = 0, strokes = 0;
+    for (QAbstractSeries *series : chart->series())
+        if (series->type() == QAbstractSeries::SeriesTypeLine && series->name() == name) {
+            points += static_cast<QXYSeries *>(series)->count();
+            ++strokes;
+        }
+    return {points, strokes};
+}
+
+} // namespace
+
+class SeasonWindowsTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    std::unique_ptr<FakeWindowServices> services_;
+    std::unique_ptr<FrmPelk> window_;
+
+  private Q_SLOTS:
+    void init() {
+        services_ = std::make_unique<FakeWindowServices>();
+        QFile file(dir_.filePath(QStringLiteral("export.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(ThreeWeeks()) > 0);
+        file.close();
+        services_->chosenFile = file.fileName();
+        window_ = std::make_unique<FrmPelk>(*services_);
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        QTRY_VERIFY(window_->loadDone());
+    }
+
+    void cleanup() {
+        window_.reset();
+        services_.reset();
+    }
+
+    void menuAndShortcutsOpenTheWindows() {
+        QStringList texts;
+        for (QAction *action : window_->listMenu()->actions())
+            texts << action->text();
+        QCOMPARE(texts, QStringList({"Graphique Tn/Tx…", "Bilan mensuel…", "",
+                                     "Copier dans le presse papier "}));
+        QTest::keyClick(window_.get(), Qt::Key_G, Qt::ControlModifier);
+        QVERIFY(window_->chartWindow() && window_->chartWindow()->isVisible());
+        QCOMPARE(window_->chartWindow()->windowTitle(), QStringLiteral("PELK – Graphique"));
+        QTest::keyClick(window_.get(), Qt::Key_M, Qt::ControlModifier);
+        QVERIFY(window_->summaryWindow() && window_->summaryWindow()->isVisible());
+        QCOMPARE(window_->summaryWindow()->windowTitle(), QStringLiteral("PELK – Bilan mensuel"));
+        QVERIFY(!window_->summaryWindow()->isModal());
+    }
+
+    void chartBreaksAtEmptyWindowsAndMarksIncompleteOnes() {
+        window_->listMenu()->actions().at(0)->trigger();
+        QChart *chart = window_->chartWindow()->chart();
+        // 21 days, one of them without a reading in each kind of window: a gap in both lines.
+        QCOMPARE(PointsAndStrokes(chart, "Tn"), std::make_pair(20, 2));
+        QCOMPARE(PointsAndStrokes(chart, "Tx"), std::make_pair(20, 2));
+        int legendEntries = 0;
+        for (QLegendMarker *marker : chart->legend()->markers())
+            legendEntries +=
+                marker->isVisible() && (marker->label() == "Tn" || marker->label() == "Tx");
+        QCOMPARE(legendEntries, 2);
+        int hollow = 0;
+        for (QAbstractSeries *series : chart->series())
+            if (series->type() == QAbstractSeries::SeriesTypeScatter)
+                hollow += static_cast<QScatterSeries *>(series)->count();
+        QVERIFY(hollow >= 4); // first night, the 9th's day, the 11th's night, the last day
+    }
+
+    void summaryEqualsPelkCliAndCopiesIt() {
+        window_->listMenu()->actions().at(1)->trigger();
+        const QTableWidget *table = window_->summaryWindow()->table();
+        QString shown;
+        for (int c = 0; c < table->columnCount(); ++c)
+            shown += (c ? "\t" : "") + table->horizontalHeaderItem(c)->text();
+        shown += "\r\n";
+        for (int r = 0; r < table->rowCount(); ++r) {
+            for (int c = 0; c < table->columnCount(); ++c)
+                shown += (c ? "\t" : "") + table->item(r, c)->text();
+            shown += "\r\n";
+        }
+        std::ostringstream out, err;
+        const std::string file = services_->chosenFile->toStdString();
+        const std::vector<std::string_view> args{"--monthly", file};
+        QCOMPARE(RunCli(args, ',', services_->clock, out, err), 0);
+        QCOMPARE(shown, QString::fromStdString(out.str()));
+        QGuiApplication::clipboard()->setText(QStringLiteral("sentinel"));
+        QTest::mouseClick(window_->summaryWindow()->findChild<QPushButton *>("copySummaryButton"),
+                          Qt::LeftButton);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromStdString(out.str()));
+    }
+
+    void savesPngAndSvg() {
+        window_->openChart();
+        ChartWindow *chart = window_->chartWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(chart));
+        const QString png = dir_.filePath(QStringLiteral("chart.png"));
+        services_->imageFile = png;
+        QTest::mouseClick(chart->findChild<QPushButton *>("saveImageButton"), Qt::LeftButton);
+        const QImage image(png);
+        QVERIFY(!image.isNull());
+        QCOMPARE(image.size(), chart->chartView()->size() * chart->devicePixelRatio());
+        const QString svg = dir_.filePath(QStringLiteral("chart.svg"));
+        QVERIFY(chart->saveImage(svg));
+        QFile file(svg);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        QVERIFY(text.startsWith("<?xml") && text.contains("<svg") && text.contains("</svg>"));
+    }
+};
+
+QTEST_MAIN(SeasonWindowsTest)
+#include "season_windows_test.moc"
