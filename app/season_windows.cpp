@@ -8,11 +8,13 @@
 #include <QDateTime>
 #include <QDateTimeAxis>
 #include <QHBoxLayout>
+#include <QLayout>
 #include <QHeaderView>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QScatterSeries>
 #include <QSvgGenerator>
 #include <QTableWidget>
@@ -224,6 +226,11 @@ SummaryWindow::SummaryWindow(WindowServices &services, QWidget *parent)
     table_->setObjectName(QStringLiteral("summaryTable"));
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->verticalHeader()->setVisible(false);
+    // Twenty columns: a compact face, so that a month's line fits a usual screen.
+    QFont compact = table_->font();
+    compact.setPointSizeF(compact.pointSizeF() * 0.85);
+    table_->setFont(compact);
+    table_->horizontalHeader()->setFont(compact);
     auto *copyButton = new QPushButton(QStringLiteral("Copier dans le presse papier"), this);
     copyButton->setObjectName(QStringLiteral("copySummaryButton"));
     connect(copyButton, &QPushButton::clicked, this, &SummaryWindow::copy);
@@ -267,6 +274,12 @@ void SummaryWindow::showSummary(const TextTable &table) {
         }
     }
     table_->resizeColumnsToContents();
+    // Wide enough for every column, as far as the screen allows.
+    const QMargins margins = layout()->contentsMargins();
+    const int wanted = table_->horizontalHeader()->length() + 2 * table_->frameWidth() +
+                       margins.left() + margins.right() + 2;
+    const int room = screen() != nullptr ? screen()->availableGeometry().width() - 40 : wanted;
+    resize(std::min(wanted, room), height());
 }
 
 void SummaryWindow::copy() {

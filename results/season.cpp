@@ -144,26 +144,16 @@ std::vector<MonthSummary> SummariseMonths(std::int64_t firstDay, std::span<const
 
 TextTable MonthlySummaryTable(std::span<const MonthSummary> months, char separator) {
     TextTable table;
-    table.titles = {"Mois",
-                    "Jours avec Tn",
-                    "Jours avec Tx",
-                    "Moyenne Tn",
-                    "Moyenne Tx",
-                    "Moyenne (Tn+Tx)/2",
-                    "Tn la plus basse",
-                    "Date Tn basse",
-                    "Tx la plus haute",
-                    "Date Tx haute",
-                    "Tn ≤ -10",
-                    "Tn ≤ -5",
-                    "Gel (Tn ≤ 0)",
-                    "Sans dégel (Tx ≤ 0)",
-                    "Tx ≥ 25",
-                    "Tx ≥ 30",
-                    "Tx ≥ 35",
-                    "Nuit tropicale (Tn ≥ 20)",
-                    "Jours manquants",
-                    "Mois complet"};
+    table.titles = {"Mois",       "Jours Tn",
+                    "Jours Tx",   "Moy. Tn",
+                    "Moy. Tx",    "Moy. (Tn+Tx)/2",
+                    "Tn min",     "Date Tn min",
+                    "Tx max",     "Date Tx max",
+                    "Tn ≤ -10",   "Tn ≤ -5",
+                    "Gel Tn ≤ 0", "Sans dégel Tx ≤ 0",
+                    "Tx ≥ 25",    "Tx ≥ 30",
+                    "Tx ≥ 35",    "Nuit trop. Tn ≥ 20",
+                    "Manquants",  "Complet"};
     for (const MonthSummary &m : months) {
         char label[16];
         std::snprintf(label, sizeof label, "%04d-%02d", m.year, m.month);

@@ -118,7 +118,7 @@ TEST(season, table_texts_use_the_separator_one_decimal_and_empty_for_no_day) {
                                  "2008-03-01", "13", "2008-03-02", "0",   "0",    "1",   "0",
                                  "0",          "0",  "0",          "0",   "30",   "0"}));
     const std::string text = TabSeparatedText(table);
-    EXPECT_EQ(text.substr(0, 11), "Mois\tJours ");
+    EXPECT_EQ(text.substr(0, 14), "Mois\tJours Tn\t");
     EXPECT_EQ(text.substr(text.size() - 4), "\t0\r\n");
     const std::vector<MonthSummary> noTn = SummariseMonths(kMarch1st, Days({{kEmpty, 1}}), 60);
     EXPECT_EQ(MonthlySummaryTable(noTn, ',').rows[0][3], "");
