@@ -4,10 +4,11 @@
 SHELL := /bin/bash
 PACKAGES := g++ make cmake qt6-base-dev qt6-charts-dev qt6-svg-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-wine
 FUZZ_PACKAGES := clang libclang-rt-14-dev
+PACKAGING_PACKAGES := dpkg-dev file help2man appstream desktop-file-utils lintian
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test test-asan bench fuzz format clean
+.PHONY: all deps build run test test-asan test-package package bench fuzz format clean
 
 all: build
 
@@ -36,11 +37,23 @@ run: build
 test: build
 	ctest --preset debug -j $(JOBS)
 	$(MAKE) test-asan
+	$(MAKE) test-package
 
 test-asan: deps
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
+
+# The Debian package: build/release/pelk_<version>_amd64.deb.
+package:
+	$(MAKE) deps EXTRA_PACKAGES="$(PACKAGING_PACKAGES)"
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS) --target pelk pelk-cli pelk_install_files
+	cd build/release && cpack
+
+# Builds the package and checks what it holds: files, man pages, icons, entry, metainfo, lintian.
+test-package: package
+	tests/package/check_package.sh build/release
 
 bench: deps
 	cmake --preset release

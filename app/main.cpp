@@ -5,10 +5,18 @@
 
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 int main(int argc, char *argv[]) {
+    // Answered before Qt starts, so that it needs no display.
+    for (int i = 1; i < argc; ++i)
+        if (std::string_view(argv[i]) == "--version") {
+            std::cout << "pelk " << PELK_VERSION << '\n';
+            return 0;
+        }
     QApplication app(argc, argv);
+    QApplication::setApplicationVersion(QStringLiteral(PELK_VERSION));
     pelk::SetUpApplication(app);
 
     // Qt has taken its own options; what is left are ours.

@@ -90,7 +90,7 @@ void QtWindowServices::endProgram(int status) {
 
 void SetUpApplication(QApplication &app) {
     QApplication::setApplicationName(QStringLiteral("pelk"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("pelk"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.pelk.Pelk"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pelk/pelk.png")));
     RegisterLookAlikeFonts(QString::fromLatin1(kLookAlikeFontFolder));
     // The window speaks French whatever the locale, so the dialog's own texts should too.

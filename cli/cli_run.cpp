@@ -61,6 +61,7 @@ the UTC offset (0, 1 or 2 hours) is that of the local zone (TZ) right now.
                              than 11 days missing, fewer than 5 in a row).
                              Only complete windows count (see --max-gap).
   --help                     this text.
+  --version                  the version of pelk-cli.
 
 Warnings go to standard error, each line starting "pelk-cli: warning:", and
 leave the exit status alone: readings that a backwards jump in time hides from
@@ -229,6 +230,10 @@ int RunCli(std::span<const std::string_view> args, char localeSeparator, const C
         const std::string_view arg = args[i];
         if (arg == "--help" || arg == "-h") {
             out << kHelp;
+            return kExitOk;
+        }
+        if (arg == "--version") {
+            out << "pelk-cli " << PELK_VERSION << '\n';
             return kExitOk;
         }
         if (arg == "--details" || arg == "--monthly") {
