@@ -1,11 +1,11 @@
 #include "climate/daily_extremes.h"
 
 #include "climate/locale_conversions.h"
+#include "climate/platform.h"
 #include "climate/utc_offset.h"
 
 #include <algorithm>
 #include <cmath>
-#include <ctime>
 #include <functional>
 #include <limits>
 
@@ -415,7 +415,7 @@ DailyExtremes SweepDailyExtremes(std::span<const Measurement> readings, const Of
 
 OffsetOnDay OffsetRuleOf(const ProgramTables &tables) {
     if (tables.UtcOffsetLocalByDate) {
-        ::tzset(); // once: each day's offset then comes from the zone as TZ names it now
+        platform::RefreshTimeZone(); // once: each day's offset then comes from TZ as it is now
         return ZoneOffsetSecondsOn;
     }
     return FixedOffset(tables.UtcOffsetHours);

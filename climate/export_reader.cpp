@@ -1,37 +1,20 @@
 #include "climate/export_reader.h"
 
 #include "climate/export_parser.h"
+#include "climate/platform.h"
 
 #include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <fcntl.h>
 #include <iterator>
 #include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace pelk {
 namespace {
 
 constexpr std::size_t kBlockSize = 1 << 20;
-
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor &) = delete;
-    FileDescriptor &operator=(const FileDescriptor &) = delete;
-    ~FileDescriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    int get() const { return fd_; }
-
-  private:
-    int fd_;
-};
 
 std::string SystemReason(int error) {
     return std::strerror(error);
@@ -142,26 +125,23 @@ ReadResult ExportLoader::finish() {
 
 ReadResult ReadExport(const std::filesystem::path &path, ProgramTables &tables) {
     tables.MeasurementCount = 0;
-    // Not blocking at the opening, so that a named pipe without a writer reads as empty instead
-    // of waiting for ever; reading blocks again as usual.
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (file.get() < 0)
+    platform::InputFile file(path);
+    if (!file.isOpen())
         return Failure(ReadResult::Status::CannotOpen, SystemReason(errno));
-    const int flags = ::fcntl(file.get(), F_GETFL);
-    if (flags < 0 || ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) < 0)
-        return Failure(ReadResult::Status::CannotOpen, SystemReason(errno));
-    struct stat info {};
-    if (::fstat(file.get(), &info) == 0) {
-        if (S_ISDIR(info.st_mode))
-            return Failure(ReadResult::Status::CannotOpen, SystemReason(EISDIR));
-        if (S_ISCHR(info.st_mode))
-            return Failure(ReadResult::Status::CannotOpen, "a device, not a file");
+    switch (file.kind()) {
+    case platform::FileKind::Directory:
+        return Failure(ReadResult::Status::CannotOpen, SystemReason(EISDIR));
+    case platform::FileKind::CharacterDevice:
+        return Failure(ReadResult::Status::CannotOpen, "a device, not a file");
+    case platform::FileKind::Regular:
+    case platform::FileKind::Other:
+        break;
     }
 
     ExportLoader loader(tables);
     const auto block = std::make_unique_for_overwrite<char[]>(kBlockSize);
     for (;;) {
-        const ssize_t count = ::read(file.get(), block.get(), kBlockSize);
+        const long count = file.read(block.get(), kBlockSize);
         if (count < 0) {
             if (errno == EINTR)
                 continue;

@@ -1,10 +1,8 @@
 #include "climate/table_storage.h"
 
-#include <cstdlib>
+#include "climate/platform.h"
 
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
+#include <cstddef>
 
 namespace pelk {
 namespace {
@@ -14,24 +12,13 @@ constexpr std::size_t kHugePage = std::size_t{2} << 20;
 } // namespace
 
 void *AllocateTableBlock(std::size_t bytes) {
-    if (bytes < 2 * kHugePage) {
-        void *block = std::malloc(bytes == 0 ? 1 : bytes);
-        if (block == nullptr)
-            throw std::bad_alloc();
-        return block;
-    }
-    const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
-    void *block = std::aligned_alloc(kHugePage, rounded);
-    if (block == nullptr)
-        throw std::bad_alloc();
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    ::madvise(block, rounded, MADV_HUGEPAGE); // advice only: plain pages do as well, if slower
-#endif
-    return block;
+    // Small blocks as any allocation; large ones on huge-page boundaries, offered for them.
+    return platform::AllocateAligned(bytes < 2 * kHugePage ? alignof(std::max_align_t) : kHugePage,
+                                     bytes);
 }
 
 void FreeTableBlock(void *block) noexcept {
-    std::free(block);
+    platform::FreeAligned(block);
 }
 
 } // namespace pelk

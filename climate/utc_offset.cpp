@@ -1,13 +1,17 @@
 #include "climate/utc_offset.h"
 
+#include "climate/platform.h"
+
+#include <algorithm>
+
 namespace pelk {
 
 ClockReading ReadClock(std::time_t instant) {
-    ::tzset(); // follow TZ as it is now, not as it was at the first call
+    platform::RefreshTimeZone(); // follow TZ as it is now, not as it was at the first call
     std::tm local{};
     std::tm utc{};
-    ::localtime_r(&instant, &local);
-    ::gmtime_r(&instant, &utc);
+    platform::LocalTime(instant, local);
+    platform::UtcTime(instant, utc);
     const std::int64_t day =
         DayNumberFromCivil(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
     const int seconds = local.tm_hour * 3600 + local.tm_min * 60 + std::min(local.tm_sec, 59);
@@ -32,14 +36,11 @@ int ZoneOffsetSecondsOn(std::int64_t dayNumber) {
     constexpr std::int64_t kUnixEpochDayNumber = 25569; // 1970-01-01
     const auto noon =
         static_cast<std::time_t>((dayNumber - kUnixEpochDayNumber) * kSecondsPerDay + 12 * 3600);
-    std::tm local{};
-    if (::localtime_r(&noon, &local) == nullptr)
-        return 0;
-    return static_cast<int>(local.tm_gmtoff);
+    return static_cast<int>(platform::ZoneOffsetSeconds(noon));
 }
 
 std::optional<std::int64_t> FirstZoneOffsetChange(std::int64_t firstDay, std::int64_t lastDay) {
-    ::tzset();
+    platform::RefreshTimeZone();
     int previous = ZoneOffsetSecondsOn(firstDay);
     for (std::int64_t day = firstDay + 1; day <= lastDay; ++day) {
         const int offset = ZoneOffsetSecondsOn(day);

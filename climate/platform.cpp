@@ -1,0 +1,159 @@
+#include "climate/platform.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <new>
+#include <string>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <malloc.h>
+#include <sys/stat.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+#endif
+
+namespace pelk::platform {
+
+#ifdef _WIN32
+
+void RefreshTimeZone() {
+    ::_tzset();
+}
+
+bool LocalTime(std::time_t instant, std::tm &out) {
+    return ::localtime_s(&out, &instant) == 0;
+}
+
+bool UtcTime(std::time_t instant, std::tm &out) {
+    return ::gmtime_s(&out, &instant) == 0;
+}
+
+long ZoneOffsetSeconds(std::time_t instant) {
+    std::tm local{};
+    if (!LocalTime(instant, local))
+        return 0;
+    // The local clock's reading taken as UTC, less the instant: how far ahead the zone is.
+    return static_cast<long>(::_mkgmtime(&local) - instant);
+}
+
+std::filesystem::path PathFromUtf8(std::string_view utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+InputFile::InputFile(const std::filesystem::path &path)
+    : fd_(::_wopen(path.c_str(), _O_RDONLY | _O_BINARY)) {}
+
+InputFile::~InputFile() {
+    if (fd_ >= 0)
+        ::_close(fd_);
+}
+
+FileKind InputFile::kind() const {
+    struct _stat64 info {};
+    if (::_fstat64(fd_, &info) != 0)
+        return FileKind::Other;
+    if ((info.st_mode & _S_IFMT) == _S_IFDIR)
+        return FileKind::Directory;
+    if ((info.st_mode & _S_IFMT) == _S_IFCHR)
+        return FileKind::CharacterDevice;
+    return (info.st_mode & _S_IFMT) == _S_IFREG ? FileKind::Regular : FileKind::Other;
+}
+
+long InputFile::read(char *buffer, std::size_t size) {
+    return ::_read(fd_, buffer, static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30)));
+}
+
+void *AllocateAligned(std::size_t alignment, std::size_t bytes) {
+    void *block = ::_aligned_malloc(bytes == 0 ? 1 : bytes, alignment);
+    if (block == nullptr)
+        throw std::bad_alloc();
+    return block;
+}
+
+void FreeAligned(void *block) noexcept {
+    ::_aligned_free(block);
+}
+
+#else
+
+void RefreshTimeZone() {
+    ::tzset();
+}
+
+bool LocalTime(std::time_t instant, std::tm &out) {
+    return ::localtime_r(&instant, &out) != nullptr;
+}
+
+bool UtcTime(std::time_t instant, std::tm &out) {
+    return ::gmtime_r(&instant, &out) != nullptr;
+}
+
+long ZoneOffsetSeconds(std::time_t instant) {
+    std::tm local{};
+    return LocalTime(instant, local) ? local.tm_gmtoff : 0;
+}
+
+std::filesystem::path PathFromUtf8(std::string_view utf8) {
+    return std::filesystem::path(std::string(utf8)); // file names are bytes here
+}
+
+InputFile::InputFile(const std::filesystem::path &path)
+    : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {
+    if (fd_ < 0)
+        return;
+    // Reading blocks again as usual.
+    const int flags = ::fcntl(fd_, F_GETFL);
+    if (flags < 0 || ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) < 0) {
+        const int error = errno;
+        ::close(fd_);
+        fd_ = -1;
+        errno = error;
+    }
+}
+
+InputFile::~InputFile() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+FileKind InputFile::kind() const {
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0)
+        return FileKind::Other;
+    if (S_ISDIR(info.st_mode))
+        return FileKind::Directory;
+    if (S_ISCHR(info.st_mode))
+        return FileKind::CharacterDevice;
+    return S_ISREG(info.st_mode) ? FileKind::Regular : FileKind::Other;
+}
+
+long InputFile::read(char *buffer, std::size_t size) {
+    return static_cast<long>(::read(fd_, buffer, size));
+}
+
+void *AllocateAligned(std::size_t alignment, std::size_t bytes) {
+    const std::size_t rounded = (bytes + alignment - 1) / alignment * alignment;
+    void *block = std::aligned_alloc(alignment, rounded == 0 ? alignment : rounded);
+    if (block == nullptr)
+        throw std::bad_alloc();
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    if (alignment >= (std::size_t{2} << 20))
+        ::madvise(block, rounded, MADV_HUGEPAGE); // advice only: plain pages do as well, if slower
+#endif
+    return block;
+}
+
+void FreeAligned(void *block) noexcept {
+    std::free(block);
+}
+
+#endif
+
+} // namespace pelk::platform
