@@ -23,11 +23,12 @@ using Effect = std::tuple<LineOutcome, std::int32_t, std::uint64_t, std::uint32_
 // file's lines, each on its own tables.
 class Parsers {
   public:
-    Parsers(char locale, char alternate) {
+    Parsers(char locale, char alternate, std::int32_t valueField = kDefaultValueField) {
         for (auto &tables : tables_) {
             tables = std::make_unique<ProgramTables>();
             tables->LocaleDecimalSeparator = locale;
             tables->AlternateDecimalSeparator = alternate;
+            tables->ValueField = valueField;
         }
     }
 
@@ -69,8 +70,8 @@ TEST(export_parser, accepted_and_refused_lines) {
         {"03/15/2008 14:30:45\t1", ',', Stored, 1, 1}, // seconds past position 16 are cut
         {"03/15/2008 14:30\t -12,5 \textra\tfields", ',', Stored, -12.5f, 1},
         {"03.15.2008 14:30\t1", '.', Stored, 1, 1},
-        {"03.15.2008 14:30\t1", ',', Malformed, 0, 1}, // '.' turned into ',' in the date
-        {"3/15/2008 14:30\t1", ',', Malformed, 0, 1},  // read by position: not a date
+        {"03.15.2008 14:30\t1", ',', Stored, 1, 1}, // other shapes are read before normalising
+        {"3/15/2008 14:30\t1", ',', Stored, 1, 1},  // no date by position: another shape
         {"\t12,5", ',', Skipped, 0, 1},
         {"03/15/2008 14:30;12,5", ',', Malformed, 0, 1},
         {"03/15/2008 14:30\t  ", ',', Malformed, 0, 1},
@@ -107,6 +108,50 @@ TEST(export_parser, twelve_hour_clock_gives_the_same_reading_as_the_24_hour_one)
     Parsers comma(',', '.');
     for (const auto &[twelve, twentyFour] : twins)
         EXPECT_EQ(comma.run(twelve), comma.run(twentyFour)) << twelve;
+}
+
+TEST(export_parser, other_timestamp_shapes_give_the_reading_of_todays_shape) {
+    const std::pair<const char *, const char *> twins[] = {
+        {"3/5/2008 2:30\t1", "03/05/2008 02:30\t1"},
+        {"3/15/2008 14:30:05\t1", "03/15/2008 14:30\t1"},
+        {"03/5/2008 14:30\t1", "03/05/2008 14:30\t1"},
+        {"03/15/2008 4:30:59\t1", "03/15/2008 04:30\t1"},
+        {"3/15/2008 4:30:05.250\t1", "03/15/2008 04:30\t1"},
+        {"3/15/2008 2:30 PM\t1", "03/15/2008 14:30\t1"},
+        {"3/15/2008 12:05:59am\t1", "03/15/2008 00:05\t1"},
+        {"3/15/2008 12:05 pm  \t1", "03/15/2008 12:05\t1"},
+        {"3/5/2008\t1", "03/05/2008 00:00\t1"},
+        {"3.5-2008  2:30\t1", "03/05/2008 02:30\t1"},
+    };
+    Parsers comma(',', '.');
+    for (const auto &[other, today] : twins) {
+        EXPECT_EQ(comma.run(other), comma.run(today)) << other;
+        EXPECT_EQ(std::get<0>(comma.run(other)), LineOutcome::Stored) << other;
+    }
+    // Two-digit years, impossible dates and times, and anything else stay refused.
+    for (const char *refused :
+         {"3/5/08 2:30", "3/5/20081 2:30", "3/32/2008 2:30", "13/5/2008 2:30", "3/5/2008 24:00",
+          "3/5/2008 2:3", "3/5/2008 2:30:5", "3/5/2008 2:30:60", "3/5/2008 2:30:05.",
+          "3/5/2008 2:30 x", "3/5/2008 2:30 P", "3/5/2008 PM", " 3/5/2008 2:30", "3/5/2008x"})
+        EXPECT_EQ(std::get<0>(comma.run(refused + std::string("\t1"))), LineOutcome::Malformed)
+            << refused;
+}
+
+TEST(export_parser, the_value_may_come_from_another_field) {
+    const std::tuple<const char *, LineOutcome, float> cases[] = {
+        {"03/15/2008 14:30\t1\t2,5\t3", LineOutcome::Stored, 2.5f},
+        {"03/15/2008 14:30\t1\t 2,5 ", LineOutcome::Stored, 2.5f},
+        {"03/15/2008 14:30\t1", LineOutcome::Malformed, 0},
+        {"03/15/2008 14:30\t1\tx\t3", LineOutcome::Malformed, 0},
+    };
+    Parsers third(',', '.', 3);
+    for (const auto &[line, outcome, value] : cases) {
+        const Effect e = third.run(line);
+        EXPECT_EQ(std::get<0>(e), outcome) << line;
+        if (outcome == LineOutcome::Stored) {
+            EXPECT_EQ(std::bit_cast<float>(std::get<3>(e)), value) << line;
+        }
+    }
 }
 
 // A line as loggers write them, or nearly: odd dates, times, values and blanks, a third mutated.
