@@ -1,22 +1,29 @@
 #include "app/qt_services.h"
 
 #include "app/app_fonts.h"
-#include "climate/locale_conversions.h"
+#include "qt_locale/decimal_separator.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QMessageBox>
+#include <QSettings>
 #include <QTranslator>
 
 #include <ctime>
 
 namespace pelk {
 namespace {
+
+// Kept in the user's configuration under the program's own name (~/.config/pelk/pelk.conf).
+constexpr QLatin1String kSettingsName("pelk");
+constexpr QLatin1String kLastFolderKey("lastFolder");
 
 QClipboard &SystemClipboard() {
     QClipboard *clipboard = QGuiApplication::clipboard();
@@ -52,8 +59,20 @@ std::optional<QString> QtWindowServices::chooseExportFile(QWidget *parent,
     QFileDialog dialog(parent, QStringLiteral("Ouvrir"), request.initialDir);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters(request.nameFilters);
-    dialog.selectNameFilter(request.selectedFilter);
+    // The dialog applies the patterns written in a filter's text; "*.*" would hide every name
+    // without a dot. So each filter is set with the patterns it stands for, then shown with its
+    // own text.
+    QStringList applied;
+    for (qsizetype i = 0; i < request.nameFilters.size(); ++i) {
+        const QString &text = request.nameFilters.at(i);
+        applied << text.left(text.lastIndexOf(QLatin1Char('('))).trimmed() + QStringLiteral(" (") +
+                       request.namePatterns.value(i) + QLatin1Char(')');
+    }
+    dialog.setNameFilters(applied);
+    dialog.selectNameFilter(applied.value(request.nameFilters.indexOf(request.selectedFilter)));
+    if (auto *types = dialog.findChild<QComboBox *>(QStringLiteral("fileTypeCombo")))
+        for (int i = 0; i < types->count() && i < request.nameFilters.size(); ++i)
+            types->setItemText(i, request.nameFilters.at(i));
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     const QStringList files = dialog.selectedFiles();
@@ -62,8 +81,30 @@ std::optional<QString> QtWindowServices::chooseExportFile(QWidget *parent,
     return files.constFirst();
 }
 
-void QtWindowServices::showMessage(QWidget *parent, const QString &text, const QString &title) {
+bool QtWindowServices::isWritableFolder(const QString &folder) {
+    return QFileInfo(folder).isWritable();
+}
+
+QString QtWindowServices::lastFolder() {
+    const QSettings settings(QSettings::UserScope, kSettingsName, kSettingsName);
+    return settings.value(kLastFolderKey).toString();
+}
+
+void QtWindowServices::setLastFolder(const QString &folder) {
+    QSettings settings(QSettings::UserScope, kSettingsName, kSettingsName);
+    settings.setValue(kLastFolderKey, folder);
+}
+
+void QtWindowServices::showMessage(QWidget *parent, const QString &text, const QString &title,
+                                   const QString &detail) {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+    // The detail quotes a line of the file: rich text made here, so that no markup in the line
+    // is ever taken for formatting, and its TABs and blanks show as they are.
+    if (!detail.isEmpty())
+        box.setInformativeText(
+            QStringLiteral("<p style=\"white-space:pre-wrap\">") +
+            detail.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>")) +
+            QStringLiteral("</p>"));
     box.exec();
 }
 
