@@ -96,14 +96,15 @@ std::string_view Utf16Decoder::decode(std::string_view bytes) {
         const auto b = static_cast<unsigned char>(second);
         return static_cast<char16_t>(bigEndian_ ? a << 8 | b : b << 8 | a);
     };
-    if (!oddByte_.empty() && !bytes.empty()) {
-        units_ += unit(oddByte_[0], bytes[0]);
-        oddByte_.clear();
+    if (oddByte_ && !bytes.empty()) {
+        units_ += unit(*oddByte_, bytes[0]);
+        oddByte_.reset();
         bytes.remove_prefix(1);
     }
     for (; bytes.size() >= 2; bytes.remove_prefix(2))
         units_ += unit(bytes[0], bytes[1]);
-    oddByte_.assign(bytes);
+    if (!bytes.empty())
+        oddByte_ = bytes[0];
 
     using Codecvt = std::codecvt<char16_t, char8_t, std::mbstate_t>;
     const auto &codecvt = std::use_facet<Codecvt>(std::locale::classic());
@@ -133,10 +134,10 @@ std::string_view Utf16Decoder::decode(std::string_view bytes) {
 
 std::string_view Utf16Decoder::finish() {
     text_.clear();
-    if (!units_.empty() || !oddByte_.empty())
+    if (!units_.empty() || oddByte_)
         text_ = kReplacementCharacter;
     units_.clear();
-    oddByte_.clear();
+    oddByte_.reset();
     return text_;
 }
 

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -183,8 +184,8 @@ class Utf16Decoder {
 
   private:
     bool bigEndian_ = false;
-    std::string oddByte_;  // the first byte of a unit cut between blocks
-    std::u16string units_; // a high surrogate waiting for its pair, then the block's units
+    std::optional<char> oddByte_; // the first byte of a unit cut between blocks
+    std::u16string units_;        // a high surrogate waiting for its pair, then the block's units
     std::string text_;
 };
 
