@@ -21,7 +21,7 @@
 namespace pelk {
 namespace {
 
-// Kept in the user's configuration under the program's own name (~/.config/pelk/pelk.conf).
+// Kept in the user's configuration under the program's own name (~/.config/pelk/pelk.ini).
 constexpr QLatin1String kSettingsName("pelk");
 constexpr QLatin1String kLastFolderKey("lastFolder");
 
@@ -86,12 +86,13 @@ bool QtWindowServices::isWritableFolder(const QString &folder) {
 }
 
 QString QtWindowServices::lastFolder() {
-    const QSettings settings(QSettings::UserScope, kSettingsName, kSettingsName);
+    const QSettings settings(QSettings::IniFormat, QSettings::UserScope, kSettingsName,
+                             kSettingsName);
     return settings.value(kLastFolderKey).toString();
 }
 
 void QtWindowServices::setLastFolder(const QString &folder) {
-    QSettings settings(QSettings::UserScope, kSettingsName, kSettingsName);
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, kSettingsName, kSettingsName);
     settings.setValue(kLastFolderKey, folder);
 }
 
@@ -117,6 +118,10 @@ void SetUpApplication(QApplication &app) {
     QGuiApplication::setDesktopFileName(QStringLiteral("pelk"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pelk/pelk.png")));
     RegisterLookAlikeFonts(QString::fromLatin1(kLookAlikeFontFolder));
+    // Qt's file dialog writes its history, sidebar and view to QtProject.conf, in the native
+    // format, each time it closes. The program keeps its own settings only (in the INI format):
+    // the native format's user files are sent where no file can be made.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("/dev/null"));
     // The window speaks French whatever the locale, so the dialog's own texts should too.
     auto *translator = new QTranslator(&app);
     if (translator->load(QStringLiteral("qtbase_fr"),
