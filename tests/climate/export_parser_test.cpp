@@ -23,12 +23,11 @@ using Effect = std::tuple<LineOutcome, std::int32_t, std::uint64_t, std::uint32_
 // file's lines, each on its own tables.
 class Parsers {
   public:
-    Parsers(char locale, char alternate, std::int32_t valueField = kDefaultValueField) {
+    Parsers(char locale, char alternate) {
         for (auto &tables : tables_) {
             tables = std::make_unique<ProgramTables>();
             tables->LocaleDecimalSeparator = locale;
             tables->AlternateDecimalSeparator = alternate;
-            tables->ValueField = valueField;
         }
     }
 
@@ -135,23 +134,6 @@ TEST(export_parser, other_timestamp_shapes_give_the_reading_of_todays_shape) {
           "3/5/2008 2:30 x", "3/5/2008 2:30 P", "3/5/2008 PM", " 3/5/2008 2:30", "3/5/2008x"})
         EXPECT_EQ(std::get<0>(comma.run(refused + std::string("\t1"))), LineOutcome::Malformed)
             << refused;
-}
-
-TEST(export_parser, the_value_may_come_from_another_field) {
-    const std::tuple<const char *, LineOutcome, float> cases[] = {
-        {"03/15/2008 14:30\t1\t2,5\t3", LineOutcome::Stored, 2.5f},
-        {"03/15/2008 14:30\t1\t 2,5 ", LineOutcome::Stored, 2.5f},
-        {"03/15/2008 14:30\t1", LineOutcome::Malformed, 0},
-        {"03/15/2008 14:30\t1\tx\t3", LineOutcome::Malformed, 0},
-    };
-    Parsers third(',', '.', 3);
-    for (const auto &[line, outcome, value] : cases) {
-        const Effect e = third.run(line);
-        EXPECT_EQ(std::get<0>(e), outcome) << line;
-        if (outcome == LineOutcome::Stored) {
-            EXPECT_EQ(std::bit_cast<float>(std::get<3>(e)), value) << line;
-        }
-    }
 }
 
 // A line as loggers write them, or nearly: odd dates, times, values and blanks, a third mutated.
