@@ -38,8 +38,12 @@ pelk::ReadResult PlainReading(std::string_view bytes, pelk::ProgramTables &table
             break;
         std::string copy(line);
         if (line.size() > pelk::kMaxDataLineLength ||
-            pelk::ParseExportLine(copy, next, tables) == pelk::LineOutcome::Malformed)
-            return {pelk::ReadResult::Status::BadFormat, {}, lineNumber};
+            pelk::ParseExportLine(copy, next, tables) == pelk::LineOutcome::Malformed) {
+            pelk::ReadResult refused;
+            refused.status = pelk::ReadResult::Status::BadFormat;
+            refused.lineNumber = lineNumber;
+            return refused;
+        }
     }
     tables.MeasurementCount = next - 1;
     return {};
