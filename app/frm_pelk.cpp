@@ -4,6 +4,7 @@
 #include "app/list_view_model.h"
 #include "app/season_windows.h"
 #include "climate/load_pipeline.h"
+#include "results/refusal_detail.h"
 #include "results/results_list.h"
 #include "results/season.h"
 #include "results/trust_notes.h"
@@ -11,14 +12,20 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QHeaderView>
 #include <QIcon>
 #include <QItemSelectionModel>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 #include <QTreeView>
+#include <QUrl>
 
 #include <exception>
 #include <filesystem>
@@ -51,8 +58,22 @@ QStringList ExportNameFilters() {
             QStringLiteral("Fichiers CSV (*.csv)")};
 }
 
-FrmPelk::FrmPelk(WindowServices &services, LoadOptions options, QWidget *parent)
-    : QWidget(parent), services_(services), options_(options),
+QStringList ExportNamePatterns() {
+    return {QStringLiteral("*"), QStringLiteral("*.txt"), QStringLiteral("*.csv")};
+}
+
+QString DialogFolder(WindowServices &services, const QString &programFolder) {
+    if (services.isWritableFolder(programFolder))
+        return programFolder;
+    const QString last = services.lastFolder();
+    if (!last.isEmpty() && QDir(last).exists())
+        return last;
+    return QDir::homePath();
+}
+
+FrmPelk::FrmPelk(WindowServices &services, LoadOptions options,
+                 std::optional<std::filesystem::path> startupFile, QWidget *parent)
+    : QWidget(parent), services_(services), options_(options), startupFile_(std::move(startupFile)),
       tables_(std::make_unique<ProgramTables>()) {
     buildControls();
 }
@@ -75,17 +96,10 @@ void FrmPelk::buildControls() {
     setPalette(background);
     setAutoFillBackground(true);
 
-    // The list as designed: report view, visible, three columns, no rows.
-    list_.View = kReportView;
-    list_.setVisible(true);
-    AddResultColumns(list_);
-    model_ = new ListViewModel(list_, this);
-
     lv_ = new QTreeView(this);
     lv_->setObjectName(QStringLiteral("Lv"));
     lv_->setGeometry(kLvGeometry);
     lv_->setFont(ListFont());
-    lv_->setModel(model_);
     lv_->setRootIsDecorated(false);
     lv_->setItemsExpandable(false);
     lv_->setUniformRowHeights(true);
@@ -99,8 +113,7 @@ void FrmPelk::buildControls() {
     header->setSectionsMovable(false);
     header->setSectionsClickable(true);
     header->setSectionResizeMode(QHeaderView::Interactive);
-    for (std::int32_t column = 1; column <= list_.columnCount(); ++column)
-        header->resizeSection(column - 1, list_.ColumnHeaders(column).widthPixels);
+    attachNewList();
 
     auto *buttonStyle = new OverstrikeBoldStyle();
     buttonStyle->setParent(this);
@@ -140,8 +153,34 @@ void FrmPelk::buildControls() {
     connect(command1_, &QPushButton::clicked, this, &FrmPelk::Command1_Click);
     connect(command2_, &QPushButton::clicked, this, &FrmPelk::Command2_Click);
     connect(header, &QHeaderView::sectionClicked, this, &FrmPelk::Lv_ColumnClick);
+
+    setAcceptDrops(true);
+    auto *open = new QShortcut(QKeySequence::Open, this);
+    connect(open, &QShortcut::activated, this, &FrmPelk::OpenAnother);
+}
+
+void FrmPelk::attachNewList() {
+    // The list as designed: report view, visible, three columns, no rows, not sorted.
+    auto list = std::make_unique<ListView>();
+    list->View = kReportView;
+    list->setVisible(true);
+    AddResultColumns(*list);
+    auto *model = new ListViewModel(*list, this);
+    QItemSelectionModel *oldSelection = lv_->selectionModel();
+    lv_->setModel(model);
+    // The view and its adapter leave the old list before it goes.
+    delete oldSelection;
+    delete model_;
+    model_ = model;
+    list_ = std::move(list);
+
+    QHeaderView *header = lv_->header();
+    for (std::int32_t column = 1; column <= list_->columnCount(); ++column)
+        header->resizeSection(column - 1, list_->ColumnHeaders(column).widthPixels);
+    header->setSortIndicatorShown(false);
+    lv_->setVisible(list_->Visible());
     connect(model_, &ListViewModel::listAppearanceChanged, this,
-            [this] { lv_->setVisible(list_.Visible()); });
+            [this] { lv_->setVisible(list_->Visible()); });
     connect(lv_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &FrmPelk::keepSelectionInList);
     connect(model_, &QAbstractItemModel::layoutChanged, this, &FrmPelk::restoreSelectionFromList);
@@ -168,14 +207,12 @@ void FrmPelk::Form_Load() {
 
     PassOverFailure([this] {
         // Named steps: the separator is asked before the clock is read.
-        const char separator = services_.localeSeparator();
-        const ClockReading clock = services_.readClock();
-        PrepareLoad(*tables_, separator, clock, options_);
+        separator_ = services_.localeSeparator();
+        clock_ = services_.readClock();
+        PrepareLoad(*tables_, separator_, clock_, options_);
     });
 
-    const QStringList filters = ExportNameFilters();
-    const std::optional<QString> file = services_.chooseExportFile(
-        this, {QCoreApplication::applicationDirPath(), filters, filters.at(1)});
+    const std::optional<std::filesystem::path> file = startupFile_ ? startupFile_ : chooseFile();
     if (!file) {
         loadDone_ = true;
         return;
@@ -183,16 +220,13 @@ void FrmPelk::Form_Load() {
 
     ReadResult result;
     result.status = ReadResult::Status::ReadFailed;
-    PassOverFailure([&] {
-        result =
-            LoadExport(std::filesystem::path(QFile::encodeName(*file).toStdString()), *tables_);
-    });
+    PassOverFailure([&] { result = LoadExport(*file, *tables_); });
     loadDone_ = true;
     switch (result.status) {
     case ReadResult::Status::BadFormat:
         // Nothing of a malformed export is shown: the message, then the end.
-        services_.showMessage(this, QString::fromLatin1(kBadFormatMessage),
-                              QString::fromLatin1(kApplicationTitle));
+        rememberFolderOf(*file);
+        showRefusal(result);
         services_.endProgram(kBadFormatExitStatus);
         return;
     case ReadResult::Status::CannotOpen:
@@ -201,10 +235,87 @@ void FrmPelk::Form_Load() {
     case ReadResult::Status::Loaded:
         break;
     }
+    rememberFolderOf(*file);
+    showLoaded(result);
+}
+
+std::optional<std::filesystem::path> FrmPelk::chooseFile() {
+    const QStringList filters = ExportNameFilters();
+    const std::optional<QString> file = services_.chooseExportFile(
+        this, {DialogFolder(services_, QCoreApplication::applicationDirPath()), filters,
+               ExportNamePatterns(), filters.at(1)});
+    if (!file)
+        return std::nullopt;
+    return std::filesystem::path(QFile::encodeName(*file).toStdString());
+}
+
+void FrmPelk::OpenAnother() {
+    if (!loadDone_)
+        return;
+    if (const auto file = chooseFile())
+        openInPlace(*file);
+}
+
+void FrmPelk::dragEnterEvent(QDragEnterEvent *event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (loadDone_ && !urls.isEmpty() && urls.constFirst().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void FrmPelk::dropEvent(QDropEvent *event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!loadDone_ || urls.isEmpty() || !urls.constFirst().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    openInPlace(QFile::encodeName(urls.constFirst().toLocalFile()).toStdString());
+}
+
+void FrmPelk::openInPlace(const std::filesystem::path &file) {
+    // Read into tables of its own, so that a refused file leaves the list and its tables whole.
+    std::unique_ptr<ProgramTables> tables;
+    ReadResult result;
+    result.status = ReadResult::Status::ReadFailed;
+    PassOverFailure([&] {
+        tables = std::make_unique<ProgramTables>();
+        PrepareLoad(*tables, separator_, clock_, options_);
+        result = LoadExport(file, *tables);
+    });
+    switch (result.status) {
+    case ReadResult::Status::BadFormat:
+        rememberFolderOf(file);
+        showRefusal(result);
+        return;
+    case ReadResult::Status::CannotOpen:
+    case ReadResult::Status::ReadFailed:
+        return;
+    case ReadResult::Status::Loaded:
+        break;
+    }
+    rememberFolderOf(file);
+    tables_ = std::move(tables);
+    attachNewList();
+    showLoaded(result);
+}
+
+void FrmPelk::rememberFolderOf(const std::filesystem::path &file) {
+    PassOverFailure([&] {
+        const std::filesystem::path folder = std::filesystem::absolute(file).parent_path();
+        services_.setLastFolder(QFile::decodeName(QByteArray::fromStdString(folder.native())));
+    });
+}
+
+void FrmPelk::showRefusal(const ReadResult &result) {
+    std::string detail;
+    PassOverFailure([&] { detail = RefusalDetail(result); });
+    services_.showMessage(this, QString::fromLatin1(kBadFormatMessage),
+                          QString::fromLatin1(kApplicationTitle), QString::fromStdString(detail));
+}
+
+void FrmPelk::showLoaded(const ReadResult &result) {
     if (tables_->MeasurementCount != 0)
         PassOverFailure([this] {
-            FillResultsList(list_, *tables_);
-            AnnotateResultCells(list_, *tables_);
+            FillResultsList(*list_, *tables_);
+            AnnotateResultCells(*list_, *tables_);
         });
     refreshSeasonWindows();
     // The list stands; then, once, what the file holds that no row counts.
@@ -212,7 +323,7 @@ void FrmPelk::Form_Load() {
     PassOverFailure([&] { notice = LeftOutNotice(result, tables_->DailyLeftOut); });
     if (!notice.empty())
         services_.showMessage(this, QString::fromStdString(notice),
-                              QString::fromLatin1(kApplicationTitle));
+                              QString::fromLatin1(kApplicationTitle), {});
 }
 
 void FrmPelk::openChart() {
@@ -250,7 +361,7 @@ void FrmPelk::refreshSeasonWindows() {
 void FrmPelk::Command1_Click() {
     PassOverFailure([this] {
         std::int32_t lastColumn = -1;
-        CopyListToClipboard(list_, -1, 1, lastColumn, -1, services_.clipboard());
+        CopyListToClipboard(*list_, -1, 1, lastColumn, -1, services_.clipboard());
     });
 }
 
@@ -260,17 +371,17 @@ void FrmPelk::Command2_Click() {
 
 void FrmPelk::Lv_ColumnClick(int section) {
     PassOverFailure(
-        [&] { pelk::Lv_ColumnClick(list_, section + 1, tables_->LocaleDecimalSeparator); });
+        [&] { pelk::Lv_ColumnClick(*list_, section + 1, tables_->LocaleDecimalSeparator); });
     QHeaderView *header = lv_->header();
     header->setSortIndicatorShown(true);
-    header->setSortIndicator(list_.SortKey(),
-                             list_.SortOrder() == 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+    header->setSortIndicator(list_->SortKey(),
+                             list_->SortOrder() == 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
 void FrmPelk::keepSelectionInList() {
     const QItemSelectionModel *selection = lv_->selectionModel();
-    for (std::int32_t position = 1; position <= list_.Count(); ++position)
-        list_.Item(position).Selected = selection->isRowSelected(position - 1, {});
+    for (std::int32_t position = 1; position <= list_->Count(); ++position)
+        list_->Item(position).Selected = selection->isRowSelected(position - 1, {});
 }
 
 void FrmPelk::restoreSelectionFromList() {
@@ -278,8 +389,8 @@ void FrmPelk::restoreSelectionFromList() {
     QItemSelection selected;
     int current = -1;
     const int lastColumn = model_->columnCount() - 1;
-    for (std::int32_t position = 1; position <= list_.Count(); ++position) {
-        if (!list_.Item(position).Selected)
+    for (std::int32_t position = 1; position <= list_->Count(); ++position) {
+        if (!list_->Item(position).Selected)
             continue;
         selected.select(model_->index(position - 1, 0), model_->index(position - 1, lastColumn));
         if (current < 0)

@@ -1,9 +1,11 @@
 /// \file
 /// The program's one window: the results list `Lv` and the buttons `Command1` (copy the list to
 /// the clipboard) and `Command2` (quit), laid out at fixed positions. Once the window is on
-/// screen, `Form_Load` asks for an export, loads it and fills the list; afterwards the window
-/// only answers header clicks, the two buttons and its close button. Everything the window needs
-/// of the platform comes through the `WindowServices` it is given.
+/// screen, `Form_Load` loads the export named on the command line or asks for one, and fills the
+/// list; afterwards the window answers header clicks, the two buttons, its close button, a file
+/// dropped on it and Ctrl+O (the dialog again), either of which loads a file in place of the
+/// list. Everything the window needs of the platform comes through the `WindowServices` it is
+/// given.
 #pragma once
 
 #include "app/window_services.h"
@@ -14,7 +16,9 @@
 
 #include <QWidget>
 
+#include <filesystem>
 #include <memory>
+#include <optional>
 
 class QMenu;
 class QPushButton;
@@ -32,13 +36,23 @@ inline constexpr int kBadFormatExitStatus = 2;
 
 /// The open-file dialog's filters; the second is selected when it opens.
 QStringList ExportNameFilters();
+/// What each of those filters lets through: "Tous les fichiers (*.*)" every name, dot or not.
+QStringList ExportNamePatterns();
+
+/// The folder the open-file dialog opens in: the program's own where the user may write (a
+/// portable copy beside its exports), else that of the last file opened while it exists, else
+/// the user's home.
+QString DialogFolder(WindowServices &services, const QString &programFolder);
 
 class FrmPelk final : public QWidget {
     Q_OBJECT
 
   public:
-    /// `services` must outlive the window; `options` come from the command line.
-    explicit FrmPelk(WindowServices &services, LoadOptions options = {}, QWidget *parent = nullptr);
+    /// `services` must outlive the window; `options` and `startupFile`, to load instead of asking
+    /// for one, come from the command line.
+    explicit FrmPelk(WindowServices &services, LoadOptions options = {},
+                     std::optional<std::filesystem::path> startupFile = {},
+                     QWidget *parent = nullptr);
     ~FrmPelk() override;
 
     /// The load pipeline; runs once, by itself, right after the window is first shown.
@@ -47,6 +61,8 @@ class FrmPelk final : public QWidget {
     void Command2_Click();
     /// A click on the header of column `section` (0-based, as Qt counts).
     void Lv_ColumnClick(int section);
+    /// Ctrl+O: the dialog again, and the file chosen loaded in place of the list.
+    void OpenAnother();
 
     /// The season windows, each opened over the current results (Ctrl+G, Ctrl+M, or the list's
     /// menu) and refreshed by every load.
@@ -57,23 +73,35 @@ class FrmPelk final : public QWidget {
     ChartWindow *chartWindow() const { return chartWindow_; }
     SummaryWindow *summaryWindow() const { return summaryWindow_; }
 
-    const ListView &list() const { return list_; }
+    const ListView &list() const { return *list_; }
     bool loadDone() const { return loadDone_; }
 
   protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
   private:
     void buildControls();
+    void attachNewList();
+    std::optional<std::filesystem::path> chooseFile();
+    /// Loads `file` in place of the list; a file refused or unread leaves the list as it is.
+    void openInPlace(const std::filesystem::path &file);
+    void rememberFolderOf(const std::filesystem::path &file);
+    void showRefusal(const ReadResult &result);
+    void showLoaded(const ReadResult &result);
     void keepSelectionInList();
     void refreshSeasonWindows();
     void restoreSelectionFromList();
 
     WindowServices &services_;
     LoadOptions options_;
+    std::optional<std::filesystem::path> startupFile_;
+    char separator_ = '.';
+    ClockReading clock_{};
     std::unique_ptr<ProgramTables> tables_; // large: kept off the stack, for the window's life
-    ListView list_;
+    std::unique_ptr<ListView> list_;
     ListViewModel *model_ = nullptr;
     QTreeView *lv_ = nullptr;
     QPushButton *command1_ = nullptr;

@@ -19,19 +19,20 @@ int main(int argc, char *argv[]) {
     QApplication::setApplicationVersion(QStringLiteral(PELK_VERSION));
     pelk::SetUpApplication(app);
 
-    // Qt has taken its own options; what is left are ours.
-    std::vector<std::string> args;
-    for (const QString &arg : QCoreApplication::arguments().mid(1))
-        args.push_back(arg.toStdString());
+    // Qt has taken its own options out of argv; what is left are ours, a file name byte for byte.
+    const std::vector<std::string> args(argv + 1, argv + argc);
     pelk::LoadOptions options;
-    if (const auto error = pelk::ParseLoadArguments(args, options)) {
+    std::optional<std::string> file;
+    if (const auto error = pelk::ParseLoadArguments(args, options, file)) {
         std::cerr << "pelk: " << *error
-                  << "\nUsage: pelk [--max-gap MINUTES] [--utc-offset HOURS|local-by-date]\n";
+                  << "\nUsage: pelk [--max-gap MINUTES] [--utc-offset HOURS|local-by-date] "
+                     "[FILE]\n";
         return 64;
     }
 
     pelk::QtWindowServices services;
-    pelk::FrmPelk window(services, options);
+    pelk::FrmPelk window(services, options,
+                         file ? std::optional<std::filesystem::path>(*file) : std::nullopt);
     window.show();
     return QApplication::exec();
 }

@@ -1,23 +1,30 @@
 #include "app/qt_services.h"
 
 #include "app/app_fonts.h"
-#include "climate/locale_conversions.h"
+#include "qt_locale/decimal_separator.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QMessageBox>
+#include <QSettings>
 #include <QTranslator>
 
 #include <ctime>
 
 namespace pelk {
 namespace {
+
+// Kept in the user's configuration under the program's own name (~/.config/pelk/pelk.ini).
+constexpr QLatin1String kSettingsName("pelk");
+constexpr QLatin1String kLastFolderKey("lastFolder");
 
 QClipboard &SystemClipboard() {
     QClipboard *clipboard = QGuiApplication::clipboard();
@@ -53,8 +60,20 @@ std::optional<QString> QtWindowServices::chooseExportFile(QWidget *parent,
     QFileDialog dialog(parent, QStringLiteral("Ouvrir"), request.initialDir);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters(request.nameFilters);
-    dialog.selectNameFilter(request.selectedFilter);
+    // The dialog applies the patterns written in a filter's text; "*.*" would hide every name
+    // without a dot. So each filter is set with the patterns it stands for, then shown with its
+    // own text.
+    QStringList applied;
+    for (qsizetype i = 0; i < request.nameFilters.size(); ++i) {
+        const QString &text = request.nameFilters.at(i);
+        applied << text.left(text.lastIndexOf(QLatin1Char('('))).trimmed() + QStringLiteral(" (") +
+                       request.namePatterns.value(i) + QLatin1Char(')');
+    }
+    dialog.setNameFilters(applied);
+    dialog.selectNameFilter(applied.value(request.nameFilters.indexOf(request.selectedFilter)));
+    if (auto *types = dialog.findChild<QComboBox *>(QStringLiteral("fileTypeCombo")))
+        for (int i = 0; i < types->count() && i < request.nameFilters.size(); ++i)
+            types->setItemText(i, request.nameFilters.at(i));
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     const QStringList files = dialog.selectedFiles();
@@ -79,8 +98,31 @@ std::optional<QString> QtWindowServices::chooseImageFile(QWidget *parent) {
     return file;
 }
 
-void QtWindowServices::showMessage(QWidget *parent, const QString &text, const QString &title) {
+bool QtWindowServices::isWritableFolder(const QString &folder) {
+    return QFileInfo(folder).isWritable();
+}
+
+QString QtWindowServices::lastFolder() {
+    const QSettings settings(QSettings::IniFormat, QSettings::UserScope, kSettingsName,
+                             kSettingsName);
+    return settings.value(kLastFolderKey).toString();
+}
+
+void QtWindowServices::setLastFolder(const QString &folder) {
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, kSettingsName, kSettingsName);
+    settings.setValue(kLastFolderKey, folder);
+}
+
+void QtWindowServices::showMessage(QWidget *parent, const QString &text, const QString &title,
+                                   const QString &detail) {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+    // The detail quotes a line of the file: rich text made here, so that no markup in the line
+    // is ever taken for formatting, and its TABs and blanks show as they are.
+    if (!detail.isEmpty())
+        box.setInformativeText(
+            QStringLiteral("<p style=\"white-space:pre-wrap\">") +
+            detail.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>")) +
+            QStringLiteral("</p>"));
     box.exec();
 }
 
@@ -93,6 +135,10 @@ void SetUpApplication(QApplication &app) {
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.pelk.Pelk"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pelk/pelk.png")));
     RegisterLookAlikeFonts(QString::fromLatin1(kLookAlikeFontFolder));
+    // Qt's file dialog writes its history, sidebar and view to QtProject.conf, in the native
+    // format, each time it closes. The program keeps its own settings only (in the INI format):
+    // the native format's user files are sent where no file can be made.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("/dev/null"));
     // The window speaks French whatever the locale, so the dialog's own texts should too.
     auto *translator = new QTranslator(&app);
     if (translator->load(QStringLiteral("qtbase_fr"),

@@ -1,6 +1,7 @@
 /// \file
 /// The real platform behind the window's seams: Qt's file dialog, message box and clipboard, the
-/// environment's decimal separator, the system clock, and the end of the event loop.
+/// file system's permissions, the settings kept under the program's name, the environment's
+/// decimal separator, the system clock, and the end of the event loop.
 #pragma once
 
 #include "app/window_services.h"
@@ -22,7 +23,11 @@ class QtWindowServices final : public WindowServices {
     std::optional<QString> chooseExportFile(QWidget *parent,
                                             const ExportFileRequest &request) override;
     std::optional<QString> chooseImageFile(QWidget *parent) override;
-    void showMessage(QWidget *parent, const QString &text, const QString &title) override;
+    bool isWritableFolder(const QString &folder) override;
+    QString lastFolder() override;
+    void setLastFolder(const QString &folder) override;
+    void showMessage(QWidget *parent, const QString &text, const QString &title,
+                     const QString &detail) override;
     void endProgram(int status) override;
     Clipboard &clipboard() override { return clipboard_; }
 

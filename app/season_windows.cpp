@@ -214,7 +214,7 @@ void ChartWindow::saveImageAs() {
         if (!saveImage(*path))
             services_.showMessage(this,
                                   QStringLiteral("L'image n'a pas pu être enregistrée : ") + *path,
-                                  QStringLiteral("PELK"));
+                                  QStringLiteral("PELK"), {});
 }
 
 SummaryWindow::SummaryWindow(WindowServices &services, QWidget *parent)

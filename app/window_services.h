@@ -1,8 +1,9 @@
 /// \file
 /// What the window asks of the platform, gathered behind one small interface: the user's decimal
-/// separator, the clock, the open-file dialog, the message box, the clipboard and the end of the
-/// program. `main` hands the window the Qt implementation (qt_services.h); the widget tests hand
-/// it fakes that record what was asked, so that a test never blocks on a dialog or ends itself.
+/// separator, the clock, the open-file dialog and the folders it may open in, the message box, the
+/// clipboard and the end of the program. `main` hands the window the Qt implementation
+/// (qt_services.h); the widget tests hand it fakes that record what was asked, so that a test never
+/// blocks on a dialog or ends itself.
 #pragma once
 
 #include "climate/utc_offset.h"
@@ -19,9 +20,10 @@ namespace pelk {
 
 /// How the open-file dialog is to be shown.
 struct ExportFileRequest {
-    QString initialDir;      ///< the folder the dialog opens in
-    QStringList nameFilters; ///< "description (patterns)", in the order the dialog lists them
-    QString selectedFilter;  ///< one of nameFilters, selected when the dialog opens
+    QString initialDir;       ///< the folder the dialog opens in
+    QStringList nameFilters;  ///< "description (patterns)", in the order the dialog lists them
+    QStringList namePatterns; ///< what each filter lets through, blank-separated patterns
+    QString selectedFilter;   ///< one of nameFilters, selected when the dialog opens
 };
 
 class WindowServices {
@@ -37,8 +39,15 @@ class WindowServices {
                                                     const ExportFileRequest &request) = 0;
     /// Asks where to save the chart's image: a path ending in .png or .svg, or nothing on cancel.
     virtual std::optional<QString> chooseImageFile(QWidget *parent) = 0;
-    /// Shows a modal message with an OK button only and no icon; returns once it is closed.
-    virtual void showMessage(QWidget *parent, const QString &text, const QString &title) = 0;
+    /// Whether the user may write into `folder`.
+    virtual bool isWritableFolder(const QString &folder) = 0;
+    /// The folder of the last file opened, as kept between runs; empty when none was.
+    virtual QString lastFolder() = 0;
+    virtual void setLastFolder(const QString &folder) = 0;
+    /// Shows a modal message with an OK button only and no icon, `detail` below the text unless
+    /// empty; returns once it is closed.
+    virtual void showMessage(QWidget *parent, const QString &text, const QString &title,
+                             const QString &detail) = 0;
     /// Ends the program with `status` as soon as the running handler returns.
     virtual void endProgram(int status) = 0;
     virtual Clipboard &clipboard() = 0;

@@ -8,6 +8,7 @@
 #include "climate/locale_conversions.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
@@ -27,7 +28,9 @@ reading's day to the last's, the day, Tn (lowest reading from 18:00 UTC the day
 before to 18:00 UTC) and Tx (highest reading from 06:00 UTC to 06:00 UTC the next
 day), exactly as the Pelk window copies them to the clipboard:
   Date<TAB>Tn<TAB>Tx<TAB><CR><LF>, then one "day<TAB>Tn<TAB>Tx<CR><LF>" line a day.
-A timestamp followed by AM or PM is read on the 12-hour clock. A window without
+A timestamp followed by AM or PM is read on the 12-hour clock; month and day of
+one digit ("3/5/2008 2:30"), seconds and their fractions (dropped) are read too,
+and so are UTF-16 files that start with a byte-order mark. A window without
 readings shows 100 (Tn) or -100 (Tx), which is no measurement.
 
 Numbers use the decimal separator of the locale in LC_ALL, LC_NUMERIC or LANG;
@@ -46,6 +49,9 @@ the UTC offset (0, 1 or 2 hours) is that of the local zone (TZ) right now.
                              night_complete and day_complete (1 when that
                              stretch is at most the gap limit, else 0).
   --max-gap MINUTES          the gap limit of --details (default 60).
+  --column N                 take the value from field N of each line (fields
+                             are separated by TAB, the timestamp is field 1;
+                             default 2), for exports of several sensors.
   --utc-offset HOURS         use this offset (whole hours, -12 to 14) instead
                              of the detected one.
   --utc-offset local-by-date each day's windows use the offset of the local
@@ -72,8 +78,42 @@ local zone's UTC offset.
 Exit status: 0 the table was written (the header line alone when the file holds
 no readings); 1 the file could not be read (the reason on standard error);
 2 a malformed line ("Mauvais format de fichier !  Utilisez l'export Excel" on
-standard error, nothing on standard output); 64 a wrong command line.
+standard error, then "pelk-cli: line N: REASON: 'TEXT'" with the first such
+line's number, what is wrong with it - no TAB, not a date, not a number, line
+too long, more than 1,000,000 readings - and its first 80 characters; nothing
+on standard output); 64 a wrong command line.
 )";
+
+constexpr std::string_view kColumnOption = "--column";
+// A data line holds at most kMaxDataLineLength bytes, so at most one field more.
+constexpr std::int32_t kLastValueField = static_cast<std::int32_t>(kMaxDataLineLength) + 1;
+
+std::string_view FaultText(LineFault fault) {
+    switch (fault) {
+    case LineFault::NoTab:
+        return "no TAB";
+    case LineFault::NotADate:
+        return "not a date";
+    case LineFault::NotANumber:
+        return "not a number";
+    case LineFault::LineTooLong:
+        return "line too long";
+    case LineFault::TooManyReadings:
+        return "more than 1,000,000 readings";
+    case LineFault::None:
+        break;
+    }
+    return "bad format";
+}
+
+std::optional<std::int32_t> ParseValueField(std::string_view value) {
+    std::int32_t field = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), field);
+    if (error != std::errc() || end != value.data() + value.size() || field < kDefaultValueField ||
+        field > kLastValueField)
+        return std::nullopt;
+    return field;
+}
 
 struct SortRequest {
     std::string column;     ///< a header text, compared without regard to case
@@ -242,7 +282,8 @@ int RunCli(std::span<const std::string_view> args, char localeSeparator, const C
         }
         // Options with a value: "--name value" or "--name=value".
         const std::string_view name = arg.substr(0, arg.find('='));
-        if (name == "--sort" || name == kUtcOffsetOption || name == kMaxGapOption) {
+        if (name == "--sort" || name == kColumnOption || name == kUtcOffsetOption ||
+            name == kMaxGapOption) {
             std::string_view value;
             if (name.size() < arg.size()) {
                 value = arg.substr(name.size() + 1);
@@ -251,6 +292,16 @@ int RunCli(std::span<const std::string_view> args, char localeSeparator, const C
             } else {
                 err << "pelk-cli: " << name << " needs a value (see pelk-cli --help)\n";
                 return kExitUsage;
+            }
+            if (name == kColumnOption) {
+                const auto field = ParseValueField(value);
+                if (!field) {
+                    err << "pelk-cli: bad --column value '" << value
+                        << "': use a field number from 2 to " << kLastValueField << "\n";
+                    return kExitUsage;
+                }
+                options.valueField = *field;
+                continue;
             }
             if (name != "--sort") {
                 if (const auto error = SetLoadOption(options, name, value)) {
@@ -291,7 +342,9 @@ int RunCli(std::span<const std::string_view> args, char localeSeparator, const C
             WriteClipboardText(*tables, sort, details, out);
         return kExitOk;
     case ReadResult::Status::BadFormat:
-        err << kBadFormatMessage << '\n';
+        err << kBadFormatMessage << '\n'
+            << "pelk-cli: line " << result.lineNumber << ": " << FaultText(result.fault) << ": '"
+            << result.lineText << "'\n";
         return kExitBadFormat;
     case ReadResult::Status::CannotOpen:
     case ReadResult::Status::ReadFailed:

@@ -1,5 +1,5 @@
 #include "cli/cli_run.h"
-#include "climate/locale_conversions.h"
+#include "qt_locale/decimal_separator.h"
 
 #include <ctime>
 #include <iostream>

@@ -42,14 +42,19 @@ std::string_view TrimBlanks(std::string_view text) {
 }
 
 bool Store(ProgramTables &tables, std::int32_t &nextMeasurementIndex, std::string_view dateText,
-           std::string_view meridiemTail, std::string_view valueText, char otherSeparator) {
+           std::string_view meridiemTail, std::string_view rawTimestampField,
+           std::string_view valueText, char otherSeparator) {
     if (!MeasurementTableType::contains(nextMeasurementIndex))
         return false;
-    const auto timestamp = ParseDateText(dateText);
+    std::optional<DateTime> timestamp = ParseDateText(dateText);
+    if (timestamp)
+        timestamp = ApplyMeridiem(*timestamp, meridiemTail);
+    else
+        timestamp = ParseOtherTimestampShape(rawTimestampField);
     if (!timestamp)
         return false;
     Measurement &entry = tables.MeasurementTable.at(nextMeasurementIndex);
-    entry.Timestamp = ApplyMeridiem(*timestamp, meridiemTail);
+    entry.Timestamp = *timestamp;
     const auto value = ParseSingle(valueText, tables.LocaleDecimalSeparator, otherSeparator);
     if (!value)
         return false;
@@ -144,6 +149,7 @@ std::string NormalizeSeparators(std::string_view line, char localeSeparator,
 
 LineOutcome ParseExportLine(std::string &line, std::int32_t &nextMeasurementIndex,
                             ProgramTables &tables) {
+    const std::string raw = line; // other timestamp shapes are read before normalising
     line =
         NormalizeSeparators(line, tables.LocaleDecimalSeparator, tables.AlternateDecimalSeparator);
     const std::vector<std::string> fields = SplitAtTabs(line);
@@ -156,9 +162,12 @@ LineOutcome ParseExportLine(std::string &line, std::int32_t &nextMeasurementInde
                                  Mid(timestampField, 6, 11);
     if (fields.size() < 2)
         return LineOutcome::Malformed;
-    const std::string_view valueText = TrimBlanks(fields[1]);
+    const auto valueField = static_cast<std::size_t>(tables.ValueField);
+    const std::string_view valueText =
+        valueField <= fields.size() ? TrimBlanks(fields[valueField - 1]) : std::string_view();
     return Store(tables, nextMeasurementIndex, dateText, Mid(timestampField, 17, std::string::npos),
-                 valueText, tables.LocaleDecimalSeparator)
+                 std::string_view(raw).substr(0, timestampField.size()), valueText,
+                 tables.LocaleDecimalSeparator)
                ? LineOutcome::Stored
                : LineOutcome::Malformed;
 }
@@ -194,11 +203,72 @@ DateTime ApplyMeridiem(DateTime timestamp, std::string_view tail) {
     return MakeDateTime(day, seconds);
 }
 
+std::optional<DateTime> ParseOtherTimestampShape(std::string_view field) {
+    std::size_t at = 0;
+    auto peek = [&] { return at < field.size() ? field[at] : '\0'; };
+    // Between `least` and `most` digits, and no digit right after them.
+    auto number = [&](std::size_t least, std::size_t most, int &value) {
+        std::size_t count = 0;
+        for (value = 0; count < most && IsDigit(peek()); ++at, ++count)
+            value = value * 10 + (field[at] - '0');
+        return count >= least && !IsDigit(peek());
+    };
+    auto oneOf = [&](std::string_view characters) {
+        const bool found = peek() != '\0' && characters.find(peek()) != std::string_view::npos;
+        at += found ? 1 : 0;
+        return found;
+    };
+    auto blanks = [&] {
+        const std::size_t start = at;
+        while (peek() == ' ')
+            ++at;
+        return at > start;
+    };
+
+    int month = 0, day = 0, year = 0;
+    if (!number(1, 2, month) || !oneOf("/-.") || !number(1, 2, day) || !oneOf("/-.") ||
+        !number(4, 4, year) || year < 1 || !IsValidCivilDate(year, month, day))
+        return std::nullopt;
+    int hour = 0, minute = 0;
+    std::size_t timeEnd = at;
+    if (blanks() && at < field.size()) {
+        if (!number(1, 2, hour) || !oneOf(":") || !number(2, 2, minute) || hour > 23 || minute > 59)
+            return std::nullopt;
+        if (int second = 0; oneOf(":")) {
+            if (!number(2, 2, second) || second > 59)
+                return std::nullopt;
+            if (oneOf(".,")) {
+                const std::size_t fractionStart = at;
+                while (IsDigit(peek()))
+                    ++at;
+                if (at == fractionStart)
+                    return std::nullopt;
+            }
+        }
+        timeEnd = at;
+        blanks();
+        if ((peek() | 0x20) == 'a' || (peek() | 0x20) == 'p') {
+            ++at;
+            if ((peek() | 0x20) != 'm')
+                return std::nullopt;
+            ++at;
+            blanks();
+        }
+    }
+    if (at != field.size())
+        return std::nullopt;
+    const DateTime timestamp =
+        MakeDateTime(DayNumberFromCivil(year, month, day), hour * 3600 + minute * 60);
+    return ApplyMeridiem(timestamp, field.substr(timeEnd));
+}
+
 LineOutcome StoreExportLine(std::string_view line, std::int32_t &nextMeasurementIndex,
                             ProgramTables &tables, ExportLineMemory &memory) {
     Measurement reading;
-    const LineOutcome outcome = ReadExportLine(line, tables.LocaleDecimalSeparator,
-                                               tables.AlternateDecimalSeparator, memory, reading);
+    LineFault fault = LineFault::None;
+    const LineOutcome outcome =
+        ReadExportLine(line, tables.LocaleDecimalSeparator, tables.AlternateDecimalSeparator,
+                       tables.ValueField, memory, reading, fault);
     if (outcome != LineOutcome::Stored)
         return outcome;
     if (!MeasurementTableType::contains(nextMeasurementIndex))
@@ -209,7 +279,8 @@ LineOutcome StoreExportLine(std::string_view line, std::int32_t &nextMeasurement
 }
 
 LineOutcome ReadExportLine(std::string_view line, char locale, char alternate,
-                           ExportLineMemory &memory, Measurement &reading) {
+                           std::int32_t valueFieldNumber, ExportLineMemory &memory,
+                           Measurement &reading, LineFault &fault) {
     // With the usual separators no byte that normalising changes is a TAB, a blank or part of a
     // canonical timestamp, so the raw bytes can be searched and read as they are.
     const bool usualSeparators = (locale == ',' || locale == '.') &&
@@ -234,9 +305,17 @@ LineOutcome ReadExportLine(std::string_view line, char locale, char alternate,
     const std::string_view timestampField = line.substr(0, firstTab);
     if (timestampField.empty())
         return LineOutcome::Skipped;
-    if (firstTab == line.size())
+    auto refuse = [&](LineFault why) {
+        fault = why;
         return LineOutcome::Malformed;
-    const std::string_view rest = line.substr(firstTab + 1);
+    };
+    if (firstTab == line.size())
+        return refuse(LineFault::NoTab);
+    std::string_view rest = line.substr(firstTab + 1);
+    for (std::int32_t field = 2; field < valueFieldNumber; ++field) {
+        const std::size_t tab = findTab(rest);
+        rest = tab == rest.size() ? std::string_view() : rest.substr(tab + 1);
+    }
     std::string_view valueField = rest.substr(0, findTab(rest));
     while (!valueField.empty() && normalized(valueField.front()) == ' ')
         valueField.remove_prefix(1);
@@ -263,18 +342,22 @@ LineOutcome ReadExportLine(std::string_view line, char locale, char alternate,
              ++position)
             dateText[length++] = charAt(position);
         timestamp = ParseDateText(std::string_view(dateText.data(), length));
+        if (timestamp && timestampField.size() > 16)
+            timestamp = ApplyMeridiem(*timestamp, timestampField.substr(16));
+        if (!timestamp) // off the fast path: lines that load by position never come here
+            timestamp = ParseOtherTimestampShape(timestampField);
         if (!timestamp)
-            return LineOutcome::Malformed;
-    }
-    if (timestampField.size() > 16)
+            return refuse(LineFault::NotADate);
+    } else if (timestampField.size() > 16) {
         timestamp = ApplyMeridiem(*timestamp, timestampField.substr(16));
+    }
     std::optional<float> value;
     if (usualSeparators)
         value = ShortDecimal(valueField, locale, alternate);
     if (!value)
         value = ParseSingle(valueField, locale, alternate);
     if (!value)
-        return LineOutcome::Malformed;
+        return refuse(LineFault::NotANumber);
     reading = {*timestamp, *value};
     return LineOutcome::Stored;
 }

@@ -1,12 +1,15 @@
 /// \file
 /// One data line of a logger's tab-separated export into one reading. The line's first field is a
-/// month-first timestamp (03/15/2008 14:30, read by character position), the second the value;
-/// further fields are ignored. Both decimal separators are accepted in the value.
+/// month-first timestamp (03/15/2008 14:30, read by character position; where that reading
+/// refuses it, the other shapes that spreadsheets write: 3/5/2008 2:30:15 PM), the value is field
+/// 2 unless told otherwise; further fields are ignored. Both decimal separators are accepted in
+/// the value.
 #pragma once
 
 #include "climate/tables.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,6 +21,21 @@ enum class LineOutcome {
     Malformed ///< the bad-format end: the whole load is void
 };
 
+/// Why a file is refused: what is wrong with its first line that is.
+enum class LineFault {
+    None,
+    NoTab,          ///< the line has no TAB
+    NotADate,       ///< the first field is no timestamp
+    NotANumber,     ///< the value field is no number, or missing
+    LineTooLong,    ///< longer than the reader takes
+    TooManyReadings ///< one reading more than the table holds
+};
+
+/// Month/day/four-digit year, month and day of one or two digits, each separator "/", "-" or ".",
+/// then optionally blanks and h:mm (hour of one or two digits), optional seconds and a fraction of
+/// them (dropped), optional AM or PM read by ApplyMeridiem, optional blanks. For the timestamps
+/// that the reading by position refuses.
+std::optional<DateTime> ParseOtherTimestampShape(std::string_view field);
 /// The line with every `alternateSeparator` replaced by `localeSeparator`.
 std::string NormalizeSeparators(std::string_view line, char localeSeparator,
                                 char alternateSeparator);
@@ -43,9 +61,11 @@ struct ExportLineMemory {
 DateTime ApplyMeridiem(DateTime timestamp, std::string_view tail);
 
 /// The same decisions as StoreExportLine without storing: on Stored, `reading` holds the line's
-/// reading. Never Malformed for want of room: the caller checks that.
+/// reading; on Malformed, `fault` says why. Never Malformed for want of room: the caller checks
+/// that. The value is taken from field `valueField` (2 or more).
 LineOutcome ReadExportLine(std::string_view line, char localeSeparator, char alternateSeparator,
-                           ExportLineMemory &memory, Measurement &reading);
+                           std::int32_t valueField, ExportLineMemory &memory, Measurement &reading,
+                           LineFault &fault);
 
 /// The same decisions and the same stores as ParseExportLine, straight from the line's bytes
 /// without copying or allocating. The separators of `tables` must be a locale separator and its

@@ -9,12 +9,15 @@
 #include <cstdint>
 #include <cstring>
 #include <iterator>
+#include <locale>
 #include <memory>
 
 namespace pelk {
 namespace {
 
 constexpr std::size_t kBlockSize = 1 << 20;
+
+constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD"; // U+FFFD in UTF-8
 
 std::string SystemReason(int error) {
     return std::strerror(error);
@@ -57,6 +60,96 @@ ExportLoader::ExportLoader(ProgramTables &tables)
     tables_.MeasurementCount = 0;
 }
 
+std::string ShownLineText(std::string_view line) {
+    std::string shown;
+    std::size_t characters = 0;
+    for (const char c : line) {
+        const bool continuation = (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+        if (!continuation && ++characters > kShownLineCharacters)
+            break;
+        const bool control = (static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7F;
+        shown += control ? '?' : c;
+    }
+    return shown;
+}
+
+std::string_view Utf16Decoder::decode(std::string_view bytes) {
+    auto unit = [&](char first, char second) {
+        const auto a = static_cast<unsigned char>(first);
+        const auto b = static_cast<unsigned char>(second);
+        return static_cast<char16_t>(bigEndian_ ? a << 8 | b : b << 8 | a);
+    };
+    if (oddByte_ && !bytes.empty()) {
+        units_ += unit(*oddByte_, bytes[0]);
+        oddByte_.reset();
+        bytes.remove_prefix(1);
+    }
+    for (; bytes.size() >= 2; bytes.remove_prefix(2))
+        units_ += unit(bytes[0], bytes[1]);
+    if (!bytes.empty())
+        oddByte_ = bytes[0];
+
+    using Codecvt = std::codecvt<char16_t, char8_t, std::mbstate_t>;
+    const auto &codecvt = std::use_facet<Codecvt>(std::locale::classic());
+    // Three bytes a unit at most: a pair of units gives four, a unit alone or U+FFFD three.
+    text_.resize(units_.size() * 3);
+    auto *const out = reinterpret_cast<char8_t *>(text_.data());
+    const char16_t *from = units_.data();
+    const char16_t *const end = from + units_.size();
+    char8_t *to = out;
+    for (;;) {
+        std::mbstate_t state{};
+        const char16_t *fromNext = nullptr;
+        char8_t *toNext = nullptr;
+        const auto result = codecvt.out(state, from, end, fromNext, to, out + text_.size(), toNext);
+        from = fromNext;
+        to = toNext;
+        if (result != Codecvt::error)
+            break; // all done, but a high surrogate at the end, which waits for its pair
+        for (const char byte : kReplacementCharacter)
+            *to++ = static_cast<char8_t>(byte);
+        ++from; // the unit that is no UTF-16
+    }
+    units_.erase(0, static_cast<std::size_t>(from - units_.data()));
+    text_.resize(static_cast<std::size_t>(to - out));
+    return text_;
+}
+
+std::string_view Utf16Decoder::finish() {
+    text_.clear();
+    if (!units_.empty() || oddByte_)
+        text_ = kReplacementCharacter;
+    units_.clear();
+    oddByte_.reset();
+    return text_;
+}
+
+bool ExportLoader::feedMarked(std::string_view block) {
+    if (encoding_ == Encoding::Undecided) {
+        const std::size_t taken = std::min(block.size(), 2 - firstBytes_.size());
+        firstBytes_.append(block.substr(0, taken));
+        block.remove_prefix(taken);
+        if (firstBytes_.size() < 2)
+            return true;
+        if (firstBytes_ == "\xFF\xFE" || firstBytes_ == "\xFE\xFF") {
+            encoding_ = Encoding::Utf16; // the mark itself is no text
+            utf16_.setBigEndian(firstBytes_[0] == '\xFE');
+        } else {
+            encoding_ = Encoding::Bytes;
+            return splitter_.feed(firstBytes_) && splitter_.feed(block);
+        }
+    }
+    return splitter_.feed(utf16_.decode(block));
+}
+
+bool ExportLoader::refuse(std::string_view line, LineFault fault) {
+    result_.status = ReadResult::Status::BadFormat;
+    result_.lineNumber = lineNumber_;
+    result_.fault = fault;
+    result_.lineText = ShownLineText(line);
+    return false;
+}
+
 bool ExportLoader::takeLine(std::string_view line, bool overlong) {
     ++lineNumber_;
     if (lineNumber_ == 1)
@@ -69,24 +162,31 @@ bool ExportLoader::takeLine(std::string_view line, bool overlong) {
         afterEnd_ = true; // an empty line ends the data
         return true;
     }
+    if (overlong)
+        return refuse(line, LineFault::LineTooLong);
+    Measurement reading;
+    LineFault fault = LineFault::None;
     const LineOutcome outcome =
-        overlong ? LineOutcome::Malformed
-                 : StoreExportLine(line, nextMeasurementIndex_, tables_, lineMemory_);
-    if (outcome == LineOutcome::Malformed) {
-        result_.status = ReadResult::Status::BadFormat;
-        result_.lineNumber = lineNumber_;
-        return false;
-    }
-    if (outcome == LineOutcome::Skipped)
+        ReadExportLine(line, tables_.LocaleDecimalSeparator, tables_.AlternateDecimalSeparator,
+                       tables_.ValueField, lineMemory_, reading, fault);
+    if (outcome == LineOutcome::Malformed)
+        return refuse(line, fault);
+    if (outcome == LineOutcome::Skipped) {
         result_.readingLines.noteSkippedLine(nextMeasurementIndex_ - 1);
+        return true;
+    }
+    if (!MeasurementTableType::contains(nextMeasurementIndex_))
+        return refuse(line, LineFault::TooManyReadings);
+    tables_.MeasurementTable.at(nextMeasurementIndex_++) = reading;
     return true;
 }
 
 void ExportLoader::noteLineAfterEnd(std::string_view line, bool overlong) {
     Measurement reading;
+    LineFault fault = LineFault::None;
     if (overlong ||
         ReadExportLine(line, tables_.LocaleDecimalSeparator, tables_.AlternateDecimalSeparator,
-                       lineMemory_, reading) != LineOutcome::Stored)
+                       tables_.ValueField, lineMemory_, reading, fault) != LineOutcome::Stored)
         return;
     if (result_.readingsAfterEnd++ == 0)
         result_.firstLineAfterEnd = lineNumber_;
@@ -117,6 +217,10 @@ std::int64_t ReadingLines::lineOf(std::int32_t index) const {
 }
 
 ReadResult ExportLoader::finish() {
+    if (encoding_ == Encoding::Undecided)
+        splitter_.feed(firstBytes_); // a file of one byte
+    else if (encoding_ == Encoding::Utf16)
+        splitter_.feed(utf16_.finish());
     splitter_.finish();
     tables_.MeasurementCount =
         result_.status == ReadResult::Status::Loaded ? nextMeasurementIndex_ - 1 : 0;

@@ -1,6 +1,8 @@
 /// \file
 /// Reading a whole export file into the measurement table: the header line is dropped, every
 /// following line up to the first empty one goes to the line parser. Lines end at CR, CR LF or LF.
+/// A file that starts with a UTF-16 byte-order mark (either order) is read as the same text in
+/// UTF-8 would be; any other file byte for byte.
 /// The file is read in large blocks and no line is copied; memory stays bounded whatever the file
 /// holds, because a line longer than any real export line is refused rather than gathered.
 #pragma once
@@ -10,6 +12,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +24,14 @@ inline constexpr char kBadFormatMessage[] = "Mauvais format de fichier !  Utilis
 
 /// Longest data line accepted; real lines are a few dozen bytes.
 inline constexpr std::size_t kMaxDataLineLength = 4096;
+
+/// How much of a refused line is shown: enough to recognise it, short enough for one line.
+inline constexpr std::size_t kShownLineCharacters = 80;
+
+/// A refused line as it is shown: its first kShownLineCharacters characters (UTF-8 sequences
+/// count as one), each control character but TAB written as "?", so that no byte of the file
+/// can steer a terminal.
+std::string ShownLineText(std::string_view line);
 
 /// The file line of each stored reading, without a number kept per reading: only the runs of
 /// skipped lines (empty first field) between readings are remembered, which real files hardly
@@ -51,8 +62,10 @@ struct ReadResult {
         BadFormat   ///< a malformed data line; nothing kept
     };
     Status status = Status::Loaded;
-    std::string reason;          ///< the system's reason, for CannotOpen and ReadFailed
-    std::int64_t lineNumber = 0; ///< 1-based file line of the malformed line, for BadFormat
+    std::string reason;                ///< the system's reason, for CannotOpen and ReadFailed
+    std::int64_t lineNumber = 0;       ///< 1-based file line of the malformed line, for BadFormat
+    LineFault fault = LineFault::None; ///< what is wrong with that line, for BadFormat
+    std::string lineText;              ///< that line as ShownLineText gives it, for BadFormat
 
     /// Valid readings after the first empty line, where the data ends: not loaded.
     std::int32_t readingsAfterEnd = 0;
@@ -159,6 +172,23 @@ template <typename LineHandler> class LineSplitter {
     bool stopped_ = false;
 };
 
+/// UTF-16 bytes, fed in blocks, as UTF-8 text. A unit or a surrogate pair cut between two blocks
+/// waits for the next one; what is no UTF-16 (a lone surrogate, an odd last byte) becomes U+FFFD.
+class Utf16Decoder {
+  public:
+    void setBigEndian(bool bigEndian) { bigEndian_ = bigEndian; }
+    /// The UTF-8 text of `bytes` and of what waited; valid until the next call.
+    std::string_view decode(std::string_view bytes);
+    /// What still waits, after the last block.
+    std::string_view finish();
+
+  private:
+    bool bigEndian_ = false;
+    std::optional<char> oddByte_; // the first byte of a unit cut between blocks
+    std::u16string units_;        // a high surrogate waiting for its pair, then the block's units
+    std::string text_;
+};
+
 /// Everything that ReadExport does once the file is open, fed block by block, so that bytes from
 /// memory (tests, fuzzing) go through the very same steps as bytes from a file.
 class ExportLoader {
@@ -170,7 +200,9 @@ class ExportLoader {
 
     /// False once reading may stop: a line was malformed. After the first empty line, where the
     /// data ends, the rest is still read, to tell how many readings it holds.
-    bool feed(std::string_view block) { return splitter_.feed(block); }
+    bool feed(std::string_view block) {
+        return encoding_ == Encoding::Bytes ? splitter_.feed(block) : feedMarked(block);
+    }
     /// After the last block: the outcome, with MeasurementCount set (0 unless Loaded).
     ReadResult finish();
 
@@ -182,7 +214,11 @@ class ExportLoader {
         }
     };
 
+    enum class Encoding { Undecided, Bytes, Utf16 };
+
+    bool feedMarked(std::string_view block);
     bool takeLine(std::string_view line, bool overlong);
+    bool refuse(std::string_view line, LineFault fault);
     void noteLineAfterEnd(std::string_view line, bool overlong);
 
     ProgramTables &tables_;
@@ -190,6 +226,9 @@ class ExportLoader {
     std::int64_t lineNumber_ = 0;
     ExportLineMemory lineMemory_;
     bool afterEnd_ = false; // past the first empty line: lines are only checked, never stored
+    Encoding encoding_ = Encoding::Undecided;
+    std::string firstBytes_; // held until they tell whether a byte-order mark opens the file
+    Utf16Decoder utf16_;
     ReadResult result_;
     LineSplitter<LineTaker> splitter_;
 };

@@ -59,9 +59,14 @@ std::optional<std::string> SetLoadOption(LoadOptions &options, std::string_view 
 }
 
 std::optional<std::string> ParseLoadArguments(std::span<const std::string> args,
-                                              LoadOptions &options) {
+                                              LoadOptions &options,
+                                              std::optional<std::string> &file) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
+        if (!arg.starts_with('-') && !file) {
+            file = arg;
+            continue;
+        }
         const std::string_view name = arg.substr(0, arg.find('='));
         if (name != kUtcOffsetOption && name != kMaxGapOption)
             return "unexpected argument '" + std::string(arg) + "'";
@@ -86,6 +91,7 @@ void PrepareLoad(ProgramTables &tables, char localeSeparator, const ClockReading
         tables.UtcOffsetHours = *options.utcOffsetHours;
     tables.UtcOffsetLocalByDate = options.utcOffsetLocalByDate;
     tables.GapLimitMinutes = options.gapLimitMinutes;
+    tables.ValueField = options.valueField;
 }
 
 ReadResult LoadExport(const std::filesystem::path &path, ProgramTables &tables) {

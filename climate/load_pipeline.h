@@ -19,6 +19,7 @@ struct LoadOptions {
     std::optional<std::int16_t> utcOffsetHours; ///< instead of the detected offset
     bool utcOffsetLocalByDate = false;          ///< each day the local zone's offset of that day
     std::int32_t gapLimitMinutes = kDefaultGapLimitMinutes;
+    std::int32_t valueField = kDefaultValueField; ///< the field of each line that holds the value
 };
 
 inline constexpr char kUtcOffsetOption[] = "--utc-offset";
@@ -30,10 +31,12 @@ inline constexpr char kMaxGapOption[] = "--max-gap";
 std::optional<std::string> SetLoadOption(LoadOptions &options, std::string_view option,
                                          std::string_view value);
 
-/// Reads a command line made only of load options, each "--name value" or "--name=value", into
-/// `options`; the error to show for anything else.
+/// Reads a command line of load options, each "--name value" or "--name=value", into `options`,
+/// and at most one file name (anything that does not start with "-") into `file`; the error to
+/// show for anything else.
 std::optional<std::string> ParseLoadArguments(std::span<const std::string> args,
-                                              LoadOptions &options);
+                                              LoadOptions &options,
+                                              std::optional<std::string> &file);
 
 /// What is settled before a file is chosen: the decimal separators, then the UTC offset, which
 /// the options may then set instead.

@@ -20,21 +20,6 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// Languages whose numbers are written with a decimal comma, and the regions of other languages
-// that differ from their language's usual separator (from the common locale data).
-constexpr std::array<std::string_view, 46> kCommaLanguages = {
-    "af", "az", "be", "bg", "bs", "ca", "cs", "da", "de", "el", "es", "et", "eu", "fi", "fo", "fr",
-    "gl", "hr", "hu", "hy", "id", "is", "it", "ka", "kk", "ky", "lb", "lt", "lv", "mk", "nb", "nl",
-    "nn", "no", "pl", "pt", "ro", "ru", "sk", "sl", "sq", "sr", "sv", "tr", "uk", "vi"};
-constexpr std::array<std::string_view, 13> kPointRegionsOfCommaLanguages = {
-    "de_CH", "de_LI", "it_CH", "es_MX", "es_US", "es_PR", "es_DO",
-    "es_GT", "es_HN", "es_NI", "es_PA", "es_SV", "es_CU"};
-
-template <std::size_t N>
-bool Contains(const std::array<std::string_view, N> &list, std::string_view s) {
-    return std::find(list.begin(), list.end(), s) != list.end();
-}
-
 // The text of `value` with `precision` significant digits in the style of printf's "%g".
 std::string GeneralText(double value, int precision, bool isSingle, char separator) {
     if (value == 0)
@@ -172,20 +157,6 @@ std::string_view NumericLocaleName(const char *lcAll, const char *lcNumeric, con
         if (IsSet(candidate))
             return candidate;
     return "C";
-}
-
-char DecimalSeparatorOfLocale(std::string_view localeName) {
-    const std::size_t regionEnd = localeName.find_first_of(".@");
-    const std::string_view languageAndRegion = localeName.substr(0, regionEnd);
-    const std::string_view language = languageAndRegion.substr(0, languageAndRegion.find('_'));
-    if (Contains(kPointRegionsOfCommaLanguages, languageAndRegion))
-        return '.';
-    return Contains(kCommaLanguages, language) ? ',' : '.';
-}
-
-char DecimalSeparatorFromEnvironment() {
-    return DecimalSeparatorOfLocale(
-        NumericLocaleName(std::getenv("LC_ALL"), std::getenv("LC_NUMERIC"), std::getenv("LANG")));
 }
 
 std::string NumberToText(float value, char separator) {

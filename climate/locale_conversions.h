@@ -1,7 +1,8 @@
 /// \file
 /// The number and date conversions of the user's locale, written out by hand so that they give
 /// the same answers on every machine, whether or not it has system locales installed. The only
-/// thing taken from the user's locale is the decimal separator; dates are always day first.
+/// thing taken from the user's locale is the decimal separator, which the caller looks up and
+/// passes in; dates are always day first.
 #pragma once
 
 #include "climate/date_time.h"
@@ -15,13 +16,6 @@ namespace pelk {
 /// The locale name that governs numbers: LC_ALL, then LC_NUMERIC, then LANG, the first that is
 /// set and not empty; "C" when none is.
 std::string_view NumericLocaleName(const char *lcAll, const char *lcNumeric, const char *lang);
-
-/// The decimal separator of a locale name such as "fr_FR.UTF-8" or "de_CH": "," for the
-/// languages and regions that write a decimal comma, "." for all others and for "C" / "POSIX".
-char DecimalSeparatorOfLocale(std::string_view localeName);
-
-/// The decimal separator of the user's locale as the environment gives it.
-char DecimalSeparatorFromEnvironment();
 
 /// General number-to-text: at most 7 significant digits for a single (15 for a double), no
 /// grouping, no trailing zeros, a leading "-" for negatives, `separator` as the decimal point,

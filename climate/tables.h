@@ -64,6 +64,9 @@ template <typename T, std::int32_t Capacity> class OneBasedTable {
 
 inline constexpr std::int32_t kMeasurementCapacity = 1'000'000;
 inline constexpr std::int32_t kDayCapacity = 5'000;
+/// The field of an export line that holds the value when nothing else is said: the one after the
+/// timestamp (fields count from 1).
+inline constexpr std::int32_t kDefaultValueField = 2;
 
 using MeasurementTableType = OneBasedTable<Measurement, kMeasurementCapacity>;
 using DayTableType = OneBasedTable<DayRow, kDayCapacity>;
@@ -88,6 +91,8 @@ struct ProgramTables {
     DailyReport DailyLeftOut;
     /// A window with a longer stretch without readings is incomplete.
     std::int32_t GapLimitMinutes = kDefaultGapLimitMinutes;
+    /// The field of each line that holds the value (exports of several sensors have several).
+    std::int32_t ValueField = kDefaultValueField;
 };
 
 /// The character that the locale's number-to-text conversion puts between 2 and 5 in 2.5.

@@ -46,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const auto actual = pelk::StoreExportLine(line, fastIndex, fast);
     if (expected != actual || referenceIndex != fastIndex)
         std::abort();
-    if (pelk::MeasurementTableType::contains(index)) {
+    // A malformed line voids the whole load: what it left in its entry is no effect.
+    if (expected == pelk::LineOutcome::Stored) {
         const pelk::Measurement &a = reference.MeasurementTable.at(index);
         const pelk::Measurement &b = fast.MeasurementTable.at(index);
         if (std::bit_cast<std::uint64_t>(a.Timestamp) !=

@@ -38,8 +38,12 @@ pelk::ReadResult PlainReading(std::string_view bytes, pelk::ProgramTables &table
             break;
         std::string copy(line);
         if (line.size() > pelk::kMaxDataLineLength ||
-            pelk::ParseExportLine(copy, next, tables) == pelk::LineOutcome::Malformed)
-            return {pelk::ReadResult::Status::BadFormat, {}, lineNumber};
+            pelk::ParseExportLine(copy, next, tables) == pelk::LineOutcome::Malformed) {
+            pelk::ReadResult refused;
+            refused.status = pelk::ReadResult::Status::BadFormat;
+            refused.lineNumber = lineNumber;
+            return refused;
+        }
     }
     tables.MeasurementCount = next - 1;
     return {};
@@ -54,6 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const char alternate = data[0] & 2 ? '\0' : (locale == ',' ? '.' : ',');
     const std::size_t blockSize = 1 + data[1] % 64;
     const std::string_view bytes(reinterpret_cast<const char *>(data + 2), size - 2);
+    // UTF-16 files are read through a decoder that the plain reading does not have.
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF"))
+        return 0;
 
     pelk::ProgramTables &plain = Tables(0);
     pelk::ProgramTables &reader = Tables(1);

@@ -18,6 +18,7 @@ class FakeWindowServices final : public WindowServices {
     struct Message {
         QString text;
         QString title;
+        QString detail;
     };
 
     // Answers.
@@ -25,6 +26,8 @@ class FakeWindowServices final : public WindowServices {
     ClockReading clock{39512.5, 12, 12}; // noon, local time equal to UTC: no offset
     std::optional<QString> chosenFile;
     std::optional<QString> imageFile;
+    bool programFolderWritable = true;
+    QString keptFolder; ///< the last folder, as kept between runs
 
     // What was asked, in order.
     QStringList calls;
@@ -56,9 +59,13 @@ class FakeWindowServices final : public WindowServices {
         calls << QStringLiteral("chooseImageFile");
         return imageFile;
     }
-    void showMessage(QWidget *, const QString &text, const QString &title) override {
+    bool isWritableFolder(const QString &) override { return programFolderWritable; }
+    QString lastFolder() override { return keptFolder; }
+    void setLastFolder(const QString &folder) override { keptFolder = folder; }
+    void showMessage(QWidget *, const QString &text, const QString &title,
+                     const QString &detail) override {
         calls << QStringLiteral("showMessage");
-        messages.append({text, title});
+        messages.append({text, title, detail});
     }
     void endProgram(int status) override {
         calls << QStringLiteral("endProgram");

@@ -4,7 +4,9 @@
 #include "fake_window_services.h"
 
 #include <QClipboard>
+#include <QDir>
 #include <QHeaderView>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTreeView>
@@ -59,17 +61,33 @@ class FrmPelkTest : public QObject {
         return window_->findChild<QPushButton *>(QString::fromLatin1(name));
     }
 
-    // Shows the window with `content` as the chosen export (none: the services' answer stands)
-    // and waits until the load has run.
-    void showWindow(const QByteArray &content = {}) {
-        if (!content.isEmpty()) {
-            QFile file(dir_.filePath(QStringLiteral("export.txt")));
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-            services_->chosenFile = file.fileName();
-        }
-        window_ = std::make_unique<FrmPelk>(*services_);
+    // Writes `content` to a file of the test folder and gives its path.
+    QString writeExport(const QByteArray &content, const QString &name = "export.txt") {
+        QFile file(dir_.filePath(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+            qFatal("cannot write %s", qPrintable(file.fileName()));
+        return file.fileName();
+    }
+
+    // Shows the window with `content` as the chosen export (none: the services' answer stands),
+    // or with `startupFile` as named on the command line, and waits until the load has run.
+    void showWindow(const QByteArray &content = {},
+                    std::optional<std::filesystem::path> startupFile = {}) {
+        if (!content.isEmpty())
+            services_->chosenFile = writeExport(content);
+        window_ = std::make_unique<FrmPelk>(*services_, LoadOptions{}, startupFile);
         window_->show();
         QTRY_VERIFY(window_->loadDone());
+    }
+
+    void drop(const QString &file) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(file)});
+        QDragEnterEvent enter({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window_.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent dropped({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window_.get(), &dropped);
     }
 
     void clickHeader(int column) {
@@ -158,7 +176,85 @@ class FrmPelkTest : public QObject {
         QCOMPARE(services_->messages[0].text,
                  QStringLiteral("Mauvais format de fichier !  Utilisez l'export Excel"));
         QCOMPARE(services_->messages[0].title, QStringLiteral("PELK"));
+        QCOMPARE(services_->messages[0].detail,
+                 QStringLiteral("Ligne 10 : la valeur n'est pas un nombre\n"
+                                "« 03/09/2008 00:00\tdix »"));
         QVERIFY(services_->endRequests[0] != 0);
+    }
+
+    void fileOnTheCommandLineLoadsWithoutTheDialog() {
+        showWindow({}, std::filesystem::path(QFile::encodeName(writeExport(kFourDays)).data()));
+        QCOMPARE(services_->calls, QStringList({"localeSeparator", "readClock"}));
+        QCOMPARE(Rows(lv()->model()), kByDate);
+        QCOMPARE(services_->keptFolder, dir_.path());
+    }
+
+    // A file dropped, or chosen after Ctrl+O, replaces the list; a refused or unreadable one
+    // leaves it and the program as they are.
+    void anotherFileLoadsInPlaceOfTheList_data() {
+        QTest::addColumn<bool>("byKeyboard");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QString>("detail");
+        const QByteArray other = "h\r\n3/15/2008 2:30 PM\t5\r\n";
+        const QStringList otherRows = {"2008-03-15|5|5"};
+        const QByteArray refused = "h\r\n03/15/2008 14:30\t5\r\n03/15/2008 14:40;6\r\n";
+        const QString detail = "Ligne 3 : pas de tabulation entre la date et la valeur\n"
+                               "« 03/15/2008 14:40;6 »";
+        for (const bool byKeyboard : {false, true}) {
+            const char *const how = byKeyboard ? "Ctrl+O, " : "drop, ";
+            QTest::addRow("%sloaded", how) << byKeyboard << other << otherRows << QString();
+            QTest::addRow("%srefused", how) << byKeyboard << refused << kByDate << detail;
+            QTest::addRow("%sunreadable", how)
+                << byKeyboard << QByteArray() << kByDate << QString();
+        }
+    }
+
+    void anotherFileLoadsInPlaceOfTheList() {
+        QFETCH(bool, byKeyboard);
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, rows);
+        QFETCH(QString, detail);
+        showWindow(kFourDays);
+        const QString file =
+            content.isEmpty() ? dir_.filePath("gone.txt") : writeExport(content, "other.txt");
+        if (byKeyboard) {
+            services_->chosenFile = file;
+            window_->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+            QTest::keyClick(window_.get(), Qt::Key_O, Qt::ControlModifier);
+            QCOMPARE(services_->calls.count("chooseExportFile"), 2);
+        } else {
+            drop(file);
+        }
+        QCOMPARE(Rows(lv()->model()), rows);
+        QCOMPARE(services_->messages.size(), detail.isEmpty() ? 0 : 1);
+        if (!detail.isEmpty())
+            QCOMPARE(services_->messages[0].detail, detail);
+        QVERIFY(services_->endRequests.isEmpty());
+    }
+
+    void dialogOpensInAFolderTheUserMayUse_data() {
+        QTest::addColumn<bool>("programFolderWritable");
+        QTest::addColumn<QString>("lastFolder");
+        QTest::addColumn<QString>("expected");
+        const QString program = QCoreApplication::applicationDirPath();
+        const QString last = QDir::tempPath();
+        QTest::newRow("portable copy") << true << last << program;
+        QTest::newRow("installed, a file opened before") << false << last << last;
+        QTest::newRow("installed, that folder gone") << false << last + "/gone" << QDir::homePath();
+        QTest::newRow("installed, first run") << false << QString() << QDir::homePath();
+    }
+
+    void dialogOpensInAFolderTheUserMayUse() {
+        QFETCH(bool, programFolderWritable);
+        QFETCH(QString, lastFolder);
+        QFETCH(QString, expected);
+        services_->programFolderWritable = programFolderWritable;
+        services_->keptFolder = lastFolder;
+        showWindow(kFourDays);
+        QCOMPARE(services_->dialogRequest.initialDir, expected);
+        QCOMPARE(services_->keptFolder, dir_.path()); // the chosen file's folder, for next time
     }
 
     void incompleteWindowsAreMutedAndEveryValueTellsItsWindow() {

@@ -61,14 +61,36 @@ TEST_F(CliTest, no_readings_gives_the_header_alone) {
     }
 }
 
-TEST_F(CliTest, malformed_file_says_so_and_prints_nothing) {
+TEST_F(CliTest, malformed_file_says_so_then_which_line_and_why_and_prints_nothing) {
     using namespace std::string_literals;
-    for (const std::string &bytes : {"h\r\n03/05/2008 00:00;4\r\n"s,
-                                     "h\r\n03/05/2008 00:00\t4\r\nx\r\n"s, "h\r\n\0\0\0\r\n"s}) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"h\r\n03/05/2008 00:00;4\r\n"s, "line 2: no TAB: '03/05/2008 00:00;4'"},
+        {"h\r\n03/05/2008 00:00\t4\r\nx\r\n"s, "line 3: no TAB: 'x'"},
+        {"h\r\n\0\0\0\r\n"s, "line 2: no TAB: '\?\?\?'"},
+        {"h\n03/05/08 00:00\t4\n"s, "line 2: not a date: '03/05/08 00:00\t4'"},
+        {"h\n03/05/2008 00:00\t4 C\n"s, "line 2: not a number: '03/05/2008 00:00\t4 C'"},
+    };
+    for (const auto &[bytes, detail] : cases) {
         const CliRun run = Run({Write(bytes)});
         EXPECT_EQ(run.status, 2);
         EXPECT_EQ(run.out, "");
-        EXPECT_EQ(run.err, "Mauvais format de fichier !  Utilisez l'export Excel\n");
+        EXPECT_EQ(run.err, "Mauvais format de fichier !  Utilisez l'export Excel\npelk-cli: " +
+                               detail + "\n");
+    }
+}
+
+TEST_F(CliTest, column_takes_the_value_from_another_field) {
+    const std::string file = Write("h\n03/05/2008 06:00\t1\t-2,5\n03/05/2008 12:00\t3\t4\n");
+    EXPECT_EQ(Run({file}).out, "Date\tTn\tTx\t\r\n2008-03-05\t1\t3\r\n");
+    EXPECT_EQ(Run({"--column", "3", file}).out, "Date\tTn\tTx\t\r\n2008-03-05\t-2,5\t4\r\n");
+    EXPECT_EQ(Run({"--column=4", file}).err,
+              "Mauvais format de fichier !  Utilisez l'export Excel\n"
+              "pelk-cli: line 2: not a number: "
+              "'03/05/2008 06:00\t1\t-2,5'\n");
+    for (const char *bad : {"1", "0", "x", "3x", "4098", ""}) {
+        const CliRun run = Run({"--column", bad, file});
+        EXPECT_EQ(run.status, kExitUsage) << bad;
+        EXPECT_EQ(run.err.substr(0, 30), "pelk-cli: bad --column value '") << bad;
     }
 }
 

@@ -69,8 +69,8 @@ TEST(export_parser, accepted_and_refused_lines) {
         {"03/15/2008 14:30:45\t1", ',', Stored, 1, 1}, // seconds past position 16 are cut
         {"03/15/2008 14:30\t -12,5 \textra\tfields", ',', Stored, -12.5f, 1},
         {"03.15.2008 14:30\t1", '.', Stored, 1, 1},
-        {"03.15.2008 14:30\t1", ',', Malformed, 0, 1}, // '.' turned into ',' in the date
-        {"3/15/2008 14:30\t1", ',', Malformed, 0, 1},  // read by position: not a date
+        {"03.15.2008 14:30\t1", ',', Stored, 1, 1}, // other shapes are read before normalising
+        {"3/15/2008 14:30\t1", ',', Stored, 1, 1},  // no date by position: another shape
         {"\t12,5", ',', Skipped, 0, 1},
         {"03/15/2008 14:30;12,5", ',', Malformed, 0, 1},
         {"03/15/2008 14:30\t  ", ',', Malformed, 0, 1},
@@ -107,6 +107,33 @@ TEST(export_parser, twelve_hour_clock_gives_the_same_reading_as_the_24_hour_one)
     Parsers comma(',', '.');
     for (const auto &[twelve, twentyFour] : twins)
         EXPECT_EQ(comma.run(twelve), comma.run(twentyFour)) << twelve;
+}
+
+TEST(export_parser, other_timestamp_shapes_give_the_reading_of_todays_shape) {
+    const std::pair<const char *, const char *> twins[] = {
+        {"3/5/2008 2:30\t1", "03/05/2008 02:30\t1"},
+        {"3/15/2008 14:30:05\t1", "03/15/2008 14:30\t1"},
+        {"03/5/2008 14:30\t1", "03/05/2008 14:30\t1"},
+        {"03/15/2008 4:30:59\t1", "03/15/2008 04:30\t1"},
+        {"3/15/2008 4:30:05.250\t1", "03/15/2008 04:30\t1"},
+        {"3/15/2008 2:30 PM\t1", "03/15/2008 14:30\t1"},
+        {"3/15/2008 12:05:59am\t1", "03/15/2008 00:05\t1"},
+        {"3/15/2008 12:05 pm  \t1", "03/15/2008 12:05\t1"},
+        {"3/5/2008\t1", "03/05/2008 00:00\t1"},
+        {"3.5-2008  2:30\t1", "03/05/2008 02:30\t1"},
+    };
+    Parsers comma(',', '.');
+    for (const auto &[other, today] : twins) {
+        EXPECT_EQ(comma.run(other), comma.run(today)) << other;
+        EXPECT_EQ(std::get<0>(comma.run(other)), LineOutcome::Stored) << other;
+    }
+    // Two-digit years, impossible dates and times, and anything else stay refused.
+    for (const char *refused :
+         {"3/5/08 2:30", "3/5/20081 2:30", "3/32/2008 2:30", "13/5/2008 2:30", "3/5/2008 24:00",
+          "3/5/2008 2:3", "3/5/2008 2:30:5", "3/5/2008 2:30:60", "3/5/2008 2:30:05.",
+          "3/5/2008 2:30 x", "3/5/2008 2:30 P", "3/5/2008 PM", " 3/5/2008 2:30", "3/5/2008x"})
+        EXPECT_EQ(std::get<0>(comma.run(refused + std::string("\t1"))), LineOutcome::Malformed)
+            << refused;
 }
 
 // A line as loggers write them, or nearly: odd dates, times, values and blanks, a third mutated.

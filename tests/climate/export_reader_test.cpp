@@ -68,6 +68,21 @@ TEST_F(ExportReaderTest, a_line_without_end_is_read_in_bounded_memory) {
     EXPECT_LT(peakMemory() - before, std::int64_t{4} << 20);
 }
 
+// A text in UTF-16 with its byte-order mark.
+std::string Utf16Bytes(std::u16string_view text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t unit : text) {
+        const auto high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
+}
+
+// The same text as UTF-8 and as UTF-16: `u8"" TEXT` and `u"" TEXT` are one literal's two forms.
+#define TWINS(text, outcome)                                                                       \
+    {reinterpret_cast<const char *>(u8"" text)}, Utf16Bytes(u"" text, false),                      \
+        Utf16Bytes(u"" text, true), outcome
+
 TEST_F(ExportReaderTest, files_load_alike_from_disk_and_in_pieces_of_any_size) {
     const std::string filler(kMaxDataLineLength - 17, '0');
     std::vector<std::pair<std::string, std::string>> cases = {
@@ -108,12 +123,20 @@ TEST_F(ExportReaderTest, files_load_alike_from_disk_and_in_pieces_of_any_size) {
         cases.emplace_back("Date" + end + "03/15/2008 14:30\t1,5" + end + "03/15/2008 14:50\t3" +
                                end,
                            "2, last 20080315145000 = 3");
-    for (const bool bigEndian : {false, true}) { // UTF-16
-        std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-        for (const char c : std::string("Date\tValeur\r\n03/15/2008 14:30\t12,5\r\n"))
-            bytes += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
-        cases.emplace_back(bytes, "bad line 2");
-    }
+    // A UTF-8 byte-order mark is part of the header; a file too short to hold a UTF-16 one.
+    cases.emplace_back("\xEF\xBB\xBF"
+                       "Date\r\n03/15/2008 14:30\t1",
+                       "1, last 20080315143000 = 1");
+    cases.emplace_back("\xFF", "none");
+    // UTF-16 files in either byte order load as their UTF-8 twin.
+    const std::tuple<std::string, std::string, std::string, std::string> twins[] = {
+        {TWINS("Date\tTempérature 🌡\r\n03/15/2008 14:30\t12,5\r\n3/15/2008 2:40 PM\t-1\r\n",
+               "2, last 20080315144000 = -1")},
+        {TWINS("Date\n03/15/2008 14:30\t1\n03/15/2008 14:31\t12 °C\n", "bad line 3")},
+        {TWINS("", "none")}};
+    for (const auto &[utf8, littleEndian, bigEndian, outcome] : twins)
+        for (const std::string &bytes : {utf8, littleEndian, bigEndian})
+            cases.emplace_back(bytes, outcome);
     // Beyond the ends of the single range.
     for (const char *text : {"3.4028236e38", "1e39", "-1e39", "1e309", "7e-46", "1e-400", "inf",
                              "-inf", "nan", "0x1p3"})
@@ -151,7 +174,39 @@ TEST_F(ExportReaderTest, a_million_readings_fit_and_one_more_does_not) {
     EXPECT_EQ(Outcome(ReadExportBytes(bytes, *tables_), *tables_),
               "1000000, last 20080123103900 = 29,5");
     bytes += "12/31/2008 23:59\t1\r\n";
-    EXPECT_EQ(Outcome(ReadExportBytes(bytes, *tables_), *tables_), "bad line 1000003");
+    const ReadResult r = ReadExportBytes(bytes, *tables_);
+    EXPECT_EQ(Outcome(r, *tables_), "bad line 1000003");
+    EXPECT_EQ(r.fault, LineFault::TooManyReadings);
+    EXPECT_EQ(r.lineText, "12/31/2008 23:59\t1");
+}
+
+TEST_F(ExportReaderTest, a_refused_file_tells_its_line_what_is_wrong_and_the_text) {
+    const std::string eighty(80, 'x');
+    std::string eightyE; // é, two bytes in UTF-8
+    for (int i = 0; i < 80; ++i)
+        eightyE += "\xC3\xA9";
+    const std::tuple<std::string, LineFault, std::int64_t, std::string> cases[] = {
+        {"h\r\n03/15/2008 14:30\t1\r\n03/15/2008 14:40;2\r\n", LineFault::NoTab, 3,
+         "03/15/2008 14:40;2"},
+        {"h\n\t\n15/03/2008 14:30\t1\n", LineFault::NotADate, 3, "15/03/2008 14:30\t1"},
+        {"h\n03/15/2008 14:30\tdix\n", LineFault::NotANumber, 2, "03/15/2008 14:30\tdix"},
+        {"h\n03/15/2008 14:30\t" + std::string(kMaxDataLineLength, '1'), LineFault::LineTooLong, 2,
+         "03/15/2008 14:30\t" + std::string(63, '1')},
+        // Cut to 80 characters, a UTF-8 sequence counting as one; no control byte but TAB shown.
+        {"h\n" + eighty + "yz\n", LineFault::NoTab, 2, eighty},
+        {"h\n" + eightyE + "\xC3\xA9\n", LineFault::NoTab, 2, eightyE},
+        // A lone surrogate, and an odd last byte, of a UTF-16 file stand as U+FFFD.
+        {std::string("\xFF\xFEh\0\n\0x\0\x00\xD8y\0z", 13), LineFault::NoTab, 2,
+         "x\xEF\xBF\xBDy\xEF\xBF\xBD"},
+        {"h\n\x1B[2J\x01\x7F\tx\n", LineFault::NotADate, 2, "?[2J??\tx"},
+    };
+    for (const auto &[bytes, fault, line, text] : cases) {
+        const ReadResult r = ReadExportBytes(bytes, *tables_, 7);
+        EXPECT_EQ(r.status, Status::BadFormat) << text;
+        EXPECT_EQ(r.fault, fault) << text;
+        EXPECT_EQ(r.lineNumber, line) << text;
+        EXPECT_EQ(r.lineText, text);
+    }
 }
 
 TEST_F(ExportReaderTest, what_cannot_be_opened_or_read) {

@@ -104,11 +104,13 @@ TEST_F(LoadPipelineTest, options_set_the_offset_and_the_gap_limit) {
         {{"--max-gap=-1"}, "bad --max-gap value '-1'", ""},
         {{"--max-gap=+5"}, "bad --max-gap value '+5'", ""},
         {{"--max-gap"}, "--max-gap needs a value", ""},
-        {{"file.txt"}, "unexpected argument 'file.txt'", ""},
+        {{"a.txt", "b.txt"}, "unexpected argument 'b.txt'", ""},
+        {{"--column=3"}, "unexpected argument '--column=3'", ""},
     };
     for (const Case &c : cases) {
         LoadOptions options;
-        const auto error = ParseLoadArguments(c.args, options);
+        std::optional<std::string> file;
+        const auto error = ParseLoadArguments(c.args, options, file);
         EXPECT_EQ(error.value_or("").substr(0, c.error.size()), c.error) << c.args.at(0);
         if (!c.error.empty())
             continue;
@@ -116,20 +118,31 @@ TEST_F(LoadPipelineTest, options_set_the_offset_and_the_gap_limit) {
         EXPECT_EQ(rows(), c.rows) << (c.args.empty() ? "" : c.args[0]);
         EXPECT_EQ(tables_->GapLimitMinutes, c.gapLimit);
     }
+    // The window's file, before or after its options.
+    for (const std::vector<std::string> &args :
+         {std::vector<std::string>{"--max-gap", "5", "export.txt"},
+          {"export.txt", "--max-gap=5"}}) {
+        LoadOptions options;
+        std::optional<std::string> file;
+        EXPECT_FALSE(ParseLoadArguments(args, options, file));
+        EXPECT_EQ(file, "export.txt");
+        EXPECT_EQ(options.gapLimitMinutes, 5);
+    }
 }
 
 TEST_F(LoadPipelineTest, local_by_date_follows_summer_time) {
     ASSERT_EQ(::setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1), 0);
     LoadOptions byDate;
+    std::optional<std::string> file;
     ASSERT_FALSE(
-        ParseLoadArguments(std::vector<std::string>{"--utc-offset=local-by-date"}, byDate));
+        ParseLoadArguments(std::vector<std::string>{"--utc-offset=local-by-date"}, byDate, file));
     // 19:30 on the 30th is within its night window in summer time (to 20:00), not in winter
     // time (to 19:00).
     const std::string bytes = "h\r\n03/29/2008 12:00\t4\r\n03/30/2008 19:30\t5\r\n";
     load(bytes, byDate);
     EXPECT_EQ(rows(), "2008-03-29 4 4\n2008-03-30 5 5\n");
     LoadOptions winter;
-    ASSERT_FALSE(ParseLoadArguments(std::vector<std::string>{"--utc-offset=1"}, winter));
+    ASSERT_FALSE(ParseLoadArguments(std::vector<std::string>{"--utc-offset=1"}, winter, file));
     load(bytes, winter);
     EXPECT_EQ(rows(), "2008-03-29 4 4\n2008-03-30 100 5\n");
     const std::int64_t march29 = DayNumberFromCivil(2008, 3, 29);

@@ -9,15 +9,10 @@
 namespace pelk {
 namespace {
 
-TEST(locale_conversions, decimal_separator_of_the_numeric_locale) {
+TEST(locale_conversions, the_numeric_locale_name) {
     EXPECT_EQ(NumericLocaleName("fr_FR.UTF-8", "C", "en_US"), "fr_FR.UTF-8");
     EXPECT_EQ(NumericLocaleName("", "de_DE", "en_US"), "de_DE");
     EXPECT_EQ(NumericLocaleName(nullptr, "", ""), "C");
-    for (const char *name : {"fr_FR.UTF-8", "fr", "de_DE.UTF-8@euro", "es_ES", "pt_BR"})
-        EXPECT_EQ(DecimalSeparatorOfLocale(name), ',') << name;
-    for (const char *name :
-         {"de_CH.UTF-8", "it_CH", "es_MX.UTF-8", "en_US.UTF-8", "C", "POSIX", "C.UTF-8", "ja_JP"})
-        EXPECT_EQ(DecimalSeparatorOfLocale(name), '.') << name;
 }
 
 TEST(locale_conversions, number_text_shows_seven_digits_and_reads_back) {

@@ -1,0 +1,33 @@
+#include "results/refusal_detail.h"
+
+namespace pelk {
+namespace {
+
+std::string_view FaultText(LineFault fault) {
+    switch (fault) {
+    case LineFault::NoTab:
+        return "pas de tabulation entre la date et la valeur";
+    case LineFault::NotADate:
+        return "la date n'est pas lisible";
+    case LineFault::NotANumber:
+        return "la valeur n'est pas un nombre";
+    case LineFault::LineTooLong:
+        return "ligne trop longue";
+    case LineFault::TooManyReadings:
+        return "plus de 1\u00A0000\u00A0000 relevés";
+    case LineFault::None:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
+std::string RefusalDetail(const ReadResult &read) {
+    if (read.status != ReadResult::Status::BadFormat || read.fault == LineFault::None)
+        return {};
+    return "Ligne " + std::to_string(read.lineNumber) + " : " + std::string(FaultText(read.fault)) +
+           "\n« " + read.lineText + " »";
+}
+
+} // namespace pelk
