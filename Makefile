@@ -5,10 +5,11 @@ SHELL := /bin/bash
 PACKAGES := g++ make cmake qt6-base-dev qt6-charts-dev qt6-svg-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-wine
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 PACKAGING_PACKAGES := dpkg-dev file help2man appstream desktop-file-utils lintian
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64 wine64 wine
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test test-asan test-package package bench fuzz format clean
+.PHONY: all deps build run test test-asan test-package test-windows package bench fuzz format clean
 
 all: build
 
@@ -38,6 +39,7 @@ test: build
 	ctest --preset debug -j $(JOBS)
 	$(MAKE) test-asan
 	$(MAKE) test-package
+	$(MAKE) test-windows
 
 test-asan: deps
 	cmake --preset asan
@@ -54,6 +56,14 @@ package:
 # Builds the package and checks what it holds: files, man pages, icons, entry, metainfo, lintian.
 test-package: package
 	tests/package/check_package.sh build/release
+
+# The core and pelk-cli cross-built for Windows with MinGW-w64, their tests run under Wine, and
+# pelk-cli.exe compared byte for byte with the Linux pelk-cli.
+test-windows: build
+	$(MAKE) deps EXTRA_PACKAGES="$(WINDOWS_PACKAGES)"
+	cmake --preset windows-cli -DPELK_LINUX_CLI=$(CURDIR)/build/debug/cli/pelk-cli
+	cmake --build --preset windows-cli -j $(JOBS)
+	ctest --preset windows-cli -j $(JOBS)
 
 bench: deps
 	cmake --preset release

@@ -1,6 +1,7 @@
 #include "cli/cli_run.h"
 
 #include "climate/load_pipeline.h"
+#include "climate/platform.h"
 #include "results/list_view.h"
 #include "results/results_list.h"
 #include "results/season.h"
@@ -332,7 +333,7 @@ int RunCli(std::span<const std::string_view> args, char localeSeparator, const C
     const auto tables = std::make_unique<ProgramTables>();
     PrepareLoad(*tables, localeSeparator, clock, options);
     tables->WindowFactsWanted = details || monthly;
-    const ReadResult result = LoadExport(std::string(file), *tables);
+    const ReadResult result = LoadExport(platform::PathFromUtf8(file), *tables);
     switch (result.status) {
     case ReadResult::Status::Loaded:
         WriteWarnings(*tables, result, options, err);

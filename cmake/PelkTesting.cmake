@@ -1,9 +1,17 @@
 # One way to add a test, so that every test gets the same flags and environment.
 
 # pelk_add_gtest(NAME SOURCES... LIBS...)
+# Cross-built for Windows, GoogleTest is built from Debian's sources with the same compiler.
+if(CMAKE_CROSSCOMPILING AND WIN32 AND PELK_BUILD_TESTS AND NOT TARGET GTest::gtest)
+    set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+endif()
+
 function(pelk_add_gtest name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
-    find_package(GTest REQUIRED)
+    if(NOT TARGET GTest::gtest)
+        find_package(GTest REQUIRED)
+    endif()
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
     add_test(NAME ${name} COMMAND ${name})

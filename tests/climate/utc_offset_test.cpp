@@ -2,6 +2,8 @@
 
 #include "climate/locale_conversions.h"
 
+#include "tests/support/environment.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -17,13 +19,13 @@ TEST(utc_offset, one_or_two_hours_ahead_across_midnight_and_nothing_else) {
         {"XXX-1", kAt235959, 1, "20080306005959"}, {"XXX-2", kAt235959, 2, "20080306015959"},
         {"XXX-3", kAt235959, 0, "20080306025959"}, {"XXX-1:30", kAt2230, 2, "20080306000000"}};
     for (const auto &[zone, instant, offset, localKey] : cases) {
-        ::setenv("TZ", zone, 1);
+        testing::SetEnvironment("TZ", zone);
         auto tables = std::make_unique<ProgramTables>();
         DetectUtcOffset(*tables, ReadClock(instant));
         EXPECT_EQ(tables->UtcOffsetHours, offset) << zone;
         EXPECT_EQ(FormatDateKey(tables->StartTime), localKey) << zone;
     }
-    ::setenv("TZ", "UTC0", 1);
+    testing::SetEnvironment("TZ", "UTC0");
 }
 
 } // namespace
