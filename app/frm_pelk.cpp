@@ -43,6 +43,11 @@ constexpr QColor kBackground{255, 224, 192};
 constexpr char kCommand1Text[] = "Copier dans le presse papier ";
 constexpr char kCommand2Text[] = "Quitter";
 
+// A path from Qt's file name, in the system's own encoding of names wherever it runs.
+std::filesystem::path PathOf(const QString &file) {
+    return std::filesystem::path(file.toStdU16String());
+}
+
 // A failing step of the load or of a click is passed over without a word; the window stays.
 template <typename Step> void PassOverFailure(Step &&step) {
     try {
@@ -246,7 +251,7 @@ std::optional<std::filesystem::path> FrmPelk::chooseFile() {
                ExportNamePatterns(), filters.at(1)});
     if (!file)
         return std::nullopt;
-    return std::filesystem::path(QFile::encodeName(*file).toStdString());
+    return PathOf(*file);
 }
 
 void FrmPelk::OpenAnother() {
@@ -267,7 +272,7 @@ void FrmPelk::dropEvent(QDropEvent *event) {
     if (!loadDone_ || urls.isEmpty() || !urls.constFirst().isLocalFile())
         return;
     event->acceptProposedAction();
-    openInPlace(QFile::encodeName(urls.constFirst().toLocalFile()).toStdString());
+    openInPlace(PathOf(urls.constFirst().toLocalFile()));
 }
 
 void FrmPelk::openInPlace(const std::filesystem::path &file) {
@@ -300,7 +305,7 @@ void FrmPelk::openInPlace(const std::filesystem::path &file) {
 void FrmPelk::rememberFolderOf(const std::filesystem::path &file) {
     PassOverFailure([&] {
         const std::filesystem::path folder = std::filesystem::absolute(file).parent_path();
-        services_.setLastFolder(QFile::decodeName(QByteArray::fromStdString(folder.native())));
+        services_.setLastFolder(QString::fromStdU16String(folder.u16string()));
     });
 }
 

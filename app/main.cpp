@@ -1,5 +1,6 @@
 #include "app/frm_pelk.h"
 #include "app/qt_services.h"
+#include "climate/platform.h"
 
 #include <QApplication>
 
@@ -32,7 +33,7 @@ int main(int argc, char *argv[]) {
 
     pelk::QtWindowServices services;
     pelk::FrmPelk window(services, options,
-                         file ? std::optional<std::filesystem::path>(*file) : std::nullopt);
+                         file ? std::optional(pelk::platform::PathFromUtf8(*file)) : std::nullopt);
     window.show();
     return QApplication::exec();
 }
