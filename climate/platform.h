@@ -48,4 +48,9 @@ class InputFile {
 void *AllocateAligned(std::size_t alignment, std::size_t bytes);
 void FreeAligned(void *block) noexcept;
 
+/// `bytes` of zeroed storage straight from the system, which gives each page its memory only when
+/// it is first touched: a large table costs what is filled, not its capacity. Page aligned.
+void *AllocateZeroedPages(std::size_t bytes);
+void FreeZeroedPages(void *block, std::size_t bytes) noexcept;
+
 } // namespace pelk::platform

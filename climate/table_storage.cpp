@@ -21,4 +21,12 @@ void FreeTableBlock(void *block) noexcept {
     platform::FreeAligned(block);
 }
 
+void *AllocateZeroedTableBlock(std::size_t bytes) {
+    return platform::AllocateZeroedPages(bytes);
+}
+
+void FreeZeroedTableBlock(void *block, std::size_t bytes) noexcept {
+    platform::FreeZeroedPages(block, bytes);
+}
+
 } // namespace pelk

@@ -1,14 +1,16 @@
 /// \file
-/// Storage for the program's fixed tables: one block of value-initialised entries. A block of
-/// several megabytes is aligned and, on Linux, offered to the kernel for 2 MiB pages, so that
-/// filling a million readings costs a handful of page faults instead of four thousand (most of
-/// the time of a whole load, on virtual machines above all). Nothing else changes: the entries
-/// are there, zeroed, for the whole life of the table.
+/// Storage for the program's fixed tables: one block of value-initialised entries. Entries whose
+/// zero bytes are their value-initialised state (the readings) come from zeroed pages that the
+/// system backs only when first written, so that a table of a million readings costs what a file
+/// fills of it, not its capacity. Others (the day rows, which hold texts) are constructed in a
+/// block that is aligned and, when large, offered for huge pages. Either way the entries are there,
+/// value-initialised, for the whole life of the table.
 #pragma once
 
 #include <cstddef>
 #include <memory>
 #include <new>
+#include <type_traits>
 
 namespace pelk {
 
@@ -16,12 +18,25 @@ namespace pelk {
 void *AllocateTableBlock(std::size_t bytes);
 void FreeTableBlock(void *block) noexcept;
 
+/// Zeroed storage whose pages are backed when first written; page aligned.
+void *AllocateZeroedTableBlock(std::size_t bytes);
+void FreeZeroedTableBlock(void *block, std::size_t bytes) noexcept;
+
+/// Whether zero bytes are a value-initialised T that needs no constructing or destroying.
+template <typename T>
+inline constexpr bool kZeroBytesAreValueInitialised =
+    std::is_trivially_copyable_v<T> &&std::is_trivially_destructible_v<T> &&std::is_aggregate_v<T>;
+
 template <typename T> class TableStorageDeleter {
   public:
     explicit TableStorageDeleter(std::size_t count = 0) : count_(count) {}
     void operator()(T *items) const noexcept {
-        std::destroy_n(items, count_);
-        FreeTableBlock(items);
+        if constexpr (kZeroBytesAreValueInitialised<T>) {
+            FreeZeroedTableBlock(items, count_ * sizeof(T));
+        } else {
+            std::destroy_n(items, count_);
+            FreeTableBlock(items);
+        }
     }
 
   private:
@@ -32,6 +47,11 @@ template <typename T> using TableStorage = std::unique_ptr<T[], TableStorageDele
 
 /// `count` value-initialised entries.
 template <typename T> TableStorage<T> AllocateTableStorage(std::size_t count) {
+    if constexpr (kZeroBytesAreValueInitialised<T>) {
+        // An aggregate of numbers begins its life in storage the system hands out zeroed.
+        return TableStorage<T>(static_cast<T *>(AllocateZeroedTableBlock(count * sizeof(T))),
+                               TableStorageDeleter<T>(count));
+    }
     void *block = AllocateTableBlock(count * sizeof(T));
     T *items = static_cast<T *>(block);
     try {
