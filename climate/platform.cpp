@@ -190,7 +190,10 @@ void *AllocateZeroedPages(std::size_t bytes) {
     if (end != aligned + bytes)
         ::munmap(reinterpret_cast<void *>(aligned + bytes), end - (aligned + bytes));
 #if defined(MADV_HUGEPAGE)
-    ::madvise(reinterpret_cast<void *>(aligned), bytes, MADV_HUGEPAGE); // advice only
+    // Not the first huge page: a usual file fills a few hundred kilobytes, which plain pages hold
+    // without taking 2 MiB.
+    ::madvise(reinterpret_cast<void *>(aligned + kHugePage), bytes - kHugePage,
+              MADV_HUGEPAGE); // advice only
 #endif
     return reinterpret_cast<void *>(aligned);
 }

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <QLocale>
+#endif
+
 namespace pelk {
 namespace {
 
@@ -15,6 +19,25 @@ TEST(decimal_separator, from_the_locale_data) {
                              "xx_YY", "", "ar_EG.UTF-8"})
         EXPECT_EQ(DecimalSeparatorOfLocale(name), '.') << name;
 }
+
+#ifndef _WIN32
+// The table written at build time answers as Qt does, for every name Qt knows and the ways the
+// environment writes them.
+TEST(decimal_separator, the_table_agrees_with_qt_on_every_locale) {
+    const auto locales =
+        QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
+    ASSERT_GT(locales.size(), 300);
+    for (const QLocale &locale : locales) {
+        const QString language = QLocale::languageToCode(locale.language());
+        for (const QString &name :
+             {locale.name(), locale.name() + ".UTF-8", locale.name() + ".UTF-8@euro", language,
+              language + "_US", language + "_ZZ", language + "_DK.ISO-8859-1"}) {
+            const char qt = QLocale(name).decimalPoint() == QLatin1Char(',') ? ',' : '.';
+            ASSERT_EQ(DecimalSeparatorOfLocale(name.toStdString()), qt) << name.toStdString();
+        }
+    }
+}
+#endif
 
 } // namespace
 } // namespace pelk
