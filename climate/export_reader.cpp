@@ -242,6 +242,9 @@ ReadResult ReadExport(const std::filesystem::path &path, ProgramTables &tables) 
         break;
     }
 
+    // A data line takes some twenty bytes: a large file gets its table ready at once.
+    tables.MeasurementTable.expectEntries(file.size() / 20);
+
     ExportLoader loader(tables);
     const auto block = std::make_unique_for_overwrite<char[]>(kBlockSize);
     for (;;) {

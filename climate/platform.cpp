@@ -66,6 +66,13 @@ FileKind InputFile::kind() const {
     return (info.st_mode & _S_IFMT) == _S_IFREG ? FileKind::Regular : FileKind::Other;
 }
 
+long long InputFile::size() const {
+    struct _stat64 info {};
+    if (::_fstat64(fd_, &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG)
+        return -1;
+    return static_cast<long long>(info.st_size);
+}
+
 long InputFile::read(char *buffer, std::size_t size) {
     return ::_read(fd_, buffer, static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30)));
 }
@@ -92,6 +99,8 @@ void *AllocateZeroedPages(std::size_t bytes) {
 void FreeZeroedPages(void *block, std::size_t) noexcept {
     ::VirtualFree(block, 0, MEM_RELEASE);
 }
+
+void AdviseHugePages(void *, std::size_t) noexcept {}
 
 #else
 
@@ -146,6 +155,13 @@ FileKind InputFile::kind() const {
     return S_ISREG(info.st_mode) ? FileKind::Regular : FileKind::Other;
 }
 
+long long InputFile::size() const {
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode))
+        return -1;
+    return static_cast<long long>(info.st_size);
+}
+
 long InputFile::read(char *buffer, std::size_t size) {
     return static_cast<long>(::read(fd_, buffer, size));
 }
@@ -189,13 +205,19 @@ void *AllocateZeroedPages(std::size_t bytes) {
     const std::uintptr_t end = start + mapped;
     if (end != aligned + bytes)
         ::munmap(reinterpret_cast<void *>(aligned + bytes), end - (aligned + bytes));
-#if defined(MADV_HUGEPAGE)
     // Not the first huge page: a usual file fills a few hundred kilobytes, which plain pages hold
-    // without taking 2 MiB.
-    ::madvise(reinterpret_cast<void *>(aligned + kHugePage), bytes - kHugePage,
-              MADV_HUGEPAGE); // advice only
-#endif
+    // without taking 2 MiB. A large file asks for it too (AdviseHugePages) before filling it.
+    AdviseHugePages(reinterpret_cast<void *>(aligned + kHugePage), bytes - kHugePage);
     return reinterpret_cast<void *>(aligned);
+}
+
+void AdviseHugePages(void *block, std::size_t bytes) noexcept {
+#if defined(MADV_HUGEPAGE)
+    ::madvise(block, bytes, MADV_HUGEPAGE); // advice only: plain pages do as well, if slower
+#else
+    (void)block;
+    (void)bytes;
+#endif
 }
 
 void FreeZeroedPages(void *block, std::size_t bytes) noexcept {

@@ -36,6 +36,8 @@ class InputFile {
 
     bool isOpen() const { return fd_ >= 0; }
     FileKind kind() const;
+    /// Bytes in the file, when it is a regular one; -1 otherwise.
+    long long size() const;
     /// Up to `size` bytes; 0 at the end, -1 on an error (errno tells which; EINTR: try again).
     long read(char *buffer, std::size_t size);
 
@@ -52,5 +54,7 @@ void FreeAligned(void *block) noexcept;
 /// it is first touched: a large table costs what is filled, not its capacity. Page aligned.
 void *AllocateZeroedPages(std::size_t bytes);
 void FreeZeroedPages(void *block, std::size_t bytes) noexcept;
+/// Asks for huge pages for [block, block + bytes) of such storage, where the system has them.
+void AdviseHugePages(void *block, std::size_t bytes) noexcept;
 
 } // namespace pelk::platform

@@ -21,6 +21,8 @@ void FreeTableBlock(void *block) noexcept;
 /// Zeroed storage whose pages are backed when first written; page aligned.
 void *AllocateZeroedTableBlock(std::size_t bytes);
 void FreeZeroedTableBlock(void *block, std::size_t bytes) noexcept;
+/// The first `bytes` of such a block will be filled soon: large stretches get huge pages.
+void PrepareZeroedTableBlock(void *block, std::size_t bytes) noexcept;
 
 /// Whether zero bytes are a value-initialised T that needs no constructing or destroying.
 template <typename T>

@@ -9,6 +9,7 @@
 #include "climate/table_storage.h"
 #include "climate/window_facts.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -50,6 +51,15 @@ template <typename T, std::int32_t Capacity> class OneBasedTable {
         if (count < 0 || count > Capacity)
             throw IndexOutOfRange();
         return {items_.get(), static_cast<std::size_t>(count)};
+    }
+
+    /// About `count` entries will be filled: storage that follows what is filled may prepare
+    /// for them at once (huge pages) instead of page by page.
+    void expectEntries(std::int64_t count) {
+        if constexpr (kZeroBytesAreValueInitialised<T>)
+            PrepareZeroedTableBlock(
+                items_.get(),
+                static_cast<std::size_t>(std::clamp<std::int64_t>(count, 0, Capacity)) * sizeof(T));
     }
 
   private:
