@@ -347,8 +347,10 @@ DailyExtremes Sweep(std::span<const Measurement> readings, const OffsetOnDay &of
             const auto d = static_cast<std::size_t>(k);
             if (!(latest < dayEdges.close(k)))
                 seen = false;
-            else if constexpr (!kWithFacts)
-                out.days[d].tx = std::max(out.days[d].tx, m.Value);
+            else if constexpr (!kWithFacts) {
+                if (m.Value > out.days[d].tx)
+                    out.days[d].tx = m.Value;
+            }
             else if (!Tally(out.facts[d].day, out.days[d].tx, m, std::greater<float>()))
                 someOutOfOrder = true, dayOutOfOrder[d] = true;
         }
@@ -358,8 +360,10 @@ DailyExtremes Sweep(std::span<const Measurement> readings, const OffsetOnDay &of
             const auto d = static_cast<std::size_t>(i + 1);
             if (!(latest < nightEdges.close(i)))
                 seen = false;
-            else if constexpr (!kWithFacts)
-                out.days[d].tn = std::min(out.days[d].tn, m.Value);
+            else if constexpr (!kWithFacts) {
+                if (m.Value < out.days[d].tn)
+                    out.days[d].tn = m.Value;
+            }
             else if (!Tally(out.facts[d].night, out.days[d].tn, m, std::less<float>()))
                 someOutOfOrder = true, nightOutOfOrder[d] = true;
         }
