@@ -7,7 +7,7 @@ FUZZ_PACKAGES := clang libclang-rt-14-dev
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test test-asan bench fuzz format clean
+.PHONY: all deps build run test test-asan mutants bench fuzz format clean
 
 all: build
 
@@ -41,6 +41,11 @@ test-asan: deps
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
+
+# Plants each fault of tools/mutants/faults.tsv alone in a scratch copy and names the tests that
+# catch it (PELK_MUTANTS_DIR chooses the copy's folder). Long: not part of `make test`.
+mutants: deps
+	python3 tools/mutants/run.py
 
 bench: deps
 	cmake --preset release
