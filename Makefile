@@ -9,7 +9,7 @@ WINDOWS_PACKAGES := g++-mingw-w64-x86-64 wine64 wine
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test test-asan test-package test-windows package bench fuzz format clean
+.PHONY: all deps build run test test-asan test-package test-windows package mutants bench fuzz format clean
 
 all: build
 
@@ -64,6 +64,11 @@ test-windows: build
 	cmake --preset windows-cli -DPELK_LINUX_CLI=$(CURDIR)/build/debug/cli/pelk-cli
 	cmake --build --preset windows-cli -j $(JOBS)
 	ctest --preset windows-cli -j $(JOBS)
+
+# Plants each fault of tools/mutants/faults.tsv alone in a scratch copy and names the tests that
+# catch it (PELK_MUTANTS_DIR chooses the copy's folder). Long: not part of `make test`.
+mutants: deps
+	python3 tools/mutants/run.py
 
 bench: deps
 	cmake --preset release

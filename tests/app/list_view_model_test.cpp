@@ -54,6 +54,8 @@ class ListViewModelTest : public QObject {
                 QCOMPARE(alignment.value<Qt::Alignment>() & Qt::AlignHorizontal_Mask,
                          alignments[column]);
         }
+        QVERIFY(!model_->headerData(3, Qt::Horizontal).isValid()); // past the last: nothing
+        QCOMPARE(model_->rowCount(model_->index(0, 0)), 0); // a table: no row has children
     }
 
     void fillShadeAndSortReachTheViewAsTheyHappen() {
@@ -83,6 +85,14 @@ class ListViewModelTest : public QObject {
         const QColor colours[] = {{238, 253, 253}, {255, 255, 192}};
         for (int row = 0; row < 3; ++row)
             QCOMPARE(data(row, 0, Qt::BackgroundRole).value<QBrush>().color(), colours[row % 2]);
+    }
+
+    void rowsAddedInsideABracketAreToldAsAReset() { // a layout change alone keeps the old rows
+        QSignalSpy resets(model_.get(), &QAbstractItemModel::modelReset);
+        list_->suspendDrawing();
+        addRows({{"2008-03-05", "7", "12,5"}});
+        list_->resumeDrawing();
+        QCOMPARE(resets.size(), 1);
     }
 
     void anEmptyListIsNotShaded() {

@@ -51,6 +51,8 @@ TEST_F(CliTest, prints_the_clipboard_text_of_the_list) {
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(Run({file}, '.').out,
               "Date\tTn\tTx\t\r\n2008-03-05\t2.5\t12.5\r\n2008-03-06\t4\t15.5\r\n");
+    EXPECT_EQ(Run({Write("h\r\n03/05/2008 12:00\t4.5\r\n")}).out, // a single day
+              "Date\tTn\tTx\t\r\n2008-03-05\t4,5\t4,5\r\n");
 }
 
 TEST_F(CliTest, no_readings_gives_the_header_alone) {
@@ -103,6 +105,7 @@ TEST_F(CliTest, unreadable_file_names_the_file_and_the_reason) {
     EXPECT_NE(run.err.find("No such file"), std::string::npos);
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1);
     EXPECT_EQ(Run({scratch_.path().string()}).status, 1);
+    EXPECT_EQ(Run({"/proc/self/mem"}).status, 1); // opens, but cannot be read
 }
 
 TEST_F(CliTest, details_add_the_window_facts_and_move_with_their_rows) {
@@ -144,7 +147,8 @@ TEST_F(CliTest, command_line) {
               std::string::npos);
     EXPECT_EQ(Run({}).status, kExitUsage);
     EXPECT_EQ(Run({"a", "b"}).status, kExitUsage);
-    EXPECT_EQ(Run({"--bogus", "a"}).status, kExitUsage);
+    EXPECT_EQ(Run({"-x"}).status, kExitUsage);
+    EXPECT_EQ(Run({"-h"}).out, help.out);
     for (const std::vector<std::string_view> &args : std::vector<std::vector<std::string_view>>{
              {"--max-gap", "x", "a"}, {"--utc-offset=99", "a"}, {"a", "--utc-offset"}}) {
         const CliRun run = Run(args);

@@ -104,6 +104,7 @@ TEST(daily_extremes, readings_against_the_windows) {
         {{{kNaN, 1}, At(0, 10, 0, 2)}, 0, {}},
         {{At(0, 10, 0, 2), {kInf, 1}}, 0, {}},
         {{At(0, 10, 0, 2), {1e300, 1}}, 0, {}},
+        {{{-1e13, 1}, At(0, 10, 0, 2)}, 0, {}}, // long before year 1, yet a day number holds it
         {{At(0, 10, 0, -0.0f), At(0, 11, 0, 0.0f)}, 1, {{"2008-03-05", "0", "0"}}},
     };
     for (const auto &[readings, offset, rows] : cases)

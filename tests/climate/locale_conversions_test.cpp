@@ -4,6 +4,7 @@
 
 #include <bit>
 #include <cmath>
+#include <cstdlib>
 #include <random>
 
 namespace pelk {
@@ -50,15 +51,16 @@ TEST(locale_conversions, date_parser_accepts_the_usual_forms_only) {
         EXPECT_EQ(FormatDateKey(ParseDateText(text).value_or(0)), "20080315143000") << text;
     const std::pair<const char *, const char *> others[] = {
         {"5/3/2008 7:05:09", "20080305070509"},
-        {"29/02/2008", "20080229000000"},
+        {"29/02/2000", "20000229000000"},
         {"14:30", "18991230143000"},
-        {"01/01/0001", "00010101000000"},
+        {"01/01/0001 12:00", "00010101120000"}, // before 1899-12-30 too
         {"31/12/9999 23:59:59", "99991231235959"}};
     for (const auto &[text, key] : others)
         EXPECT_EQ(FormatDateKey(ParseDateText(text).value_or(0)), key) << text;
     EXPECT_EQ(FormatDayLabel(*ParseDateText("05/03/2008 07:08:09")), "2008-03-05");
-    for (const char *text : {"31/04/2008", "29/02/2007", "00/01/2008", "15/13/2008", "01/01/0000",
-                             "15/03/2008 24:00", "15/03/2008 12:60", "15/03/2008 12:30:60"})
+    for (const char *text :
+         {"31/04/2008", "29/02/2007", "29/02/1900", "00/01/2008", "15/13/2008", "01/01/0000",
+          "15/03/2008 24:00", "15/03/2008 12:60", "15/03/2008 12:30:60"})
         EXPECT_FALSE(ParseDateText(text)) << text; // no such date or time
     for (const char *text : {"", " ", "15/03/08 14:30", "15/03/2008 1430", "15/03/2008 14:3",
                              "15/03/2008 14:30 ", "15/03/2008x", "1 5/03/2008", "15,03,2008",
@@ -73,6 +75,7 @@ TEST(locale_conversions, fixed_30_layout_rounding_and_order) {
     EXPECT_EQ(FormatFixed30(0.1, ','), zeros + "0,1" + zeros); // no binary noise of 0.1
     EXPECT_EQ(FormatFixed30(1e-31, ','), FormatFixed30(0, ','));
     EXPECT_EQ(FormatFixed30(6e-31, ','), zeros + "0," + zeros + "1");
+    EXPECT_EQ(FormatFixed30(2.6e-30, ','), zeros + "0," + zeros + "3"); // rounded at the 30th place
     EXPECT_EQ(FormatFixed30(1e35, ',').size(), 36u + 1 + 30);
     // Below 1e30, text order is numeric order.
     std::mt19937 random(11);

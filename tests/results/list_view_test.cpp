@@ -53,6 +53,18 @@ TEST(list_view, rows_move_only_when_sorted_is_written_true_and_shading_stays_by_
     EXPECT_EQ(Column(list, 0), (Strings{"zzz", "", "a"}));
 }
 
+TEST(list_view, positions_sub_items_and_orders_outside_their_range_throw) {
+    ListView list;
+    list.addColumn("A", "", 50, Alignment::Left);
+    list.Add(1, "a");
+    list.addColumn("B", "", 50, Alignment::Left); // a column added after a row gives it a cell
+    EXPECT_EQ(list.ColumnHeaders(2).Index, 2);
+    EXPECT_NO_THROW(list.Item(1).SubItems(1) = "b");
+    EXPECT_THROW(list.Item(0), std::out_of_range);
+    EXPECT_THROW(list.Item(1).SubItems(0), std::out_of_range);
+    EXPECT_THROW(list.setSortOrder(2), std::out_of_range);
+}
+
 TEST(list_view_observer, nested_brackets_are_told_as_one_layout_change) {
     ListView list;
     Fill(list, {"b"});
