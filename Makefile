@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Two commands from a fresh Debian machine: `make run` and `make test`.
 # Everything else here serves them or the developers.
 

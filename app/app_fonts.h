@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /// \file
 /// The window's two fonts, "Tahoma" for the list and "MS Sans Serif" for the buttons, both
 /// 8.25 point bold. Where the system lacks a family, look-alike font files (Debian's

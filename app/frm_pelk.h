@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /// \file
 /// The program's one window: the results list `Lv` and the buttons `Command1` (copy the list to
 /// the clipboard) and `Command2` (quit), laid out at fixed positions. Once the window is on

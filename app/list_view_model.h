@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /// \file
 /// Shows our own list view model (results/list_view.h) to a Qt item view. The adapter keeps no
 /// copy of the rows: it answers every question from the list and turns the list's change

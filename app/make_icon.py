@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes pelk.png, the window's 16 by 16 icon: a thermometer between a red arrow up (Tx) and a
 blue arrow down (Tn). A paletted PNG (256-colour type) written with the standard library only,
 so that the icon can be made again anywhere: python3 make_icon.py"""

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /// \file
 /// The real platform behind the window's seams: Qt's file dialog, message box and clipboard, the
 /// file system's permissions, the settings kept under the program's name, the environment's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /// \file
 /// The two windows that show the season at a glance, each opened on request over the current
 /// results and refreshed when another file is loaded: the Tn/Tx chart and the monthly summary.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /// \file
 /// What the window asks of the platform, gathered behind one small interface: the user's decimal
 /// separator, the clock, the open-file dialog and the folders it may open in, the message box, the

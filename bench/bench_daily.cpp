@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The daily Tn/Tx computation: the plain per-day scans against the one-pass sweep, on 1-minute
 // data over about 700 days and on the same counts spread over 5000 days.
 #include "bench/generated_export.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading an export: the step-by-step line parser against the allocation-free one, and the
 // whole reader from memory and from a file, per line.
 #include "bench/generated_export.h"

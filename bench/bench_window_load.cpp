@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window measured, offscreen: from the file chosen to the rows painted, for a usual export
 // and for a million readings, and one header click on 5000 rows to the list painted again.
 #include "app/frm_pelk.h"

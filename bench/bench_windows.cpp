@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The season windows on 5000 days: from the results to the window drawn, offscreen.
 #include "app/qt_services.h"
 #include "app/season_windows.h"

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # pelk-cli end to end on a 1,000,000-reading export: its time against `cat FILE` and against its
 # own start-up, measured in the same run, the time per line that this leaves, and the peak
 # memory; then a 100 MB file without a line end. Prints figures; fails on nothing but a missing

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /// \file
 /// Logger exports made up for the benchmarks: a header line, then one reading a fixed number of
 /// minutes apart, month-first timestamps and values with a decimal point, lines ended by CR LF,

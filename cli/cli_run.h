@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /// \file
 /// pelk-cli: the window's load pipeline on a file named on the command line, its list written to
 /// standard output as the clipboard text of the window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /// \file
 /// For each calendar day from the first reading's day to the last reading's: Tn, the lowest
 /// reading of the night window [18:00 UTC the day before, 18:00 UTC), and Tx, the highest reading

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "climate/date_time.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /// \file
 /// Date-times as the loggers' spreadsheet world counts them: days since 1899-12-30 00:00 as a
 /// double, the fraction being the time of day. Dates before 1899-12-30 are laid out on the same

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "climate/export_parser.h"
 
 #include "climate/locale_conversions.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /// \file
 /// One data line of a logger's tab-separated export into one reading. The line's first field is a
 /// month-first timestamp (03/15/2008 14:30, read by character position; where that reading

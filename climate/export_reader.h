@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /// \file
 /// Reading a whole export file into the measurement table: the header line is dropped, every
 /// following line up to the first empty one goes to the line parser. Lines end at CR, CR LF or LF.

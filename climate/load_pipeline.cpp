@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "climate/load_pipeline.h"
 
 #include "climate/daily_extremes.h"

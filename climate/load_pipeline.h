@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /// \file
 /// The load steps that the window and pelk-cli share, so that both compute the same rows from
 /// the same file, and the options of the load that both take on their command line.

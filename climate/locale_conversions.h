@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /// \file
 /// The number and date conversions of the user's locale, written out by hand so that they give
 /// the same answers on every machine, whether or not it has system locales installed. The only

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /// \file
 /// The few calls the core makes to the operating system, each in one function so that the core
 /// builds on Linux and on Windows alike: the clock's zone, file input with paths in any script,

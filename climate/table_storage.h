@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /// \file
 /// Storage for the program's fixed tables: one block of value-initialised entries. Entries whose
 /// zero bytes are their value-initialised state (the readings) come from zeroed pages that the

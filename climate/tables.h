@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /// \file
 /// The program-wide tables that the load pipeline passes from step to step: the readings of the
 /// chosen export, the per-day results, their counts, the decimal separators and the detected

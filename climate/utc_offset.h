@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /// \file
 /// By how many whole hours the computer's local clock is ahead of universal time, judged at
 /// start-up from the hours alone. Only one and two hours ahead are recognised (the loggers'

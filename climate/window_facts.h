@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /// \file
 /// What a day's two windows hold, beside their values: how many readings each window counted,
 /// when its extreme was read and the longest stretch without a reading, so that a user can tell a

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What an installed Pelk is made of, and the Debian package that carries it (`make package`):
 # the programs, the desktop entry and its icons, the AppStream metainfo, a man page for each
 # program, the sample export and the licence notes.

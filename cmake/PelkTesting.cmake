@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # One way to add a test, so that every test gets the same flags and environment.
 
 # pelk_add_gtest(NAME SOURCES... LIBS...)

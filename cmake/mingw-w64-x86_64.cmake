@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross-building the core and pelk-cli for 64-bit Windows with Debian's MinGW-w64; the programs
 # and tests run under Wine.
 set(CMAKE_SYSTEM_NAME Windows)

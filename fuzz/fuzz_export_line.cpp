@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One line through both parsers: they must take the same decision and store the same bits.
 // The first byte chooses the separators and the index, the rest is the line.
 #include "climate/export_parser.h"

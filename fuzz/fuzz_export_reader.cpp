@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary bytes as an export file, through the reader that files go through, fed in blocks
 // of a size the input chooses; checked against a plain line-by-line reading of the same bytes
 // with the step-by-step parser.

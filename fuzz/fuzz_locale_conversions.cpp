@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hand-written locale conversions on arbitrary text: no crash, no undefined behaviour, and
 // what they promise about their results.
 #include "climate/locale_conversions.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sort keys of the results list on arbitrary cell texts: no crash, no undefined behaviour,
 // and keys whose text order is the order of the values.
 #include "results/results_list.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /// \file
 /// The decimal separator of the user's locale, from Qt's locale data (CLDR), which the desktop's
 /// own programs use too. The climate library takes it as a plain character.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The same questions answered from Windows' own locale data, for the Windows build of pelk-cli,
 // which has no Qt: a locale named by LC_ALL, LC_NUMERIC or LANG, else the user's locale.
 #include "qt_locale/decimal_separator.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes every locale name in Qt's locale data (CLDR) with the decimal separator Qt gives it, as a
 // sorted C++ table, at build time: pelk-cli then agrees with Qt without loading Qt when it runs.
 // make_separator_table OUTPUT.cpp

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /// \file
 /// Our own report-style list view model: column headers, rows of cells that each carry a text and
 /// a tag, row selection, a sort state, and the two row colours. The Qt window and pelk-cli both

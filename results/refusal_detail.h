@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /// \file
 /// What the window says, below the bad-format message, about the line that made a file be
 /// refused. In French, as the window speaks.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "results/results_list.h"
 
 #include "climate/locale_conversions.h"

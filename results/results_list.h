@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /// \file
 /// What the window does with its results list: fill it from the day table, shade it, sort it on a
 /// header click and copy it as tab-separated text. All of it works on our own ListView model.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /// \file
 /// The season at a glance, worked out from the day rows' window facts without Qt: the points of
 /// the Tn/Tx chart, and the monthly climatological summary that French observers report (means,

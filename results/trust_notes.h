@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /// \file
 /// What the user is told about how far each value can be trusted: a tip on every Tn and Tx cell
 /// (the extreme's time, the readings counted, the window and where it lacks readings), muted

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the scalable icon to a square PNG of the size asked, at build time, with Qt's own SVG
 // renderer: render_icon SVG SIZE PNG
 #include <QGuiApplication>

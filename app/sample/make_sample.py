@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes exemple-export.txt: four weeks of 10-minute readings from a temperature logger, as the
 logger's tab-separated export gives them (a header line, then "MM/DD/YYYY hh:mm<TAB>value",
 lines ended by CR LF). The temperatures follow a daily cycle (coolest before dawn, warmest in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /// \file
 /// Window services for tests: answers fixed in advance, every request recorded, the real Qt
 /// clipboard (which the offscreen platform keeps in the process), and no program end.

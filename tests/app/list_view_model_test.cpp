@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/list_view_model.h"
 #include "results/results_list.h"
 

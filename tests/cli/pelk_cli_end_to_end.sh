@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The real binary, the environment as a user sets it: locale and zone decide the output.
 set -u
 cli="$1"

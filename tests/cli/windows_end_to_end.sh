@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # pelk-cli.exe under Wine gives the very bytes of the Linux pelk-cli: on the sample export, and on
 # the same file under a name with accents, in French and in English.
 set -u

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "results/list_view.h"
 
 #include "tests/support/list_view_probe.h"

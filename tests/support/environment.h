@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /// \file
 /// Setting an environment variable (TZ, LANG) in a test, on Linux and on Windows alike.
 #pragma once

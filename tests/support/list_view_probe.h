@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /// \file
 /// Looking into a results list from tests: one column's texts in display order, and an observer
 /// that writes what it is told as one character a notice.

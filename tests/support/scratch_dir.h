@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /// \file
 /// A folder of its own for each test, removed afterwards, with a helper to write a file's bytes.
 #pragma once

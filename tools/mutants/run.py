@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Plants each fault of faults.tsv alone in a scratch copy of the tree, builds, runs the tests and
 prints which tests kill it.
 
