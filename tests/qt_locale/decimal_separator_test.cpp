@@ -31,8 +31,9 @@ TEST(decimal_separator, the_table_agrees_with_qt_on_every_locale) {
     for (const QLocale &locale : locales) {
         const QString language = QLocale::languageToCode(locale.language());
         for (const QString &name :
-             {locale.name(), locale.name() + ".UTF-8", locale.name() + ".UTF-8@euro", language,
-              language + "_US", language + "_ZZ", language + "_DK.ISO-8859-1"}) {
+             {locale.name(), locale.name() + ".UTF-8", locale.name() + ".UTF-8@euro",
+              locale.name() + "@euro", language, language + "_US", language + "_ZZ",
+              language + "_DK.ISO-8859-1"}) {
             const char qt = QLocale(name).decimalPoint() == QLatin1Char(',') ? ',' : '.';
             ASSERT_EQ(DecimalSeparatorOfLocale(name.toStdString()), qt) << name.toStdString();
         }
