@@ -240,6 +240,12 @@ TEST(daily_extremes, window_facts) {
     }
 }
 
+TEST(daily_extremes, a_started_minute_of_a_stretch_counts_whole) {
+    WindowFacts window;
+    window.longestGapTo = 61.0 / kSecondsPerDay;
+    EXPECT_EQ(window.longestGapMinutes(), 2);
+}
+
 TEST(daily_extremes, extreme_time_is_the_first_reading_holding_it) {
     // Ties on both extremes, and a reading out of time order that holds the minimum first.
     const std::vector<Measurement> readings = {At(0, 8, 0, 3),  At(0, 9, 0, 1),  At(0, 10, 0, 5),
