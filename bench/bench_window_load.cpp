@@ -5,6 +5,8 @@
 #include "app/qt_services.h"
 #include "bench/generated_export.h"
 
+#include "bench/offscreen_main.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -96,12 +98,3 @@ BENCHMARK(BM_HeaderClickOn5000Rows)->Unit(benchmark::kMillisecond)->Iterations(1
 
 } // namespace
 } // namespace pelk::bench
-
-int main(int argc, char **argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

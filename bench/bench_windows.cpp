@@ -3,6 +3,8 @@
 #include "app/qt_services.h"
 #include "app/season_windows.h"
 
+#include "bench/offscreen_main.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -59,12 +61,3 @@ BENCHMARK(BM_OpenSummaryWindow)->Unit(benchmark::kMillisecond)->Iterations(10)->
 
 } // namespace
 } // namespace pelk::bench
-
-int main(int argc, char **argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
