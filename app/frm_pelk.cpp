@@ -332,20 +332,21 @@ void FrmPelk::showLoaded(const ReadResult &result) {
                               QString::fromLatin1(kApplicationTitle), {});
 }
 
-void FrmPelk::openChart() {
-    if (chartWindow_ == nullptr)
-        chartWindow_ = new ChartWindow(services_, this);
+// Made on first request, brought up to date, then shown above the others.
+template <typename Window> void FrmPelk::openSeasonWindow(Window *&window) {
+    if (window == nullptr)
+        window = new Window(services_, this);
     refreshSeasonWindows();
-    chartWindow_->show();
-    chartWindow_->raise();
+    window->show();
+    window->raise();
+}
+
+void FrmPelk::openChart() {
+    openSeasonWindow(chartWindow_);
 }
 
 void FrmPelk::openSummary() {
-    if (summaryWindow_ == nullptr)
-        summaryWindow_ = new SummaryWindow(services_, this);
-    refreshSeasonWindows();
-    summaryWindow_->show();
-    summaryWindow_->raise();
+    openSeasonWindow(summaryWindow_);
 }
 
 void FrmPelk::refreshSeasonWindows() {

@@ -94,6 +94,7 @@ class FrmPelk final : public QWidget {
     void showLoaded(const ReadResult &result);
     void keepSelectionInList();
     void refreshSeasonWindows();
+    template <typename Window> void openSeasonWindow(Window *&window);
     void restoreSelectionFromList();
 
     WindowServices &services_;

@@ -9,14 +9,14 @@
 #include <QDateTime>
 #include <QDateTimeAxis>
 #include <QHBoxLayout>
-#include <QLayout>
 #include <QHeaderView>
+#include <QLayout>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QScatterSeries>
+#include <QScreen>
 #include <QSvgGenerator>
 #include <QTableWidget>
 #include <QToolTip>
@@ -40,6 +40,16 @@ QString PointText(const char *name, qreal axisTime, qreal value, char separator)
     const QDate date = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(axisTime)).date();
     return date.toString(QStringLiteral("dd/MM/yyyy")) + " : " + name + " " +
            QString::fromStdString(NumberToText(static_cast<float>(value), separator));
+}
+
+// A season window's layout: its view above, its one button at the bottom right.
+void LayOut(QWidget *window, QWidget *view, QPushButton *button) {
+    auto *buttons = new QHBoxLayout();
+    buttons->addStretch();
+    buttons->addWidget(button);
+    auto *layout = new QVBoxLayout(window);
+    layout->addWidget(view);
+    layout->addLayout(buttons);
 }
 
 // The chart view that zooms the dates only: the wheel about the pointer, a dragged rectangle,
@@ -109,12 +119,7 @@ ChartWindow::ChartWindow(WindowServices &services, QWidget *parent)
     auto *save = new QPushButton(QStringLiteral("Enregistrer l'image…"), this);
     save->setObjectName(QStringLiteral("saveImageButton"));
     connect(save, &QPushButton::clicked, this, &ChartWindow::saveImageAs);
-    auto *buttons = new QHBoxLayout();
-    buttons->addStretch();
-    buttons->addWidget(save);
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(view_);
-    layout->addLayout(buttons);
+    LayOut(this, view_, save);
 }
 
 QChart *ChartWindow::chart() const {
@@ -235,12 +240,7 @@ SummaryWindow::SummaryWindow(WindowServices &services, QWidget *parent)
     auto *copyButton = new QPushButton(QStringLiteral("Copier dans le presse papier"), this);
     copyButton->setObjectName(QStringLiteral("copySummaryButton"));
     connect(copyButton, &QPushButton::clicked, this, &SummaryWindow::copy);
-    auto *buttons = new QHBoxLayout();
-    buttons->addStretch();
-    buttons->addWidget(copyButton);
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(table_);
-    layout->addLayout(buttons);
+    LayOut(this, table_, copyButton);
 }
 
 void SummaryWindow::showSummary(const TextTable &table) {

@@ -45,16 +45,19 @@ ListedDays ListDays(std::span<const Measurement> readings) {
     return {firstDay, static_cast<std::int32_t>(count), span - count};
 }
 
-// A reading that no window counts although the table holds it: counted by neither window that
-// holds it, or held by none while lying before the days listed or, unless the span was cut at
-// the capacity, after them.
+// A reading in no listed window is left out of every row, unless it lies past the days listed
+// because the span was cut at the capacity (told apart as days beyond it).
+bool IsOutsideTheListedWindows(DateTime t, const ListedDays &days) {
+    return !(days.beyondCapacity > 0 && t >= MakeDateTime(days.firstDay + days.count, 0));
+}
+
+// A reading that no row counts: one that a window holding it did not count, or that no listed
+// window holds.
 bool IsUncounted(bool heldByDay, bool countedByDay, bool heldByNight, bool countedByNight,
                  DateTime t, const ListedDays &days) {
     if (heldByDay || heldByNight)
         return (heldByDay && !countedByDay) || (heldByNight && !countedByNight);
-    const bool beyondCapacity =
-        days.beyondCapacity > 0 && t >= MakeDateTime(days.firstDay + days.count, 0);
-    return !beyondCapacity;
+    return IsOutsideTheListedWindows(t, days);
 }
 
 // The longest stretch without a reading, given the readings' times in time order; the earliest of
@@ -351,8 +354,7 @@ DailyExtremes Sweep(std::span<const Measurement> readings, const OffsetOnDay &of
             else if constexpr (!kWithFacts) {
                 if (m.Value > out.days[d].tx)
                     out.days[d].tx = m.Value;
-            }
-            else if (!Tally(out.facts[d].day, out.days[d].tx, m, std::greater<float>()))
+            } else if (!Tally(out.facts[d].day, out.days[d].tx, m, std::greater<float>()))
                 someOutOfOrder = true, dayOutOfOrder[d] = true;
         }
         const bool nightHeld = nightEdges.holds(t);
@@ -364,11 +366,10 @@ DailyExtremes Sweep(std::span<const Measurement> readings, const OffsetOnDay &of
             else if constexpr (!kWithFacts) {
                 if (m.Value < out.days[d].tn)
                     out.days[d].tn = m.Value;
-            }
-            else if (!Tally(out.facts[d].night, out.days[d].tn, m, std::less<float>()))
+            } else if (!Tally(out.facts[d].night, out.days[d].tn, m, std::less<float>()))
                 someOutOfOrder = true, nightOutOfOrder[d] = true;
         }
-        if (!seen || (!dayHeld && !nightHeld && IsUncounted(false, false, false, false, t, listed)))
+        if (!seen || (!dayHeld && !nightHeld && IsOutsideTheListedWindows(t, listed)))
             NoteUncounted(out.report, j);
     }
     if constexpr (!kWithFacts) {
