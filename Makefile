@@ -64,7 +64,11 @@ test-windows: build
 	$(MAKE) deps EXTRA_PACKAGES="$(WINDOWS_PACKAGES)"
 	cmake --preset windows-cli -DPELK_LINUX_CLI=$(CURDIR)/build/debug/cli/pelk-cli
 	cmake --build --preset windows-cli -j $(JOBS)
-	ctest --preset windows-cli -j $(JOBS)
+	@# Wine makes its prefix on its first start; two tests starting it at once race for it and
+	@# for its server. So the prefix is made here, and one server kept up while the tests run.
+	export WINEPREFIX=$(CURDIR)/build/windows-cli/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="; \
+	mkdir -p $$WINEPREFIX && wineserver --persistent && wine wineboot --init && \
+	{ ctest --preset windows-cli -j $(JOBS); status=$$?; wineserver --kill; exit $$status; }
 
 # Plants each fault of tools/mutants/faults.tsv alone in a scratch copy and names the tests that
 # catch it (PELK_MUTANTS_DIR chooses the copy's folder). Long: not part of `make test`.
