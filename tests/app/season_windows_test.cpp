@@ -132,6 +132,20 @@ class SeasonWindowsTest : public QObject {
         QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromStdString(out.str()));
     }
 
+    void aLaterLoadRefreshesTheOpenWindows() {
+        window_->openChart();
+        window_->openSummary();
+        QFile april(dir_.filePath(QStringLiteral("april.txt")));
+        QVERIFY(april.open(QIODevice::WriteOnly) &&
+                april.write("h\r\n04/02/2008 12:00\t5\r\n") > 0);
+        april.close();
+        services_->chosenFile = april.fileName();
+        window_->OpenAnother();
+        QTRY_COMPARE(PointsAndStrokes(window_->chartWindow()->chart(), "Tx"), std::make_pair(1, 1));
+        QCOMPARE(window_->summaryWindow()->table()->rowCount(), 1);
+        QVERIFY(window_->summaryWindow()->table()->item(0, 0)->text().contains("04"));
+    }
+
     void savesPngAndSvg() {
         window_->openChart();
         ChartWindow *chart = window_->chartWindow();
