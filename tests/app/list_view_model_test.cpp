@@ -56,7 +56,7 @@ class ListViewModelTest : public QObject {
                          alignments[column]);
         }
         QVERIFY(!model_->headerData(3, Qt::Horizontal).isValid()); // past the last: nothing
-        QCOMPARE(model_->rowCount(model_->index(0, 0)), 0); // a table: no row has children
+        QCOMPARE(model_->rowCount(model_->index(0, 0)), 0);        // a table: no row has children
     }
 
     void fillShadeAndSortReachTheViewAsTheyHappen() {
@@ -94,12 +94,6 @@ class ListViewModelTest : public QObject {
         addRows({{"2008-03-05", "7", "12,5"}});
         list_->resumeDrawing();
         QCOMPARE(resets.size(), 1);
-    }
-
-    void anEmptyListIsNotShaded() {
-        ApplyRowShading(*list_);
-        addRows({{"2008-03-05", "7", "12,5"}});
-        QVERIFY(!data(0, 0, Qt::BackgroundRole).isValid());
     }
 };
 

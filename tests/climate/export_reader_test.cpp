@@ -11,10 +11,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cstdio>
 #include <fstream>
-#include <thread>
 
 namespace pelk {
 namespace {
@@ -111,12 +109,6 @@ TEST_F(ExportReaderTest, files_load_alike_from_disk_and_in_pieces_of_any_size) {
         // The longest data line loads and one byte more is refused; a long header is no matter.
         {"h\r\n03/15/2008 14:30\t" + filler + "\r\n", "1, last 20080315143000 = 0"},
         {"h\r\n03/15/2008 14:30\t" + filler + "0\r\n03/15/2008 14:40\t2", "bad line 2"},
-        // The ends of the single range.
-        {"h\r\n03/15/2008 12:00\t3.4028235e38", "1, last 20080315120000 = 3,402823E+38"},
-        {"h\r\n03/15/2008 12:00\t-3,4028235E38", "1, last 20080315120000 = -3,402823E+38"},
-        {"h\r\n03/15/2008 12:00\t1e-40", "1, last 20080315120000 = 9,999946E-41"},
-        {"h\r\n03/15/2008 12:00\t1.4e-45", "1, last 20080315120000 = 1,401298E-45"},
-        {"h\r\n03/15/2008 12:00\t-0", "1, last 20080315120000 = 0"},
         {std::string(2 * kMaxDataLineLength + 7, 'h') + "\r\n03/15/2008 14:30\t1",
          "1, last 20080315143000 = 1"},
     };
@@ -138,10 +130,6 @@ TEST_F(ExportReaderTest, files_load_alike_from_disk_and_in_pieces_of_any_size) {
     for (const auto &[utf8, littleEndian, bigEndian, outcome] : twins)
         for (const std::string &bytes : {utf8, littleEndian, bigEndian})
             cases.emplace_back(bytes, outcome);
-    // Beyond the ends of the single range.
-    for (const char *text : {"3.4028236e38", "1e39", "-1e39", "1e309", "7e-46", "1e-400", "inf",
-                             "-inf", "nan", "0x1p3"})
-        cases.emplace_back("h\r\n03/15/2008 12:00\t" + std::string(text), "bad line 2");
 
     for (const auto &[bytes, outcome] : cases) {
         const std::string shown = ::testing::PrintToString(bytes.substr(0, 60));
@@ -213,17 +201,14 @@ TEST_F(ExportReaderTest, a_refused_file_tells_its_line_what_is_wrong_and_the_tex
 TEST_F(ExportReaderTest, what_cannot_be_opened_or_read) {
     const std::filesystem::path dir = scratch_.path();
     const auto file = scratch_.write("file.txt", "Date\r\n03/15/2008 14:30\t1\r\n");
-    std::filesystem::create_symlink(dir / "nowhere", dir / "dangling");
-    std::filesystem::create_symlink(dir / "loop", dir / "loop");
     ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
     std::vector<std::pair<std::filesystem::path, Status>> cases = {
         {"/proc/self/mem", Status::ReadFailed}, // opens, but address 0 cannot be read
         {dir / "pipe", Status::Loaded}};        // a pipe without writer reads as empty
-    // A directory, nothing, a file taken for a folder, links to nothing and to themselves, a name
-    // too long, a device that never ends, no name (a cancelled dialog).
-    for (const auto &path : {dir, dir / "missing", file / "inside", dir / "dangling", dir / "loop",
-                             dir / std::string(5000, 'x'), std::filesystem::path("/dev/zero"),
-                             std::filesystem::path()})
+    // A directory, nothing, a file taken for a folder, a device that never ends, no name (a
+    // cancelled dialog).
+    for (const auto &path : {dir, dir / "missing", file / "inside",
+                             std::filesystem::path("/dev/zero"), std::filesystem::path()})
         cases.emplace_back(path, Status::CannotOpen);
     ::alarm(60); // a read that waits for ever ends the run here instead of hanging it
     for (const auto &[path, status] : cases) {
@@ -233,35 +218,6 @@ TEST_F(ExportReaderTest, what_cannot_be_opened_or_read) {
         EXPECT_EQ(tables_->MeasurementCount, 0) << path;
     }
     ::alarm(0);
-}
-
-TEST_F(ExportReaderTest, a_file_that_changes_while_read_ends_orderly) {
-    // Another program appends to the file or cuts it while it is read: the load ends, with the
-    // readings it saw or with the bad-format end of a cut line, never hangs or keeps a part.
-    const std::string line = "03/15/2008 14:30\t12,5\r\n";
-    std::string bytes = "Date\tValeur\r\n";
-    for (int i = 0; i < 400'000; ++i)
-        bytes += line;
-    for (const bool grow : {true, false}) {
-        const auto file = scratch_.write("changing.txt", bytes);
-        std::atomic<bool> reading{true};
-        std::thread writer([&] {
-            std::ofstream out(file, std::ios::binary | std::ios::app);
-            for (int i = 0; grow && reading && i < 200'000; ++i)
-                out << line << std::flush;
-            for (auto size = std::filesystem::file_size(file); !grow && reading && size > 0;
-                 size = size * 9 / 10)
-                std::filesystem::resize_file(file, size);
-        });
-        const ReadResult r = ReadExport(file, *tables_);
-        reading = false;
-        writer.join();
-        EXPECT_TRUE(r.status == Status::Loaded || r.status == Status::BadFormat) << grow;
-        EXPECT_TRUE(r.status == Status::Loaded || tables_->MeasurementCount == 0) << grow;
-        // All but the last reading, which may come from a line cut while read ("12," is 12).
-        for (std::int32_t i = 1; i < tables_->MeasurementCount; ++i)
-            ASSERT_EQ(tables_->MeasurementTable.at(i).Value, 12.5f) << i;
-    }
 }
 
 } // namespace

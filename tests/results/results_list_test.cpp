@@ -43,29 +43,6 @@ std::map<std::string, Strings> Cells(const ListView &list) {
 
 class NumberSortKeys : public ::testing::TestWithParam<char> {};
 
-TEST_P(NumberSortKeys, worked_examples_give_their_keys_in_numeric_order) {
-    const char sep = GetParam();
-    auto inLocale = [sep](std::string text) { // written for ',' as the separator
-        std::replace(text.begin(), text.end(), ',', sep);
-        return text;
-    };
-    const std::pair<const char *, std::string> ascending[] = {
-        {"abc", ""},
-        {"-12,25", "&" + std::string(28, '9') + "87," + "74" + std::string(28, '9')},
-        {"-3,5", "&" + std::string(29, '9') + "6," + "4" + std::string(29, '9')},
-        {"-0,1", "&" + std::string(30, '9') + "," + "8" + std::string(29, '9')},
-        {"0", std::string(30, '0') + "," + std::string(30, '0')},
-        {"3,5", std::string(29, '0') + "3," + "5" + std::string(29, '0')},
-        {"12", std::string(28, '0') + "12," + std::string(30, '0')},
-    };
-    std::string previous;
-    for (const auto &[text, key] : ascending) {
-        EXPECT_EQ(NumberSortKey(inLocale(text), sep), inLocale(key)) << text;
-        EXPECT_LE(previous, inLocale(key)) << text;
-        previous = inLocale(key);
-    }
-}
-
 // Property: for the texts the list itself shows, key order is numeric order.
 TEST_P(NumberSortKeys, key_order_is_numeric_order_for_the_lists_own_texts) {
     const char sep = GetParam();
