@@ -267,6 +267,7 @@ class FrmPelkTest : public QObject {
         const QAbstractItemModel *model = lv()->model();
         QCOMPARE(Rows(model), QStringList({"2008-03-05|1|3"}));
         QVERIFY(!model->index(0, 1).data(Qt::ForegroundRole).isValid());
+        QVERIFY(!model->index(0, 1).data(Qt::ToolTipRole).toString().contains("Incomplète"));
         QCOMPARE(model->index(0, 2).data(Qt::ForegroundRole).value<QBrush>().color(),
                  kMutedTextColor);
         QVERIFY(model->index(0, 2).data(Qt::ToolTipRole).toString().contains("Incomplète"));
