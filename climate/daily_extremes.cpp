@@ -340,38 +340,71 @@ DailyExtremes Sweep(std::span<const Measurement> readings, const OffsetOnDay &of
     bool someOutOfOrder = false;
     // The pass of OfferReadings written out, since nearly all of the step's time is spent here.
     DateTime latest = -std::numeric_limits<DateTime>::infinity();
+    std::size_t uncounted = 0, firstUncounted = 0; // apart from `out`, so kept in registers
     for (std::size_t j = 0; j < readings.size(); ++j) {
         const Measurement &m = readings[j];
         const DateTime t = m.Timestamp;
+        // A reading at or after all before it lies before the close of each window holding it,
+        // so the scan of each reaches it: only one going back in time may be left uncounted.
+        const bool backwards = !(t >= latest);
         latest = t > latest ? t : latest;
         bool seen = true;
         const bool dayHeld = dayEdges.holds(t);
+        std::size_t dayRow = 0, nightRow = 0;
         if (dayHeld) {
             const std::int64_t k = dayEdges.windowOf(t);
-            const auto d = static_cast<std::size_t>(k);
-            if (!(latest < dayEdges.close(k)))
+            dayRow = static_cast<std::size_t>(k);
+            if (backwards && !(latest < dayEdges.close(k)))
                 seen = false;
             else if constexpr (!kWithFacts) {
-                if (m.Value > out.days[d].tx)
-                    out.days[d].tx = m.Value;
-            } else if (!Tally(out.facts[d].day, out.days[d].tx, m, std::greater<float>()))
-                someOutOfOrder = true, dayOutOfOrder[d] = true;
+                if (m.Value > out.days[dayRow].tx)
+                    out.days[dayRow].tx = m.Value;
+            } else if (!Tally(out.facts[dayRow].day, out.days[dayRow].tx, m, std::greater<float>()))
+                someOutOfOrder = true, dayOutOfOrder[dayRow] = true;
         }
         const bool nightHeld = nightEdges.holds(t);
         if (nightHeld) {
             const std::int64_t i = nightEdges.windowOf(t);
-            const auto d = static_cast<std::size_t>(i + 1);
-            if (!(latest < nightEdges.close(i)))
+            nightRow = static_cast<std::size_t>(i + 1);
+            if (backwards && !(latest < nightEdges.close(i)))
                 seen = false;
             else if constexpr (!kWithFacts) {
-                if (m.Value < out.days[d].tn)
-                    out.days[d].tn = m.Value;
-            } else if (!Tally(out.facts[d].night, out.days[d].tn, m, std::less<float>()))
-                someOutOfOrder = true, nightOutOfOrder[d] = true;
+                if (m.Value < out.days[nightRow].tn)
+                    out.days[nightRow].tn = m.Value;
+            } else if (!Tally(out.facts[nightRow].night, out.days[nightRow].tn, m,
+                              std::less<float>()))
+                someOutOfOrder = true, nightOutOfOrder[nightRow] = true;
         }
-        if (!seen || (!dayHeld && !nightHeld && IsOutsideTheListedWindows(t, listed)))
-            NoteUncounted(out.report, j);
+        if (!seen || (!dayHeld && !nightHeld && IsOutsideTheListedWindows(t, listed))) {
+            firstUncounted = uncounted++ == 0 ? j + 1 : firstUncounted;
+            continue;
+        }
+        if (backwards || !dayHeld || !nightHeld)
+            continue;
+        // The readings after it in time order and inside the same two windows, the bulk of a
+        // file, go to them without looking the windows up.
+        const DateTime runEnd = std::min(dayEdges.close(static_cast<std::int64_t>(dayRow)),
+                                         nightEdges.close(static_cast<std::int64_t>(nightRow) - 1));
+        // Local copies, which stores to the readings' floats cannot alias.
+        float tx = out.days[dayRow].tx, tn = out.days[nightRow].tn;
+        for (; j + 1 < readings.size(); ++j) {
+            const Measurement &next = readings[j + 1];
+            if (!(next.Timestamp >= latest && next.Timestamp < runEnd))
+                break;
+            latest = next.Timestamp;
+            if constexpr (kWithFacts) {
+                Tally(out.facts[dayRow].day, tx, next, std::greater<float>());
+                Tally(out.facts[nightRow].night, tn, next, std::less<float>());
+            } else {
+                tx = next.Value > tx ? next.Value : tx;
+                tn = next.Value < tn ? next.Value : tn;
+            }
+        }
+        out.days[dayRow].tx = tx;
+        out.days[nightRow].tn = tn;
     }
+    out.report.uncountedReadings = static_cast<std::int32_t>(uncounted);
+    out.report.firstUncountedReading = static_cast<std::int32_t>(firstUncounted);
     if constexpr (!kWithFacts) {
         for (DayExtremes &day : out.days) {
             day.tn = std::isinf(day.tn) ? kEmptyNightMinimum : day.tn;

@@ -60,10 +60,16 @@ def read_faults():
 
 
 def sync_tree(scratch):
-    """Copies the tracked files that differ, so that unchanged files keep their build."""
+    """Copies the tracked files that differ, so that unchanged files keep their build, and
+    removes the files the tree no longer tracks (a test file gone would still be built)."""
     files = subprocess.run(["git", "ls-files", "-z"], cwd=ROOT, check=True,
                            capture_output=True).stdout.decode().split("\0")
-    for name in filter(None, files):
+    tracked = set(filter(None, files))
+    for path in scratch.rglob("*"):
+        name = path.relative_to(scratch).as_posix()
+        if path.is_file() and not name.startswith("build/") and name not in tracked:
+            path.unlink()
+    for name in tracked:
         source, target = ROOT / name, scratch / name
         if not source.is_file():
             continue
