@@ -379,10 +379,10 @@ DailyExtremes Sweep(std::span<const Measurement> readings, const OffsetOnDay &of
             firstUncounted = uncounted++ == 0 ? j + 1 : firstUncounted;
             continue;
         }
-        if (backwards || !dayHeld || !nightHeld)
+        if (!dayHeld || !nightHeld)
             continue;
-        // The readings after it in time order and inside the same two windows, the bulk of a
-        // file, go to them without looking the windows up.
+        // The readings that follow, each at or after the latest so far and inside the same two
+        // windows (the bulk of a file), go to them without looking the windows up.
         const DateTime runEnd = std::min(dayEdges.close(static_cast<std::int64_t>(dayRow)),
                                          nightEdges.close(static_cast<std::int64_t>(nightRow) - 1));
         // Local copies, which stores to the readings' floats cannot alias.
