@@ -134,7 +134,6 @@ class FrmPelkTest : public QObject {
         services_->clock = {39512.5, localHour, 12};
         showWindow(content);
         QVERIFY(services_->windowVisibleAtDialog);
-        QCOMPARE(services_->dialogRequest.initialDir, QCoreApplication::applicationDirPath());
         QCOMPARE(services_->dialogRequest.nameFilters,
                  QStringList(
                      {"Tous les fichiers (*.*)", "Fichiers TXT(*.txt)", "Fichiers CSV (*.csv)"}));
