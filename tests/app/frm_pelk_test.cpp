@@ -171,7 +171,6 @@ class FrmPelkTest : public QObject {
         QCOMPARE(services_->calls.mid(3), QStringList({"showMessage", "endProgram"}));
         QCOMPARE(services_->messages[0].text,
                  QStringLiteral("Mauvais format de fichier !  Utilisez l'export Excel"));
-        QCOMPARE(services_->messages[0].title, QStringLiteral("PELK"));
         QCOMPARE(services_->messages[0].detail,
                  QStringLiteral("Ligne 10 : la valeur n'est pas un nombre\n"
                                 "« 03/09/2008 00:00\tdix »"));
