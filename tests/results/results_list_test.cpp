@@ -95,6 +95,7 @@ TEST(fill_results_list, one_row_per_day_then_visible_and_shaded_by_position) {
     ListView list;
     AddResultColumns(list);
     FillResultsList(list, *tables);
+    EXPECT_TRUE(list.Visible());
     EXPECT_EQ(ClipboardText(list, false, 1, -1, true),
               "2008-03-05\t2,5\t12,5\r\n2008-03-06\t4\t15,5\r\n");
     EXPECT_EQ(list.rowColor(1), (Rgb{238, 253, 253}));
