@@ -94,6 +94,7 @@ TEST(fill_results_list, one_row_per_day_then_visible_and_shaded_by_position) {
     tables->DayCount = 2;
     ListView list;
     AddResultColumns(list);
+    list.setVisible(false); // shown again once filled
     FillResultsList(list, *tables);
     EXPECT_TRUE(list.Visible());
     EXPECT_EQ(ClipboardText(list, false, 1, -1, true),
