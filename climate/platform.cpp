@@ -203,9 +203,12 @@ void *AllocateZeroedPages(std::size_t bytes) {
     const std::uintptr_t aligned = (start + kHugePage - 1) / kHugePage * kHugePage;
     if (aligned != start)
         ::munmap(area, aligned - start);
+    // The tail from the page that follows the table, since munmap takes whole pages only.
+    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const std::uintptr_t kept = aligned + (bytes + page - 1) / page * page;
     const std::uintptr_t end = start + mapped;
-    if (end != aligned + bytes)
-        ::munmap(reinterpret_cast<void *>(aligned + bytes), end - (aligned + bytes));
+    if (end > kept)
+        ::munmap(reinterpret_cast<void *>(kept), end - kept);
     // Not the first huge page: a usual file fills a few hundred kilobytes, which plain pages hold
     // without taking 2 MiB. A large file asks for it too (AdviseHugePages) before filling it.
     AdviseHugePages(reinterpret_cast<void *>(aligned + kHugePage), bytes - kHugePage);
