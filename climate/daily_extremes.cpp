@@ -344,9 +344,6 @@ DailyExtremes Sweep(std::span<const Measurement> readings, const OffsetOnDay &of
     for (std::size_t j = 0; j < readings.size(); ++j) {
         const Measurement &m = readings[j];
         const DateTime t = m.Timestamp;
-        // A reading at or after all before it lies before the close of each window holding it,
-        // so the scan of each reaches it: only one going back in time may be left uncounted.
-        const bool backwards = !(t >= latest);
         latest = t > latest ? t : latest;
         bool seen = true;
         const bool dayHeld = dayEdges.holds(t);
@@ -354,7 +351,7 @@ DailyExtremes Sweep(std::span<const Measurement> readings, const OffsetOnDay &of
         if (dayHeld) {
             const std::int64_t k = dayEdges.windowOf(t);
             dayRow = static_cast<std::size_t>(k);
-            if (backwards && !(latest < dayEdges.close(k)))
+            if (!(latest < dayEdges.close(k)))
                 seen = false;
             else if constexpr (!kWithFacts) {
                 if (m.Value > out.days[dayRow].tx)
@@ -366,7 +363,7 @@ DailyExtremes Sweep(std::span<const Measurement> readings, const OffsetOnDay &of
         if (nightHeld) {
             const std::int64_t i = nightEdges.windowOf(t);
             nightRow = static_cast<std::size_t>(i + 1);
-            if (backwards && !(latest < nightEdges.close(i)))
+            if (!(latest < nightEdges.close(i)))
                 seen = false;
             else if constexpr (!kWithFacts) {
                 if (m.Value < out.days[nightRow].tn)

@@ -65,10 +65,12 @@ def sync_tree(scratch):
     files = subprocess.run(["git", "ls-files", "-z"], cwd=ROOT, check=True,
                            capture_output=True).stdout.decode().split("\0")
     tracked = set(filter(None, files))
-    for path in scratch.rglob("*"):
-        name = path.relative_to(scratch).as_posix()
-        if path.is_file() and not name.startswith("build/") and name not in tracked:
-            path.unlink()
+    for top in scratch.iterdir():
+        if top.name == "build":  # the build folder is the run's own, and large
+            continue
+        for path in [top] if top.is_file() else top.rglob("*"):
+            if path.is_file() and path.relative_to(scratch).as_posix() not in tracked:
+                path.unlink()
     for name in tracked:
         source, target = ROOT / name, scratch / name
         if not source.is_file():
