@@ -9,14 +9,25 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <future>
 #include <iterator>
+#include <limits>
 #include <locale>
 #include <memory>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 namespace pelk {
 namespace {
 
-constexpr std::size_t kBlockSize = 1 << 20;
+constexpr std::size_t kBlockSize = 1 << 18;
+
+// Entries a piece claims at a time: few claims, and little left unused when a piece ends.
+constexpr std::int32_t kRoomClaim = 1 << 14;
+
+// Below this size, starting a second piece costs about what it saves.
+constexpr long long kTwoPieceFileSize = 1 << 20;
 
 constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD"; // U+FFFD in UTF-8
 
@@ -29,6 +40,158 @@ ReadResult Failure(ReadResult::Status status, std::string reason) {
     result.status = status;
     result.reason = std::move(reason);
     return result;
+}
+
+bool StartsWithUtf16Mark(std::string_view bytes) {
+    return bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
+}
+
+// Blocks of bytes already in memory.
+struct MemoryBlocks {
+    std::string_view bytes;
+    std::size_t blockSize;
+
+    std::optional<std::string_view> operator()() {
+        const std::string_view block = bytes.substr(0, blockSize);
+        bytes.remove_prefix(block.size());
+        return block;
+    }
+};
+
+// Blocks read from a file, no more than `left` bytes in all; nullopt on an error (errno tells).
+struct FileBlocks {
+    platform::InputFile &file;
+    unsigned long long left = std::numeric_limits<unsigned long long>::max();
+    std::unique_ptr<char[]> buffer = std::make_unique_for_overwrite<char[]>(kBlockSize);
+
+    std::optional<std::string_view> operator()() {
+        for (;;) {
+            const long count =
+                file.read(buffer.get(), std::min<unsigned long long>(kBlockSize, left));
+            if (count < 0 && errno == EINTR)
+                continue;
+            if (count < 0)
+                return std::nullopt;
+            left -= static_cast<unsigned long long>(count);
+            return std::string_view(buffer.get(), static_cast<std::size_t>(count));
+        }
+    }
+};
+
+// Feeds `loader` until the end, the loader's stop or a read error, which it returns.
+template <typename NextBlock>
+std::optional<ReadResult> FeedAll(ExportLoader &loader, NextBlock &nextBlock) {
+    for (;;) {
+        const std::optional<std::string_view> block = nextBlock();
+        if (!block)
+            return Failure(ReadResult::Status::ReadFailed, SystemReason(errno));
+        if (block->empty() || !loader.feed(*block))
+            return std::nullopt;
+    }
+}
+
+template <typename NextBlock> ReadResult ReadWhole(ProgramTables &tables, NextBlock nextBlock) {
+    ExportLoader loader(tables);
+    if (auto failure = FeedAll(loader, nextBlock)) {
+        tables.MeasurementCount = 0; // what was read so far is no load
+        return *failure;
+    }
+    return loader.finish();
+}
+
+// What the join needs of one piece.
+struct PieceOutcome {
+    ReadResult result;
+    std::int32_t stored = 0;
+    std::int64_t lines = 0;
+    bool stoppedForRoom = false;
+    bool pastDataEnd = false;
+};
+
+template <typename NextBlock>
+PieceOutcome ReadPiece(ProgramTables &tables, ExportLoader::Piece piece, TableRoom &room,
+                       NextBlock nextBlock) {
+    ExportLoader loader(tables, piece, room);
+    if (auto failure = FeedAll(loader, nextBlock))
+        return {std::move(*failure)};
+    ReadResult result = loader.finish();
+    return {std::move(result), loader.storedCount(), loader.linesRead(), loader.stoppedForRoom(),
+            loader.pastDataEnd()};
+}
+
+// The outcome of reading the file in one piece, from its two pieces; nullopt when they cannot
+// tell it exactly: a piece stopped for want of room (maybe a file of more readings than the table
+// holds, whose refused line only a reading in order finds), or the data ended in the first piece
+// (the later one's lines are then only counted, which it did not do).
+std::optional<ReadResult> JoinPieces(PieceOutcome first, PieceOutcome later,
+                                     ProgramTables &tables) {
+    if (first.result.status != ReadResult::Status::Loaded)
+        return std::move(first.result); // the first bad line or failure in file order decides
+    if (first.stoppedForRoom || first.pastDataEnd || later.stoppedForRoom)
+        return std::nullopt;
+    ReadResult result = std::move(later.result);
+    if (result.status == ReadResult::Status::ReadFailed)
+        return result;
+    const std::int64_t linesBefore = first.lines - 1; // the later piece's first line was 2
+    if (result.status == ReadResult::Status::BadFormat)
+        result.lineNumber += linesBefore;
+    if (result.firstLineAfterEnd != 0)
+        result.firstLineAfterEnd += linesBefore;
+    first.result.readingLines.append(result.readingLines, first.stored);
+    result.readingLines = std::move(first.result.readingLines);
+    if (result.status == ReadResult::Status::Loaded) {
+        // The later readings, stored from the table's end backwards, go right after the first.
+        auto &table = tables.MeasurementTable;
+        const auto stored = table.entries(table.capacity() - later.stored + 1, later.stored);
+        std::reverse(stored.begin(), stored.end());
+        const auto place = table.entries(first.stored + 1, later.stored);
+        if (place.data() != stored.data())
+            std::copy(stored.begin(), stored.end(), place.begin()); // moves towards the start
+        tables.MeasurementCount = first.stored + later.stored;
+    }
+    return result;
+}
+
+template <typename FirstBlocks, typename LaterBlocks>
+std::optional<ReadResult> ReadTwoPieces(ProgramTables &tables, FirstBlocks first,
+                                        LaterBlocks later) {
+    tables.MeasurementCount = 0;
+    TableRoom room(2);
+    std::future<PieceOutcome> laterOutcome;
+    try {
+        laterOutcome = std::async(std::launch::async, [&] {
+            return ReadPiece(tables, ExportLoader::Piece::Later, room, std::move(later));
+        });
+    } catch (const std::system_error &) {
+        return std::nullopt; // no thread to be had: one piece will do
+    }
+    PieceOutcome firstOutcome =
+        ReadPiece(tables, ExportLoader::Piece::First, room, std::move(first));
+    return JoinPieces(std::move(firstOutcome), laterOutcome.get(), tables);
+}
+
+// Where the later piece of the file starts, near its middle, with `later` open on the file and
+// placed there; nullopt when the file is better read in one piece.
+std::optional<long long> PlaceLaterPiece(platform::InputFile &later, long long size) {
+    if (!later.isOpen() || later.kind() != platform::FileKind::Regular ||
+        std::thread::hardware_concurrency() < 2)
+        return std::nullopt;
+    char mark[2];
+    if (later.read(mark, 2) != 2 || StartsWithUtf16Mark({mark, 2}))
+        return std::nullopt;
+    const long long middle = size / 2;
+    std::vector<char> near(4 * kMaxDataLineLength);
+    if (!later.seek(middle))
+        return std::nullopt;
+    const long count = later.read(near.data(), near.size());
+    if (count <= 0)
+        return std::nullopt;
+    const std::size_t start = NextLineStart({near.data(), static_cast<std::size_t>(count)}, 0);
+    // No line end near the middle, or a CR last, which a LF beyond may follow.
+    if (start >= static_cast<std::size_t>(count) ||
+        !later.seek(middle + static_cast<long long>(start)))
+        return std::nullopt;
+    return middle + static_cast<long long>(start);
 }
 
 } // namespace
@@ -56,9 +219,64 @@ const char *FindLineEnd(const char *p, const char *const end) {
     return p;
 }
 
-ExportLoader::ExportLoader(ProgramTables &tables)
-    : tables_(tables), splitter_(kMaxDataLineLength, LineTaker{this}) {
-    tables_.MeasurementCount = 0;
+std::size_t NextLineStart(std::string_view bytes, std::size_t from) {
+    if (from >= bytes.size())
+        return std::string_view::npos;
+    const char *const end = bytes.data() + bytes.size();
+    const char *const lineEnd = FindLineEnd(bytes.data() + from, end);
+    if (lineEnd == end)
+        return std::string_view::npos;
+    const std::size_t at = static_cast<std::size_t>(lineEnd - bytes.data());
+    return *lineEnd == '\r' && at + 1 < bytes.size() && bytes[at + 1] == '\n' ? at + 2 : at + 1;
+}
+
+std::int32_t TableRoom::claim(std::int32_t wanted) {
+    std::unique_lock lock(mutex_);
+    if (unclaimed_ == 0) {
+        --busy_;
+        changed_.notify_all();
+        changed_.wait(lock, [&] { return unclaimed_ > 0 || busy_ == 0; });
+        if (unclaimed_ == 0)
+            return 0;
+        ++busy_;
+    }
+    // Less at a time as the table fills, so that little sits unused in one piece while the
+    // other needs it.
+    const std::int32_t taken = std::min(wanted, std::max(1, unclaimed_ / 2));
+    unclaimed_ -= taken;
+    return taken;
+}
+
+void TableRoom::giveBack(std::int32_t unused) {
+    const std::lock_guard lock(mutex_);
+    unclaimed_ += unused;
+    --busy_;
+    changed_.notify_all();
+}
+
+ExportLoader::ExportLoader(ProgramTables &tables) : ExportLoader(tables, Piece::Whole, ownRoom_) {}
+
+ExportLoader::ExportLoader(ProgramTables &tables, Piece piece, TableRoom &room)
+    : tables_(tables), piece_(piece), room_(room), splitter_(kMaxDataLineLength, LineTaker{this}) {
+    if (piece_ == Piece::Whole)
+        tables_.MeasurementCount = 0;
+    if (piece_ == Piece::Later) {
+        lineNumber_ = 1; // the header is the first piece's
+        encoding_ = Encoding::Bytes;
+        nextIndex_ = MeasurementTableType::capacity();
+        indexStep_ = -1;
+    }
+}
+
+ExportLoader::~ExportLoader() {
+    stopClaiming();
+}
+
+void ExportLoader::stopClaiming() {
+    if (claiming_)
+        room_.giveBack(roomLeft_);
+    claiming_ = false;
+    roomLeft_ = 0;
 }
 
 std::string ShownLineText(std::string_view line) {
@@ -132,7 +350,7 @@ bool ExportLoader::feedMarked(std::string_view block) {
         block.remove_prefix(taken);
         if (firstBytes_.size() < 2)
             return true;
-        if (firstBytes_ == "\xFF\xFE" || firstBytes_ == "\xFE\xFF") {
+        if (StartsWithUtf16Mark(firstBytes_)) {
             encoding_ = Encoding::Utf16; // the mark itself is no text
             utf16_.setBigEndian(firstBytes_[0] == '\xFE');
         } else {
@@ -144,6 +362,7 @@ bool ExportLoader::feedMarked(std::string_view block) {
 }
 
 bool ExportLoader::refuse(std::string_view line, LineFault fault) {
+    stopClaiming();
     result_.status = ReadResult::Status::BadFormat;
     result_.lineNumber = lineNumber_;
     result_.fault = fault;
@@ -161,6 +380,7 @@ bool ExportLoader::takeLine(std::string_view line, bool overlong) {
     }
     if (line.empty() && !overlong) {
         afterEnd_ = true; // an empty line ends the data
+        stopClaiming();
         return true;
     }
     if (overlong)
@@ -173,12 +393,27 @@ bool ExportLoader::takeLine(std::string_view line, bool overlong) {
     if (outcome == LineOutcome::Malformed)
         return refuse(line, fault);
     if (outcome == LineOutcome::Skipped) {
-        result_.readingLines.noteSkippedLine(nextMeasurementIndex_ - 1);
+        result_.readingLines.noteSkippedLine(storedCount_);
         return true;
     }
-    if (!MeasurementTableType::contains(nextMeasurementIndex_))
-        return refuse(line, LineFault::TooManyReadings);
-    tables_.MeasurementTable.at(nextMeasurementIndex_++) = reading;
+    return store(line, reading);
+}
+
+bool ExportLoader::store(std::string_view line, const Measurement &reading) {
+    if (roomLeft_ == 0) {
+        roomLeft_ = claiming_ ? room_.claim(kRoomClaim) : 0;
+        if (roomLeft_ == 0) {
+            claiming_ = false; // the room gave none: nothing to give back
+            if (piece_ == Piece::Whole)
+                return refuse(line, LineFault::TooManyReadings);
+            stoppedForRoom_ = true;
+            return false;
+        }
+    }
+    --roomLeft_;
+    tables_.MeasurementTable.at(nextIndex_) = reading;
+    nextIndex_ += indexStep_;
+    ++storedCount_;
     return true;
 }
 
@@ -202,6 +437,18 @@ void ReadingLines::noteSkippedLine(std::int32_t readingsSoFar) {
     runs_.push_back({readingsSoFar, before + 1});
 }
 
+void ReadingLines::append(const ReadingLines &later, std::int32_t readingsBefore) {
+    const std::int64_t skippedBefore = runs_.empty() ? 0 : runs_.back().skippedUpToHere;
+    for (const SkippedRun &run : later.runs_) {
+        const SkippedRun moved{readingsBefore + run.readingsBefore,
+                               skippedBefore + run.skippedUpToHere};
+        if (!runs_.empty() && runs_.back().readingsBefore == moved.readingsBefore)
+            runs_.back() = moved;
+        else
+            runs_.push_back(moved);
+    }
+}
+
 void ReadingLines::noteReversed(std::int32_t readingCount) {
     reversedCount_ = reversedCount_ == 0 ? readingCount : 0;
 }
@@ -223,8 +470,9 @@ ReadResult ExportLoader::finish() {
     else if (encoding_ == Encoding::Utf16)
         splitter_.feed(utf16_.finish());
     splitter_.finish();
-    tables_.MeasurementCount =
-        result_.status == ReadResult::Status::Loaded ? nextMeasurementIndex_ - 1 : 0;
+    stopClaiming();
+    if (piece_ == Piece::Whole)
+        tables_.MeasurementCount = result_.status == ReadResult::Status::Loaded ? storedCount_ : 0;
     return result_;
 }
 
@@ -244,31 +492,35 @@ ReadResult ReadExport(const std::filesystem::path &path, ProgramTables &tables) 
     }
 
     // A data line takes some twenty bytes: a large file gets its table ready at once.
-    tables.MeasurementTable.expectEntries(file.size() / 20);
+    const long long size = file.size();
+    tables.MeasurementTable.expectEntries(size / 20);
 
-    ExportLoader loader(tables);
-    const auto block = std::make_unique_for_overwrite<char[]>(kBlockSize);
-    for (;;) {
-        const long count = file.read(block.get(), kBlockSize);
-        if (count < 0) {
-            if (errno == EINTR)
-                continue;
-            tables.MeasurementCount = 0; // what was read so far is no load
-            return Failure(ReadResult::Status::ReadFailed, SystemReason(errno));
+    if (size >= kTwoPieceFileSize) {
+        platform::InputFile laterFile(path);
+        if (const auto cut = PlaceLaterPiece(laterFile, size)) {
+            if (auto result =
+                    ReadTwoPieces(tables, FileBlocks{file, static_cast<unsigned long long>(*cut)},
+                                  FileBlocks{laterFile}))
+                return *result;
+            if (!file.seek(0))
+                return Failure(ReadResult::Status::ReadFailed, SystemReason(errno));
         }
-        if (count == 0 || !loader.feed({block.get(), static_cast<std::size_t>(count)}))
-            break;
     }
-    return loader.finish();
+    return ReadWhole(tables, FileBlocks{file});
 }
 
 ReadResult ReadExportBytes(std::string_view bytes, ProgramTables &tables, std::size_t blockSize) {
-    ExportLoader loader(tables);
+    return ReadWhole(tables, MemoryBlocks{bytes, std::max<std::size_t>(blockSize, 1)});
+}
+
+ReadResult ReadExportBytesInTwoPieces(std::string_view bytes, std::size_t cut,
+                                      ProgramTables &tables, std::size_t blockSize) {
     blockSize = std::max<std::size_t>(blockSize, 1);
-    for (std::size_t at = 0; at < bytes.size(); at += blockSize)
-        if (!loader.feed(bytes.substr(at, blockSize)))
-            break;
-    return loader.finish();
+    if (!StartsWithUtf16Mark(bytes) && cut > 0 && cut <= bytes.size())
+        if (auto result = ReadTwoPieces(tables, MemoryBlocks{bytes.substr(0, cut), blockSize},
+                                        MemoryBlocks{bytes.substr(cut), blockSize}))
+            return *result;
+    return ReadExportBytes(bytes, tables, blockSize);
 }
 
 } // namespace pelk

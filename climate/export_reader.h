@@ -6,13 +6,17 @@
 /// UTF-8 would be; any other file byte for byte.
 /// The file is read in large blocks and no line is copied; memory stays bounded whatever the file
 /// holds, because a line longer than any real export line is refused rather than gathered.
+/// A large file is read in two pieces at once, cut at a line start, with the very outcome of a
+/// reading in one piece.
 #pragma once
 
 #include "climate/export_parser.h"
 #include "climate/tables.h"
 
+#include <condition_variable>
 #include <cstdint>
 #include <filesystem>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,6 +49,8 @@ class ReadingLines {
     void noteReversed(std::int32_t readingCount);
     /// The 1-based file line of table entry `index` (the header is line 1).
     std::int64_t lineOf(std::int32_t index) const;
+    /// The skipped lines of a later piece of the same file, read after `readingsBefore` readings.
+    void append(const ReadingLines &later, std::int32_t readingsBefore);
 
   private:
     struct SkippedRun {
@@ -190,22 +196,57 @@ class Utf16Decoder {
     std::string text_;
 };
 
+/// The measurement table's free entries, shared by the pieces of one file read at once: the first
+/// piece fills the table from its start, the later one from its end downwards, each in room it
+/// has claimed, so that neither needs to know how many readings the other holds.
+class TableRoom {
+  public:
+    explicit TableRoom(std::int32_t pieces) : busy_(pieces) {}
+    /// Up to `wanted` more entries. When none is free, waits for another piece to give some back
+    /// or to wait too; 0 then means the table is full, and the piece stops.
+    std::int32_t claim(std::int32_t wanted);
+    /// A piece that stops for any other reason gives back what it claimed and left unused.
+    void giveBack(std::int32_t unused);
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::int32_t unclaimed_ = MeasurementTableType::capacity();
+    std::int32_t busy_; // pieces still reading and not waiting for room
+};
+
 /// Everything that ReadExport does once the file is open, fed block by block, so that bytes from
 /// memory (tests, fuzzing) go through the very same steps as bytes from a file.
 class ExportLoader {
   public:
+    enum class Piece {
+        Whole, ///< the whole file: a reading beyond the table's capacity refuses it
+        First, ///< the file up to a line start: a full table only stops the piece
+        Later  ///< the rest of the file, from that line start: no header, stored from the end
+    };
+
     /// `tables` must outlive the loader; its separators are already set.
     explicit ExportLoader(ProgramTables &tables);
+    /// A piece of a file read in pieces, claiming its entries from `room`, which must outlive it.
+    ExportLoader(ProgramTables &tables, Piece piece, TableRoom &room);
     ExportLoader(const ExportLoader &) = delete;
     ExportLoader &operator=(const ExportLoader &) = delete;
+    ~ExportLoader();
 
     /// False once reading may stop: a line was malformed. After the first empty line, where the
     /// data ends, the rest is still read, to tell how many readings it holds.
     bool feed(std::string_view block) {
         return encoding_ == Encoding::Bytes ? splitter_.feed(block) : feedMarked(block);
     }
-    /// After the last block: the outcome, with MeasurementCount set (0 unless Loaded).
+    /// After the last block: the outcome; for a whole file, with MeasurementCount set (0 unless
+    /// Loaded). The line numbers of a Later piece count from its first line as line 2.
     ReadResult finish();
+
+    /// What a piece leaves for joining it to the others.
+    std::int32_t storedCount() const { return storedCount_; }
+    std::int64_t linesRead() const { return lineNumber_; }
+    bool stoppedForRoom() const { return stoppedForRoom_; }
+    bool pastDataEnd() const { return afterEnd_; }
 
   private:
     struct LineTaker {
@@ -219,11 +260,21 @@ class ExportLoader {
 
     bool feedMarked(std::string_view block);
     bool takeLine(std::string_view line, bool overlong);
+    bool store(std::string_view line, const Measurement &reading);
     bool refuse(std::string_view line, LineFault fault);
     void noteLineAfterEnd(std::string_view line, bool overlong);
+    void stopClaiming();
 
     ProgramTables &tables_;
-    std::int32_t nextMeasurementIndex_ = 1;
+    Piece piece_ = Piece::Whole;
+    TableRoom ownRoom_{1};
+    TableRoom &room_;
+    std::int32_t roomLeft_ = 0; // claimed entries not yet filled
+    bool claiming_ = true;      // not yet stopped, nor given back what is unused
+    bool stoppedForRoom_ = false;
+    std::int32_t nextIndex_ = 1; // where the next reading goes
+    std::int32_t indexStep_ = 1; // -1 when filling from the end
+    std::int32_t storedCount_ = 0;
     std::int64_t lineNumber_ = 0;
     ExportLineMemory lineMemory_;
     bool afterEnd_ = false; // past the first empty line: lines are only checked, never stored
@@ -243,5 +294,15 @@ ReadResult ReadExport(const std::filesystem::path &path, ProgramTables &tables);
 /// The same as ReadExport for an export already in memory, fed in blocks of `blockSize` bytes.
 ReadResult ReadExportBytes(std::string_view bytes, ProgramTables &tables,
                            std::size_t blockSize = std::size_t{1} << 20);
+
+/// Where the line after the one that holds byte `from` starts (a CR LF ends one line), or npos
+/// when that line has no end.
+std::size_t NextLineStart(std::string_view bytes, std::size_t from);
+
+/// The same as ReadExportBytes, read in two pieces at once, cut at `cut`, a line start
+/// (NextLineStart) after the header. UTF-16 files are for one piece only.
+ReadResult ReadExportBytesInTwoPieces(std::string_view bytes, std::size_t cut,
+                                      ProgramTables &tables,
+                                      std::size_t blockSize = std::size_t{1} << 20);
 
 } // namespace pelk

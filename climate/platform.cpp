@@ -78,6 +78,10 @@ long InputFile::read(char *buffer, std::size_t size) {
     return ::_read(fd_, buffer, static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30)));
 }
 
+bool InputFile::seek(long long offset) {
+    return ::_lseeki64(fd_, offset, SEEK_SET) >= 0;
+}
+
 void *AllocateAligned(std::size_t alignment, std::size_t bytes) {
     void *block = ::_aligned_malloc(bytes == 0 ? 1 : bytes, alignment);
     if (block == nullptr)
@@ -165,6 +169,10 @@ long long InputFile::size() const {
 
 long InputFile::read(char *buffer, std::size_t size) {
     return static_cast<long>(::read(fd_, buffer, size));
+}
+
+bool InputFile::seek(long long offset) {
+    return ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) >= 0;
 }
 
 void *AllocateAligned(std::size_t alignment, std::size_t bytes) {

@@ -41,6 +41,8 @@ class InputFile {
     long long size() const;
     /// Up to `size` bytes; 0 at the end, -1 on an error (errno tells which; EINTR: try again).
     long read(char *buffer, std::size_t size);
+    /// Goes on reading from byte `offset`; false on an error (errno tells which).
+    bool seek(long long offset);
 
   private:
     int fd_ = -1;

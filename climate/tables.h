@@ -54,6 +54,13 @@ template <typename T, std::int32_t Capacity> class OneBasedTable {
         return {items_.get(), static_cast<std::size_t>(count)};
     }
 
+    /// Entries `from` to `from + count - 1`, for moving readings in bulk.
+    std::span<T> entries(std::int32_t from, std::int32_t count) {
+        if (count < 0 || from < 1 || std::int64_t{from} + count - 1 > Capacity)
+            throw IndexOutOfRange();
+        return {items_.get() + (from - 1), static_cast<std::size_t>(count)};
+    }
+
     /// About `count` entries will be filled: storage that follows what is filled may prepare
     /// for them at once (huge pages) instead of page by page.
     void expectEntries(std::int64_t count) {

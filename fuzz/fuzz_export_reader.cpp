@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary bytes as an export file, through the reader that files go through, fed in blocks
-// of a size the input chooses; checked against a plain line-by-line reading of the same bytes
-// with the step-by-step parser.
+// of a size the input chooses, and in two pieces cut at a line start it chooses; checked against
+// a plain line-by-line reading of the same bytes with the step-by-step parser.
 #include "climate/export_parser.h"
 #include "climate/export_reader.h"
 
@@ -12,7 +12,7 @@
 namespace {
 
 pelk::ProgramTables &Tables(int which) {
-    static auto *const tables = new pelk::ProgramTables[2];
+    static auto *const tables = new pelk::ProgramTables[3];
     return tables[which];
 }
 
@@ -64,25 +64,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0;
 
     pelk::ProgramTables &plain = Tables(0);
-    pelk::ProgramTables &reader = Tables(1);
-    for (pelk::ProgramTables *tables : {&plain, &reader}) {
-        tables->LocaleDecimalSeparator = locale;
-        tables->AlternateDecimalSeparator = alternate;
+    for (int which = 0; which < 3; ++which) {
+        Tables(which).LocaleDecimalSeparator = locale;
+        Tables(which).AlternateDecimalSeparator = alternate;
     }
     const pelk::ReadResult expected = PlainReading(bytes, plain);
-    const pelk::ReadResult actual = pelk::ReadExportBytes(bytes, reader, blockSize);
-    if (expected.status != actual.status || plain.MeasurementCount != reader.MeasurementCount)
-        std::abort();
-    if (actual.status == pelk::ReadResult::Status::BadFormat &&
-        expected.lineNumber != actual.lineNumber)
-        std::abort();
-    for (std::int32_t i = 1; i <= reader.MeasurementCount; ++i) {
-        const pelk::Measurement &a = plain.MeasurementTable.at(i);
-        const pelk::Measurement &b = reader.MeasurementTable.at(i);
-        if (std::bit_cast<std::uint64_t>(a.Timestamp) !=
-                std::bit_cast<std::uint64_t>(b.Timestamp) ||
-            std::bit_cast<std::uint32_t>(a.Value) != std::bit_cast<std::uint32_t>(b.Value))
+    const std::size_t cut = pelk::NextLineStart(bytes, bytes.size() * (data[0] >> 2) / 64);
+    const pelk::ReadResult actual[] = {
+        pelk::ReadExportBytes(bytes, Tables(1), blockSize),
+        cut == std::string_view::npos
+            ? pelk::ReadExportBytes(bytes, Tables(2), blockSize)
+            : pelk::ReadExportBytesInTwoPieces(bytes, cut, Tables(2), blockSize)};
+    for (int which = 1; which < 3; ++which) {
+        const pelk::ProgramTables &reader = Tables(which);
+        const pelk::ReadResult &read = actual[which - 1];
+        if (expected.status != read.status || plain.MeasurementCount != reader.MeasurementCount)
             std::abort();
+        if (read.status == pelk::ReadResult::Status::BadFormat &&
+            expected.lineNumber != read.lineNumber)
+            std::abort();
+        for (std::int32_t i = 1; i <= reader.MeasurementCount; ++i) {
+            const pelk::Measurement &a = plain.MeasurementTable.at(i);
+            const pelk::Measurement &b = reader.MeasurementTable.at(i);
+            if (std::bit_cast<std::uint64_t>(a.Timestamp) !=
+                    std::bit_cast<std::uint64_t>(b.Timestamp) ||
+                std::bit_cast<std::uint32_t>(a.Value) != std::bit_cast<std::uint32_t>(b.Value))
+                std::abort();
+        }
     }
     return 0;
 }

@@ -11,8 +11,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <bit>
 #include <cstdio>
 #include <fstream>
+#include <random>
+#include <tuple>
 
 namespace pelk {
 namespace {
@@ -29,6 +32,27 @@ std::string Outcome(const ReadResult &r, const ProgramTables &tables) {
     const Measurement &last = tables.MeasurementTable.at(count);
     return std::to_string(count) + ", last " + FormatDateKey(last.Timestamp) + " = " +
            NumberToText(last.Value, ',');
+}
+
+// Two readings of the same bytes tell the same in every respect.
+::testing::AssertionResult SameReading(const ReadResult &a, const ProgramTables &aTables,
+                                       const ReadResult &b, const ProgramTables &bTables) {
+    auto told = [](const ReadResult &r, const ProgramTables &t) {
+        return std::tuple(r.status, r.lineNumber, r.fault, r.lineText, r.readingsAfterEnd,
+                          r.firstLineAfterEnd, t.MeasurementCount);
+    };
+    if (told(a, aTables) != told(b, bTables))
+        return ::testing::AssertionFailure()
+               << "line " << a.lineNumber << " against " << b.lineNumber << ", "
+               << aTables.MeasurementCount << " readings against " << bTables.MeasurementCount;
+    for (std::int32_t i = 1; i <= aTables.MeasurementCount; ++i) {
+        const Measurement &x = aTables.MeasurementTable.at(i), &y = bTables.MeasurementTable.at(i);
+        if (x.Timestamp != y.Timestamp ||
+            std::bit_cast<std::uint32_t>(x.Value) != std::bit_cast<std::uint32_t>(y.Value) ||
+            a.readingLines.lineOf(i) != b.readingLines.lineOf(i))
+            return ::testing::AssertionFailure() << "reading " << i << " differs";
+    }
+    return ::testing::AssertionSuccess();
 }
 
 std::unique_ptr<ProgramTables> CommaTables() {
@@ -151,6 +175,42 @@ TEST_F(ExportReaderTest, files_load_alike_from_disk_and_in_pieces_of_any_size) {
     }
 }
 
+// Random files of every kind of line, read in two pieces cut at each line start in turn.
+TEST_F(ExportReaderTest, two_pieces_read_what_one_piece_reads) {
+    const std::string fine[] = {"03/15/2008 14:30\t1,5", "3/16/2008 2:40:07 PM\t-2.25\tx",
+                                "03/17/2008 00:00\t7", "\t x" /* skipped */};
+    const std::string ends[] = {"\r\n", "\n", "\r"};
+    const std::string bad[] = {"", /* the data's end */
+                               "03/15/2008 14:30;2",
+                               "15/03/2008 14:30\t1",
+                               "03/15/2008 14:30\tx",
+                               std::string("03/15/2008\0 14:30\t1", 20),
+                               "03/15/2008 14:30\t" + std::string(kMaxDataLineLength, '1')};
+    std::mt19937 random(2008);
+    auto pick = [&](std::size_t count) {
+        return std::uniform_int_distribution<std::size_t>(0, count - 1)(random);
+    };
+    for (int file = 0; file < 300; ++file) {
+        std::string bytes = "Date\tValeur";
+        const std::size_t lines = 1 + pick(30), badLines = pick(3);
+        for (std::size_t i = 0; i < lines; ++i) {
+            bytes += ends[pick(3)];
+            bytes +=
+                pick(lines) < badLines ? bad[pick(std::size(bad))] : fine[pick(std::size(fine))];
+        }
+        if (pick(2) == 0)
+            bytes += ends[pick(3)];
+        const std::size_t blockSize = 1 + pick(40);
+        const ReadResult whole = ReadExportBytes(bytes, *tables_, blockSize);
+        for (std::size_t cut = NextLineStart(bytes, 0); cut != std::string::npos;
+             cut = NextLineStart(bytes, cut))
+            ASSERT_TRUE(SameReading(whole, *tables_,
+                                    ReadExportBytesInTwoPieces(bytes, cut, *pieces_, blockSize),
+                                    *pieces_))
+                << ::testing::PrintToString(bytes) << " cut at " << cut;
+    }
+}
+
 TEST_F(ExportReaderTest, a_million_readings_fit_and_one_more_does_not) {
     std::string bytes = "Date\tValeur\r\n";
     char line[64];
@@ -160,13 +220,22 @@ TEST_F(ExportReaderTest, a_million_readings_fit_and_one_more_does_not) {
         bytes += line;
     }
     bytes += "\tx\r\n"; // a skipped line uses no index
-    EXPECT_EQ(Outcome(ReadExportBytes(bytes, *tables_), *tables_),
-              "1000000, last 20080123103900 = 29,5");
+    const ReadResult full = ReadExportBytes(bytes, *tables_);
+    EXPECT_EQ(Outcome(full, *tables_), "1000000, last 20080123103900 = 29,5");
+    // A file this large is read in two pieces, which fill the table exactly between them.
+    EXPECT_TRUE(SameReading(full, *tables_,
+                            ReadExport(scratch_.write("million.txt", bytes), *pieces_), *pieces_));
+    const std::size_t oneMore = bytes.size();
     bytes += "12/31/2008 23:59\t1\r\n";
     const ReadResult r = ReadExportBytes(bytes, *tables_);
     EXPECT_EQ(Outcome(r, *tables_), "bad line 1000003");
     EXPECT_EQ(r.fault, LineFault::TooManyReadings);
     EXPECT_EQ(r.lineText, "12/31/2008 23:59\t1");
+    // The reading one too many in the first piece, and starting the later one.
+    EXPECT_TRUE(SameReading(r, *tables_, ReadExport(scratch_.write("million.txt", bytes), *pieces_),
+                            *pieces_));
+    EXPECT_TRUE(
+        SameReading(r, *tables_, ReadExportBytesInTwoPieces(bytes, oneMore, *pieces_), *pieces_));
 }
 
 TEST_F(ExportReaderTest, a_refused_file_tells_its_line_what_is_wrong_and_the_text) {
