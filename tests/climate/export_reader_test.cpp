@@ -175,7 +175,8 @@ TEST_F(ExportReaderTest, files_load_alike_from_disk_and_in_pieces_of_any_size) {
     }
 }
 
-// Random files of every kind of line, read in two pieces cut at each line start in turn.
+// Random files of every kind of line, read in two pieces cut at each line start in turn, in blocks
+// of other sizes than the whole.
 TEST_F(ExportReaderTest, two_pieces_read_what_one_piece_reads) {
     const std::string fine[] = {"03/15/2008 14:30\t1,5", "3/16/2008 2:40:07 PM\t-2.25\tx",
                                 "03/17/2008 00:00\t7", "\t x" /* skipped */};
@@ -191,7 +192,7 @@ TEST_F(ExportReaderTest, two_pieces_read_what_one_piece_reads) {
         return std::uniform_int_distribution<std::size_t>(0, count - 1)(random);
     };
     for (int file = 0; file < 300; ++file) {
-        std::string bytes = "Date\tValeur";
+        std::string bytes = pick(4) == 0 ? std::string(2 * kMaxDataLineLength + 7, 'h') : "Date";
         const std::size_t lines = 1 + pick(30), badLines = pick(3);
         for (std::size_t i = 0; i < lines; ++i) {
             bytes += ends[pick(3)];
@@ -200,8 +201,8 @@ TEST_F(ExportReaderTest, two_pieces_read_what_one_piece_reads) {
         }
         if (pick(2) == 0)
             bytes += ends[pick(3)];
+        const ReadResult whole = ReadExportBytes(bytes, *tables_, 1 + pick(40));
         const std::size_t blockSize = 1 + pick(40);
-        const ReadResult whole = ReadExportBytes(bytes, *tables_, blockSize);
         for (std::size_t cut = NextLineStart(bytes, 0); cut != std::string::npos;
              cut = NextLineStart(bytes, cut))
             ASSERT_TRUE(SameReading(whole, *tables_,
@@ -220,6 +221,10 @@ TEST_F(ExportReaderTest, a_million_readings_fit_and_one_more_does_not) {
         bytes += line;
     }
     bytes += "\tx\r\n"; // a skipped line uses no index
+    // A file just large enough to be read in two pieces, far from filling the table.
+    const std::string twoMiB = bytes.substr(0, NextLineStart(bytes, 2 << 20));
+    EXPECT_TRUE(SameReading(ReadExportBytes(twoMiB, *tables_), *tables_,
+                            ReadExport(scratch_.write("two.txt", twoMiB), *pieces_), *pieces_));
     const ReadResult full = ReadExportBytes(bytes, *tables_);
     EXPECT_EQ(Outcome(full, *tables_), "1000000, last 20080123103900 = 29,5");
     // A file this large is read in two pieces, which fill the table exactly between them.
