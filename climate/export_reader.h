@@ -233,8 +233,9 @@ class ExportLoader {
     ExportLoader &operator=(const ExportLoader &) = delete;
     ~ExportLoader();
 
-    /// False once reading may stop: a line was malformed. After the first empty line, where the
-    /// data ends, the rest is still read, to tell how many readings it holds.
+    /// False once reading may stop: a line was malformed, or a piece found the table full. After
+    /// the first empty line, where the data ends, the rest is still read, to tell how many
+    /// readings it holds.
     bool feed(std::string_view block) {
         return encoding_ == Encoding::Bytes ? splitter_.feed(block) : feedMarked(block);
     }
