@@ -26,8 +26,9 @@ constexpr std::size_t kBlockSize = 1 << 18;
 // Entries a piece claims at a time: few claims, and little left unused when a piece ends.
 constexpr std::int32_t kRoomClaim = 1 << 14;
 
-// Below this size, starting a second piece costs about what it saves.
-constexpr long long kTwoPieceFileSize = 1 << 20;
+// Below this size (some 350,000 readings), starting a second piece costs about what it saves:
+// mostly the fresh memory that the later piece and the join touch.
+constexpr long long kTwoPieceFileSize = 8 << 20;
 
 constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD"; // U+FFFD in UTF-8
 
@@ -123,7 +124,7 @@ PieceOutcome ReadPiece(ProgramTables &tables, ExportLoader::Piece piece, TableRo
 // tell it exactly: a piece stopped for want of room (maybe a file of more readings than the table
 // holds, whose refused line only a reading in order finds), or the data ended in the first piece
 // (the later one's lines are then only counted, which it did not do).
-std::optional<ReadResult> JoinPieces(PieceOutcome first, PieceOutcome later,
+std::optional<ReadResult> JoinPieces(PieceOutcome first, PieceOutcome later, std::int32_t top,
                                      ProgramTables &tables) {
     if (first.result.status != ReadResult::Status::Loaded)
         return std::move(first.result); // the first bad line or failure in file order decides
@@ -142,7 +143,7 @@ std::optional<ReadResult> JoinPieces(PieceOutcome first, PieceOutcome later,
     if (result.status == ReadResult::Status::Loaded) {
         // The later readings, stored from the table's end backwards, go right after the first.
         auto &table = tables.MeasurementTable;
-        const auto stored = table.entries(table.capacity() - later.stored + 1, later.stored);
+        const auto stored = table.entries(top - later.stored + 1, later.stored);
         std::reverse(stored.begin(), stored.end());
         const auto place = table.entries(first.stored + 1, later.stored);
         if (place.data() != stored.data())
@@ -153,10 +154,10 @@ std::optional<ReadResult> JoinPieces(PieceOutcome first, PieceOutcome later,
 }
 
 template <typename FirstBlocks, typename LaterBlocks>
-std::optional<ReadResult> ReadTwoPieces(ProgramTables &tables, FirstBlocks first,
-                                        LaterBlocks later) {
+std::optional<ReadResult> ReadTwoPieces(ProgramTables &tables, FirstBlocks first, LaterBlocks later,
+                                        std::int32_t laterTop) {
     tables.MeasurementCount = 0;
-    TableRoom room(2);
+    TableRoom room(2, std::clamp(laterTop, 1, MeasurementTableType::capacity()));
     std::future<PieceOutcome> laterOutcome;
     try {
         laterOutcome = std::async(std::launch::async, [&] {
@@ -167,12 +168,31 @@ std::optional<ReadResult> ReadTwoPieces(ProgramTables &tables, FirstBlocks first
     }
     PieceOutcome firstOutcome =
         ReadPiece(tables, ExportLoader::Piece::First, room, std::move(first));
-    return JoinPieces(std::move(firstOutcome), laterOutcome.get(), tables);
+    return JoinPieces(std::move(firstOutcome), laterOutcome.get(), room.top(), tables);
 }
 
-// Where the later piece of the file starts, near its middle, with `later` open on the file and
-// placed there; nullopt when the file is better read in one piece.
-std::optional<long long> PlaceLaterPiece(platform::InputFile &later, long long size) {
+// How many readings a file of `size` bytes holds, judged from a sample of its lines, with room to
+// spare. The later piece fills the table downwards from there, so that the join moves its
+// readings a short way, mostly over memory already in use; a file that holds more is read again
+// in one piece.
+std::int32_t LaterPieceTop(std::string_view sample, long long size) {
+    std::size_t lines = 0;
+    for (std::size_t at = 0; (at = NextLineStart(sample, at)) != std::string_view::npos;)
+        ++lines;
+    const double readings = static_cast<double>(size) * static_cast<double>(lines) /
+                            static_cast<double>(std::max<std::size_t>(sample.size(), 1));
+    return static_cast<std::int32_t>(
+        std::min<double>(MeasurementTableType::capacity(), readings * 1.25 + kRoomClaim));
+}
+
+struct LaterPiece {
+    long long start = 0; // a line start near the file's middle
+    std::int32_t top = 0;
+};
+
+// Where the later piece of the file starts, with `later` open on the file and placed there;
+// nullopt when the file is better read in one piece.
+std::optional<LaterPiece> PlaceLaterPiece(platform::InputFile &later, long long size) {
     if (!later.isOpen() || later.kind() != platform::FileKind::Regular ||
         std::thread::hardware_concurrency() < 2)
         return std::nullopt;
@@ -186,12 +206,12 @@ std::optional<long long> PlaceLaterPiece(platform::InputFile &later, long long s
     const long count = later.read(near.data(), near.size());
     if (count <= 0)
         return std::nullopt;
-    const std::size_t start = NextLineStart({near.data(), static_cast<std::size_t>(count)}, 0);
+    const std::string_view sample(near.data(), static_cast<std::size_t>(count));
+    const std::size_t start = NextLineStart(sample, 0);
     // No line end near the middle, or a CR last, which a LF beyond may follow.
-    if (start >= static_cast<std::size_t>(count) ||
-        !later.seek(middle + static_cast<long long>(start)))
+    if (start >= sample.size() || !later.seek(middle + static_cast<long long>(start)))
         return std::nullopt;
-    return middle + static_cast<long long>(start);
+    return LaterPiece{middle + static_cast<long long>(start), LaterPieceTop(sample, size)};
 }
 
 } // namespace
@@ -263,7 +283,7 @@ ExportLoader::ExportLoader(ProgramTables &tables, Piece piece, TableRoom &room)
     if (piece_ == Piece::Later) {
         lineNumber_ = 1; // the header is the first piece's
         encoding_ = Encoding::Bytes;
-        nextIndex_ = MeasurementTableType::capacity();
+        nextIndex_ = room.top();
         indexStep_ = -1;
     }
 }
@@ -497,10 +517,10 @@ ReadResult ReadExport(const std::filesystem::path &path, ProgramTables &tables) 
 
     if (size >= kTwoPieceFileSize) {
         platform::InputFile laterFile(path);
-        if (const auto cut = PlaceLaterPiece(laterFile, size)) {
-            if (auto result =
-                    ReadTwoPieces(tables, FileBlocks{file, static_cast<unsigned long long>(*cut)},
-                                  FileBlocks{laterFile}))
+        if (const auto piece = PlaceLaterPiece(laterFile, size)) {
+            if (auto result = ReadTwoPieces(
+                    tables, FileBlocks{file, static_cast<unsigned long long>(piece->start)},
+                    FileBlocks{laterFile}, piece->top))
                 return *result;
             if (!file.seek(0))
                 return Failure(ReadResult::Status::ReadFailed, SystemReason(errno));
@@ -514,11 +534,12 @@ ReadResult ReadExportBytes(std::string_view bytes, ProgramTables &tables, std::s
 }
 
 ReadResult ReadExportBytesInTwoPieces(std::string_view bytes, std::size_t cut,
-                                      ProgramTables &tables, std::size_t blockSize) {
+                                      ProgramTables &tables, std::size_t blockSize,
+                                      std::int32_t laterTop) {
     blockSize = std::max<std::size_t>(blockSize, 1);
     if (!StartsWithUtf16Mark(bytes) && cut > 0 && cut <= bytes.size())
         if (auto result = ReadTwoPieces(tables, MemoryBlocks{bytes.substr(0, cut), blockSize},
-                                        MemoryBlocks{bytes.substr(cut), blockSize}))
+                                        MemoryBlocks{bytes.substr(cut), blockSize}, laterTop))
             return *result;
     return ReadExportBytes(bytes, tables, blockSize);
 }

@@ -201,7 +201,10 @@ class Utf16Decoder {
 /// has claimed, so that neither needs to know how many readings the other holds.
 class TableRoom {
   public:
-    explicit TableRoom(std::int32_t pieces) : busy_(pieces) {}
+    /// Entries 1 to `top` shared by `pieces` pieces; the later one fills them from `top` down.
+    explicit TableRoom(std::int32_t pieces, std::int32_t top = MeasurementTableType::capacity())
+        : unclaimed_(top), top_(top), busy_(pieces) {}
+    std::int32_t top() const { return top_; }
     /// Up to `wanted` more entries. When none is free, waits for another piece to give some back
     /// or to wait too; 0 then means the table is full, and the piece stops.
     std::int32_t claim(std::int32_t wanted);
@@ -211,7 +214,8 @@ class TableRoom {
   private:
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::int32_t unclaimed_ = MeasurementTableType::capacity();
+    std::int32_t unclaimed_;
+    const std::int32_t top_;
     std::int32_t busy_; // pieces still reading and not waiting for room
 };
 
@@ -301,9 +305,11 @@ ReadResult ReadExportBytes(std::string_view bytes, ProgramTables &tables,
 std::size_t NextLineStart(std::string_view bytes, std::size_t from);
 
 /// The same as ReadExportBytes, read in two pieces at once, cut at `cut`, a line start
-/// (NextLineStart) after the header. UTF-16 files are for one piece only.
+/// (NextLineStart) after the header, the later piece filling the table from entry `laterTop`
+/// down. UTF-16 files are for one piece only.
 ReadResult ReadExportBytesInTwoPieces(std::string_view bytes, std::size_t cut,
                                       ProgramTables &tables,
-                                      std::size_t blockSize = std::size_t{1} << 20);
+                                      std::size_t blockSize = std::size_t{1} << 20,
+                                      std::int32_t laterTop = MeasurementTableType::capacity());
 
 } // namespace pelk

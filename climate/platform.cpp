@@ -191,8 +191,19 @@ void FreeAligned(void *block) noexcept {
     std::free(block);
 }
 
+namespace {
+
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+
+// A large block is reserved in whole huge pages, its last one too, so that filling its end (where
+// the later piece of a file goes) costs one page fault instead of hundreds.
+std::size_t ReservedBytes(std::size_t bytes) {
+    return bytes < 2 * kHugePage ? bytes : (bytes + kHugePage - 1) / kHugePage * kHugePage;
+}
+
+} // namespace
+
 void *AllocateZeroedPages(std::size_t bytes) {
-    constexpr std::size_t kHugePage = std::size_t{2} << 20;
     if (bytes < 2 * kHugePage) {
         void *block = ::mmap(nullptr, bytes == 0 ? 1 : bytes, PROT_READ | PROT_WRITE,
                              MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -202,7 +213,8 @@ void *AllocateZeroedPages(std::size_t bytes) {
     }
     // On a 2 MiB boundary and offered for huge pages: a million readings then cost a handful of
     // page faults instead of four thousand, the most of a load's time on virtual machines.
-    const std::size_t mapped = bytes + kHugePage;
+    const std::size_t reserved = ReservedBytes(bytes);
+    const std::size_t mapped = reserved + kHugePage;
     void *area =
         ::mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (area == MAP_FAILED)
@@ -211,15 +223,13 @@ void *AllocateZeroedPages(std::size_t bytes) {
     const std::uintptr_t aligned = (start + kHugePage - 1) / kHugePage * kHugePage;
     if (aligned != start)
         ::munmap(area, aligned - start);
-    // The tail from the page that follows the table, since munmap takes whole pages only.
-    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-    const std::uintptr_t kept = aligned + (bytes + page - 1) / page * page;
+    const std::uintptr_t kept = aligned + reserved;
     const std::uintptr_t end = start + mapped;
     if (end > kept)
         ::munmap(reinterpret_cast<void *>(kept), end - kept);
     // Not the first huge page: a usual file fills a few hundred kilobytes, which plain pages hold
     // without taking 2 MiB. A large file asks for it too (AdviseHugePages) before filling it.
-    AdviseHugePages(reinterpret_cast<void *>(aligned + kHugePage), bytes - kHugePage);
+    AdviseHugePages(reinterpret_cast<void *>(aligned + kHugePage), reserved - kHugePage);
     return reinterpret_cast<void *>(aligned);
 }
 
@@ -233,7 +243,7 @@ void AdviseHugePages(void *block, std::size_t bytes) noexcept {
 }
 
 void FreeZeroedPages(void *block, std::size_t bytes) noexcept {
-    ::munmap(block, bytes == 0 ? 1 : bytes);
+    ::munmap(block, bytes == 0 ? 1 : ReservedBytes(bytes));
 }
 
 #endif

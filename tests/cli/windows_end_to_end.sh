@@ -12,7 +12,7 @@ tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
 cp "$sample" "$tmp/données été.txt"
 files=("$sample" "$tmp/données été.txt")
 if [ -n "$linux" ]; then
-    LC_ALL=C awk 'BEGIN { printf "Date\tValeur\r\n"; for (i = 0; i < 100000; i++)
+    LC_ALL=C awk 'BEGIN { printf "Date\tValeur\r\n"; for (i = 0; i < 400000; i++)
         printf "%02d/%02d/2008 %02d:%02d\t%.1f\r\n", 1 + int(i / 40320) % 12, 1 + int(i / 1440) % 28,
             int(i % 1440 / 60), i % 60, i % 500 / 10 - 20 }' > "$tmp/large.txt"
     files+=("$tmp/large.txt")
