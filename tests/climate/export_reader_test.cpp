@@ -223,10 +223,15 @@ TEST_F(ExportReaderTest, a_million_readings_fit_and_one_more_does_not) {
         bytes += line;
     }
     bytes += "\tx\r\n"; // a skipped line uses no index
-    // A file just large enough to be read in two pieces, far from filling the table.
-    const std::string nineMiB = bytes.substr(0, NextLineStart(bytes, 9 << 20));
-    EXPECT_TRUE(SameReading(ReadExportBytes(nineMiB, *tables_), *tables_,
-                            ReadExport(scratch_.write("nine.txt", nineMiB), *pieces_), *pieces_));
+    // A file just large enough to be read in two pieces, far from filling the table, its first
+    // half of long lines: it holds fewer readings than the lines near its middle suggest.
+    std::string uneven = "Date\tValeur\r\n";
+    while (uneven.size() < 9 << 19)
+        uneven += "01/01/2008 00:00\t1,5\t" + std::string(200, 'x') + "\r\n";
+    const std::size_t from = NextLineStart(bytes, 0);
+    uneven += bytes.substr(from, NextLineStart(bytes, 9 << 19) - from);
+    EXPECT_TRUE(SameReading(ReadExportBytes(uneven, *tables_), *tables_,
+                            ReadExport(scratch_.write("uneven.txt", uneven), *pieces_), *pieces_));
     const ReadResult full = ReadExportBytes(bytes, *tables_);
     EXPECT_EQ(Outcome(full, *tables_), "1000000, last 20080123103900 = 29,5");
     // A file this large is read in two pieces, which fill the table exactly between them.
