@@ -182,7 +182,7 @@ std::int32_t LaterPieceTop(std::string_view sample, long long size) {
     const double readings = static_cast<double>(size) * static_cast<double>(lines) /
                             static_cast<double>(std::max<std::size_t>(sample.size(), 1));
     return static_cast<std::int32_t>(
-        std::min<double>(MeasurementTableType::capacity(), readings * 1.25 + kRoomClaim));
+        std::min<double>(MeasurementTableType::capacity(), readings * 1.125 + kRoomClaim));
 }
 
 struct LaterPiece {
