@@ -121,9 +121,9 @@ PieceOutcome ReadPiece(ProgramTables &tables, ExportLoader::Piece piece, TableRo
 }
 
 // The outcome of reading the file in one piece, from its two pieces; nullopt when they cannot
-// tell it exactly: a piece stopped for want of room (maybe a file of more readings than the table
-// holds, whose refused line only a reading in order finds), or the data ended in the first piece
-// (the later one's lines are then only counted, which it did not do).
+// tell it exactly: a piece stopped for want of room (the file holds more readings than judged, or
+// than the table holds, whose refused line only a reading in order finds), or the data ended in
+// the first piece (the later one's lines are then only counted, which it did not do).
 std::optional<ReadResult> JoinPieces(PieceOutcome first, PieceOutcome later, std::int32_t top,
                                      ProgramTables &tables) {
     if (first.result.status != ReadResult::Status::Loaded)
@@ -141,7 +141,7 @@ std::optional<ReadResult> JoinPieces(PieceOutcome first, PieceOutcome later, std
     first.result.readingLines.append(result.readingLines, first.stored);
     result.readingLines = std::move(first.result.readingLines);
     if (result.status == ReadResult::Status::Loaded) {
-        // The later readings, stored from the table's end backwards, go right after the first.
+        // The later readings, stored downwards from the top, go right after the first.
         auto &table = tables.MeasurementTable;
         const auto stored = table.entries(top - later.stored + 1, later.stored);
         std::reverse(stored.begin(), stored.end());
