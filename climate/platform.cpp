@@ -181,7 +181,7 @@ void *AllocateAligned(std::size_t alignment, std::size_t bytes) {
     if (block == nullptr)
         throw std::bad_alloc();
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
-    if (alignment >= (std::size_t{2} << 20))
+    if (alignment >= kHugePageBytes)
         ::madvise(block, rounded, MADV_HUGEPAGE); // advice only: plain pages do as well, if slower
 #endif
     return block;
@@ -193,18 +193,18 @@ void FreeAligned(void *block) noexcept {
 
 namespace {
 
-constexpr std::size_t kHugePage = std::size_t{2} << 20;
-
 // A large block is reserved in whole huge pages, its last one too, so that filling its end (where
 // the later piece of a file goes) costs one page fault instead of hundreds.
 std::size_t ReservedBytes(std::size_t bytes) {
-    return bytes < 2 * kHugePage ? bytes : (bytes + kHugePage - 1) / kHugePage * kHugePage;
+    return bytes < 2 * kHugePageBytes
+               ? bytes
+               : (bytes + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes;
 }
 
 } // namespace
 
 void *AllocateZeroedPages(std::size_t bytes) {
-    if (bytes < 2 * kHugePage) {
+    if (bytes < 2 * kHugePageBytes) {
         void *block = ::mmap(nullptr, bytes == 0 ? 1 : bytes, PROT_READ | PROT_WRITE,
                              MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (block == MAP_FAILED)
@@ -214,13 +214,13 @@ void *AllocateZeroedPages(std::size_t bytes) {
     // On a 2 MiB boundary and offered for huge pages: a million readings then cost a handful of
     // page faults instead of four thousand, the most of a load's time on virtual machines.
     const std::size_t reserved = ReservedBytes(bytes);
-    const std::size_t mapped = reserved + kHugePage;
+    const std::size_t mapped = reserved + kHugePageBytes;
     void *area =
         ::mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (area == MAP_FAILED)
         throw std::bad_alloc();
     const auto start = reinterpret_cast<std::uintptr_t>(area);
-    const std::uintptr_t aligned = (start + kHugePage - 1) / kHugePage * kHugePage;
+    const std::uintptr_t aligned = (start + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes;
     if (aligned != start)
         ::munmap(area, aligned - start);
     const std::uintptr_t kept = aligned + reserved;
@@ -229,7 +229,7 @@ void *AllocateZeroedPages(std::size_t bytes) {
         ::munmap(reinterpret_cast<void *>(kept), end - kept);
     // Not the first huge page: a usual file fills a few hundred kilobytes, which plain pages hold
     // without taking 2 MiB. A large file asks for it too (AdviseHugePages) before filling it.
-    AdviseHugePages(reinterpret_cast<void *>(aligned + kHugePage), reserved - kHugePage);
+    AdviseHugePages(reinterpret_cast<void *>(aligned + kHugePageBytes), reserved - kHugePageBytes);
     return reinterpret_cast<void *>(aligned);
 }
 

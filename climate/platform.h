@@ -48,6 +48,9 @@ class InputFile {
     int fd_ = -1;
 };
 
+/// The size of a huge page, where the system has them.
+inline constexpr std::size_t kHugePageBytes = std::size_t{2} << 20;
+
 /// `bytes` of storage aligned to `alignment` (a power of two), and its release; large blocks are
 /// offered to the system for huge pages where it has them.
 void *AllocateAligned(std::size_t alignment, std::size_t bytes);

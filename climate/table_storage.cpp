@@ -7,16 +7,11 @@
 #include <cstddef>
 
 namespace pelk {
-namespace {
-
-constexpr std::size_t kHugePage = std::size_t{2} << 20;
-
-} // namespace
-
 void *AllocateTableBlock(std::size_t bytes) {
     // Small blocks as any allocation; large ones on huge-page boundaries, offered for them.
-    return platform::AllocateAligned(bytes < 2 * kHugePage ? alignof(std::max_align_t) : kHugePage,
-                                     bytes);
+    return platform::AllocateAligned(
+        bytes < 2 * platform::kHugePageBytes ? alignof(std::max_align_t) : platform::kHugePageBytes,
+        bytes);
 }
 
 void FreeTableBlock(void *block) noexcept {
@@ -34,7 +29,7 @@ void FreeZeroedTableBlock(void *block, std::size_t bytes) noexcept {
 void PrepareZeroedTableBlock(void *block, std::size_t bytes) noexcept {
     // Worth it from a megabyte on: the first huge page then costs one fault instead of 512.
     if (bytes >= (std::size_t{1} << 20))
-        platform::AdviseHugePages(block, std::min(bytes, std::size_t{2} << 20));
+        platform::AdviseHugePages(block, std::min(bytes, platform::kHugePageBytes));
 }
 
 } // namespace pelk
