@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/frm_pelk.h"
 
+#include "layouts/layout_reader.h"
+
 #include "app/app_fonts.h"
 #include "app/list_view_model.h"
 #include "app/season_windows.h"
@@ -226,7 +228,7 @@ void FrmPelk::Form_Load() {
 
     ReadResult result;
     result.status = ReadResult::Status::ReadFailed;
-    PassOverFailure([&] { result = LoadExport(*file, *tables_); });
+    PassOverFailure([&] { result = LoadAnyExport(*file, *tables_, options_).read; });
     loadDone_ = true;
     switch (result.status) {
     case ReadResult::Status::BadFormat:
@@ -284,7 +286,7 @@ void FrmPelk::openInPlace(const std::filesystem::path &file) {
     PassOverFailure([&] {
         tables = std::make_unique<ProgramTables>();
         PrepareLoad(*tables, separator_, clock_, options_);
-        result = LoadExport(file, *tables);
+        result = LoadAnyExport(file, *tables, options_).read;
     });
     switch (result.status) {
     case ReadResult::Status::BadFormat:

@@ -3,6 +3,8 @@
 
 #include "climate/load_pipeline.h"
 #include "climate/platform.h"
+#include "layouts/layout_note.h"
+#include "layouts/layout_reader.h"
 #include "results/list_view.h"
 #include "results/results_list.h"
 #include "results/season.h"
@@ -102,6 +104,9 @@ std::string_view FaultText(LineFault fault) {
         return "line too long";
     case LineFault::TooManyReadings:
         return "more than 1,000,000 readings";
+    case LineFault::DateOrderUnknown:
+        return "day or month first? the dates read both ways: say it with --date-order "
+               "dmy|mdy|ymd";
     case LineFault::None:
         break;
     }
@@ -231,9 +236,24 @@ std::string OffsetText(int seconds) {
 }
 
 // What the rows leave out, or may get wrong, without making the run a failure.
-void WriteWarnings(const ProgramTables &tables, const ReadResult &read, const LoadOptions &options,
+std::string DateText(DateTime value) {
+    const CivilDateTime t = SplitDateTime(value);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", t.year, t.month, t.day, t.hour,
+                  t.minute);
+    return text;
+}
+
+void WriteWarnings(const ProgramTables &tables, const ExportLoad &load, const LoadOptions &options,
                    std::ostream &err) {
     constexpr std::string_view kWarning = "pelk-cli: warning: ";
+    const ReadResult &read = load.read;
+    const LayoutReadFacts &facts = load.facts;
+    if (facts.outOfOrder > 0)
+        err << kWarning << facts.outOfOrder << " reading(s) out of time order, from line "
+            << facts.firstOutOfOrderLine << " (" << DateText(facts.earliestOutOfOrder) << " to "
+            << DateText(facts.latestOutOfOrder)
+            << "): the file goes back in time; they are counted in time order\n";
     const DailyReport &left = tables.DailyLeftOut;
     if (left.uncountedReadings > 0)
         err << kWarning << left.uncountedReadings
@@ -247,8 +267,12 @@ void WriteWarnings(const ProgramTables &tables, const ReadResult &read, const Lo
     if (left.daysBeyondCapacity > 0)
         err << kWarning << left.daysBeyondCapacity << " day(s) beyond the " << kDayCapacity
             << " listed\n";
+    const bool offsetFromFile =
+        load.layout && (load.layout->offsetSource == OffsetSource::Titles ||
+                        load.layout->offsetSource == OffsetSource::Timestamps ||
+                        load.layout->offsetSource == OffsetSource::UnixSeconds);
     if (tables.MeasurementCount == 0 || tables.DayCount == 0 || options.utcOffsetHours ||
-        options.utcOffsetLocalByDate)
+        options.utcOffsetLocalByDate || offsetFromFile)
         return;
     const std::int64_t firstDay = CalendarDay(tables.MeasurementTable.at(1).Timestamp);
     if (const auto change = FirstZoneOffsetChange(firstDay, firstDay + tables.DayCount - 1))
@@ -284,8 +308,11 @@ int RunCli(std::span<const std::string_view> args, char localeSeparator, const C
         }
         // Options with a value: "--name value" or "--name=value".
         const std::string_view name = arg.substr(0, arg.find('='));
-        if (name == "--sort" || name == kColumnOption || name == kUtcOffsetOption ||
-            name == kMaxGapOption) {
+        if (arg == kStrictOption) {
+            options.strict = true;
+            continue;
+        }
+        if (name == "--sort" || name == kColumnOption || IsLoadOptionWithValue(name)) {
             std::string_view value;
             if (name.size() < arg.size()) {
                 value = arg.substr(name.size() + 1);
@@ -303,6 +330,7 @@ int RunCli(std::span<const std::string_view> args, char localeSeparator, const C
                     return kExitUsage;
                 }
                 options.valueField = *field;
+                options.valueFieldChosen = true;
                 continue;
             }
             if (name != "--sort") {
@@ -334,10 +362,13 @@ int RunCli(std::span<const std::string_view> args, char localeSeparator, const C
     const auto tables = std::make_unique<ProgramTables>();
     PrepareLoad(*tables, localeSeparator, clock, options);
     tables->WindowFactsWanted = details || monthly;
-    const ReadResult result = LoadExport(platform::PathFromUtf8(file), *tables);
+    const ExportLoad load = LoadAnyExport(platform::PathFromUtf8(file), *tables, options);
+    const ReadResult &result = load.read;
+    if (load.layout && result.status == ReadResult::Status::Loaded)
+        err << "pelk-cli: note: read as " << LayoutNote(*load.layout, load.facts) << '\n';
     switch (result.status) {
     case ReadResult::Status::Loaded:
-        WriteWarnings(*tables, result, options, err);
+        WriteWarnings(*tables, load, options, err);
         if (monthly)
             out << TabSeparatedText(MonthlySummaryOf(*tables));
         else

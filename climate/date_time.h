@@ -22,6 +22,9 @@ struct CivilDateTime {
 
 inline constexpr int kSecondsPerDay = 86400;
 
+/// The order in which a date writes its day, month and year.
+enum class DateOrder { DayMonthYear, MonthDayYear, YearMonthDay };
+
 bool IsValidCivilDate(int year, int month, int day);
 
 /// Day number (days since 1899-12-30) of a proleptic Gregorian date.

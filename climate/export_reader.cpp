@@ -474,6 +474,10 @@ void ReadingLines::noteReversed(std::int32_t readingCount) {
 }
 
 std::int64_t ReadingLines::lineOf(std::int32_t index) const {
+    if (!everyLine_.empty())
+        return index >= 1 && static_cast<std::size_t>(index) <= everyLine_.size()
+                   ? everyLine_[static_cast<std::size_t>(index) - 1]
+                   : 0;
     if (reversedCount_ != 0)
         index = reversedCount_ + 1 - index;
     // The last run that comes before reading `index`.

@@ -51,6 +51,10 @@ class ReadingLines {
     std::int64_t lineOf(std::int32_t index) const;
     /// The skipped lines of a later piece of the same file, read after `readingsBefore` readings.
     void append(const ReadingLines &later, std::int32_t readingsBefore);
+    /// The line of every entry, for a table whose readings were put into time order.
+    void setEveryLine(std::vector<std::int64_t> lineOfEntry) {
+        everyLine_ = std::move(lineOfEntry);
+    }
 
   private:
     struct SkippedRun {
@@ -58,7 +62,8 @@ class ReadingLines {
         std::int64_t skippedUpToHere = 0; ///< skipped lines up to the run's end
     };
     std::vector<SkippedRun> runs_;
-    std::int32_t reversedCount_ = 0; ///< 0: table in file order
+    std::int32_t reversedCount_ = 0;      ///< 0: table in file order
+    std::vector<std::int64_t> everyLine_; ///< when set, entry i's line at i - 1
 };
 
 struct ReadResult {

@@ -49,6 +49,25 @@ std::optional<std::string> SetLoadOption(LoadOptions &options, std::string_view 
         options.utcOffsetLocalByDate = false;
         return std::nullopt;
     }
+    if (option == kDateOrderOption) {
+        if (value == "dmy")
+            options.dateOrder = DateOrder::DayMonthYear;
+        else if (value == "mdy")
+            options.dateOrder = DateOrder::MonthDayYear;
+        else if (value == "ymd")
+            options.dateOrder = DateOrder::YearMonthDay;
+        else
+            return "bad --date-order value '" + std::string(value) + "': use dmy, mdy or ymd";
+        return std::nullopt;
+    }
+    if (option == kTnColumnOption || option == kTxColumnOption) {
+        const std::optional<int> field = wholeNumber(1, kLastField);
+        if (!field || value.starts_with('+'))
+            return "bad " + std::string(option) + " value '" + std::string(value) +
+                   "': use a field number from 1 to " + std::to_string(kLastField);
+        (option == kTnColumnOption ? options.tnField : options.txField) = *field;
+        return std::nullopt;
+    }
     if (option == kMaxGapOption) {
         const std::optional<int> minutes = wholeNumber(0, 1'000'000);
         if (!minutes || value.starts_with('+'))
@@ -57,6 +76,14 @@ std::optional<std::string> SetLoadOption(LoadOptions &options, std::string_view 
         return std::nullopt;
     }
     return "unknown option '" + std::string(option) + "'";
+}
+
+bool IsLoadOptionWithValue(std::string_view option) {
+    for (const std::string_view known :
+         {kUtcOffsetOption, kMaxGapOption, kDateOrderOption, kTnColumnOption, kTxColumnOption})
+        if (option == known)
+            return true;
+    return false;
 }
 
 std::optional<std::string> ParseLoadArguments(std::span<const std::string> args,
@@ -68,8 +95,12 @@ std::optional<std::string> ParseLoadArguments(std::span<const std::string> args,
             file = arg;
             continue;
         }
+        if (arg == kStrictOption) {
+            options.strict = true;
+            continue;
+        }
         const std::string_view name = arg.substr(0, arg.find('='));
-        if (name != kUtcOffsetOption && name != kMaxGapOption)
+        if (!IsLoadOptionWithValue(name))
             return "unexpected argument '" + std::string(arg) + "'";
         std::string_view value;
         if (name.size() < arg.size())
@@ -95,13 +126,24 @@ void PrepareLoad(ProgramTables &tables, char localeSeparator, const ClockReading
     tables.ValueField = options.valueField;
 }
 
-ReadResult LoadExport(const std::filesystem::path &path, ProgramTables &tables) {
-    ReadResult result = ReadExport(path, tables);
+namespace {
+
+ReadResult ComputeDaysOfLoad(ProgramTables &tables, ReadResult result) {
     if (result.status == ReadResult::Status::Loaded && tables.MeasurementCount != 0) {
         PutNewestFirstInTimeOrder(tables, result);
         ComputeDailyExtremes(tables);
     }
     return result;
+}
+
+} // namespace
+
+ReadResult LoadExport(const std::filesystem::path &path, ProgramTables &tables) {
+    return ComputeDaysOfLoad(tables, ReadExport(path, tables));
+}
+
+ReadResult LoadExportBytes(std::string_view bytes, ProgramTables &tables) {
+    return ComputeDaysOfLoad(tables, ReadExportBytes(bytes, tables));
 }
 
 } // namespace pelk

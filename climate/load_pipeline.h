@@ -21,10 +21,26 @@ struct LoadOptions {
     bool utcOffsetLocalByDate = false;          ///< each day the local zone's offset of that day
     std::int32_t gapLimitMinutes = kDefaultGapLimitMinutes;
     std::int32_t valueField = kDefaultValueField; ///< the field of each line that holds the value
+    bool valueFieldChosen = false; ///< valueField was said, and wins over the titles of any layout
+
+    // For files in another layout than the export form.
+    bool strict = false; ///< the export form only: no other layout is recognised
+    std::optional<DateOrder> dateOrder;
+    std::optional<std::int32_t> tnField; ///< Tn from this field, Tx from txField (or valueField)
+    std::optional<std::int32_t> txField;
 };
 
 inline constexpr char kUtcOffsetOption[] = "--utc-offset";
 inline constexpr char kMaxGapOption[] = "--max-gap";
+inline constexpr char kDateOrderOption[] = "--date-order";
+inline constexpr char kTnColumnOption[] = "--tn-column";
+inline constexpr char kTxColumnOption[] = "--tx-column";
+inline constexpr char kStrictOption[] = "--strict";
+/// The highest field number an option may name: a line holds at most one field more than bytes.
+inline constexpr std::int32_t kLastField = 65537;
+
+/// Whether `option` is one that SetLoadOption takes (with a value).
+bool IsLoadOptionWithValue(std::string_view option);
 
 /// Takes the value of `--utc-offset` (whole hours from -12 to +14, or "local-by-date") or of
 /// `--max-gap` (whole minutes, 0 or more) into `options`. The error to show when the value is
@@ -44,8 +60,10 @@ std::optional<std::string> ParseLoadArguments(std::span<const std::string> args,
 void PrepareLoad(ProgramTables &tables, char localeSeparator, const ClockReading &clock,
                  const LoadOptions &options = {});
 
-/// Reads the file and, when it held readings, computes the day rows; a file written newest first
-/// is taken in time order.
+/// Reads the file in the export form and, when it held readings, computes the day rows; a file
+/// written newest first is taken in time order.
 ReadResult LoadExport(const std::filesystem::path &path, ProgramTables &tables);
+/// The same for an export already in memory.
+ReadResult LoadExportBytes(std::string_view bytes, ProgramTables &tables);
 
 } // namespace pelk

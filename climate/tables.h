@@ -98,6 +98,9 @@ struct ProgramTables {
     std::int16_t DayCount = 0;
     DateTime StartTime = 0;
     std::int16_t UtcOffsetHours = 0;
+    /// Whole hours the computer's clock is ahead of UTC at start-up, whatever they are: the clock
+    /// of a file in another layout that does not say its own.
+    std::int16_t ZoneOffsetHours = 0;
 
     /// Each day's windows follow the local zone's offset in force that day (summer time),
     /// instead of UtcOffsetHours.

@@ -29,6 +29,10 @@ std::int16_t UtcOffsetFromHours(int localHour, int utcHour) {
 
 void DetectUtcOffset(ProgramTables &tables, const ClockReading &clock) {
     tables.StartTime = clock.localNow;
+    int hours = ((clock.localHour - clock.utcHour) % 24 + 24) % 24;
+    if (hours > 14)
+        hours -= 24; // zones run from UTC-12 to UTC+14
+    tables.ZoneOffsetHours = static_cast<std::int16_t>(hours);
     if (const std::int16_t offset = UtcOffsetFromHours(clock.localHour, clock.utcHour); offset != 0)
         tables.UtcOffsetHours = offset;
 }

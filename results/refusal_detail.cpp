@@ -16,6 +16,9 @@ std::string_view FaultText(LineFault fault) {
         return "ligne trop longue";
     case LineFault::TooManyReadings:
         return "plus de 1\u00A0000\u00A0000 relevés";
+    case LineFault::DateOrderUnknown:
+        return "le jour et le mois se lisent dans les deux ordres (lancer Pelk avec --date-order "
+               "dmy, mdy ou ymd)";
     case LineFault::None:
         break;
     }

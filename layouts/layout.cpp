@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "layouts/layout.h"
+
+namespace pelk {
+
+std::string TitleOf(const Layout &layout, std::int32_t field) {
+    if (field < 1 || static_cast<std::size_t>(field) > layout.titles.size())
+        return {};
+    return layout.titles[static_cast<std::size_t>(field) - 1];
+}
+
+std::string_view DateOrderText(DateOrder order) {
+    switch (order) {
+    case DateOrder::DayMonthYear:
+        return "day/month/year";
+    case DateOrder::MonthDayYear:
+        return "month/day/year";
+    case DateOrder::YearMonthDay:
+        return "year/month/day";
+    }
+    return {};
+}
+
+} // namespace pelk

@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+/// \file
+/// Reading a file with a known layout into the measurement table, and the load that both
+/// programs run: the export form first, exactly as always; only when it refuses a file, the
+/// file's own layout, recognised from its bytes, then read with it through the same daily step.
+#pragma once
+
+#include "climate/export_reader.h"
+#include "climate/load_pipeline.h"
+#include "layouts/layout.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace pelk {
+
+/// Longest line of a recognised file: wide station exports write a few hundred bytes a line.
+inline constexpr std::size_t kMaxLayoutLineLength = 65536;
+
+/// What a reading with a layout passed over or put right, for the note and the warnings.
+struct LayoutReadFacts {
+    std::int64_t rowsWithoutValue = 0; ///< a timestamp and an empty value cell (logger events)
+    std::int64_t firstRowWithoutValue = 0;
+    std::int64_t emptyRows =
+        0; ///< empty lines, or lines without a timestamp, after the first reading
+
+    /// Readings that come before an earlier line's time (a clock reset, a file sorted otherwise):
+    /// put into time order, and told.
+    std::int64_t outOfOrder = 0;
+    std::int64_t firstOutOfOrderLine = 0;
+    DateTime earliestOutOfOrder = 0;
+    DateTime latestOutOfOrder = 0;
+    bool newestFirst = false; ///< the whole file ran backwards: turned round silently
+
+    /// Tx's readings when Tn and Tx come from two columns, entry i at index i - 1.
+    std::vector<float> maximumValues;
+};
+
+/// Reads `lines` (the whole file as text) with `layout` into `tables`, in time order, and sets
+/// MeasurementCount (0 on a refusal). Readings that carry their own offset, or Unix seconds, are
+/// placed on UTC; so are readings of a file whose stated offset is not a whole number of hours.
+ReadResult ReadWithLayout(const std::vector<std::string_view> &lines, const Layout &layout,
+                          ProgramTables &tables, LayoutReadFacts &facts);
+
+struct ExportLoad {
+    ReadResult read;
+    std::optional<Layout> layout; ///< set when the file was read in a layout of its own
+    LayoutReadFacts facts;
+};
+
+/// The export form; when it refuses the file and `options.strict` is not set, the file's own
+/// layout. The days are computed when readings were loaded. A refusal is the export form's own
+/// unless the file was recognised in another layout.
+ExportLoad LoadAnyExport(const std::filesystem::path &path, ProgramTables &tables,
+                         const LoadOptions &options);
+/// The same for a file already in memory.
+ExportLoad LoadAnyExportBytes(std::string_view bytes, ProgramTables &tables,
+                              const LoadOptions &options);
+
+} // namespace pelk

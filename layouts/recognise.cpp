@@ -1,0 +1,469 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "layouts/recognise.h"
+
+#include "layouts/vocabulary.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+
+namespace pelk {
+namespace {
+
+constexpr std::array<char, 3> kSeparators = {'\t', ';', ','};
+constexpr std::array<DateOrder, 3> kDateOrders = {DateOrder::DayMonthYear, DateOrder::MonthDayYear,
+                                                  DateOrder::YearMonthDay};
+// Enough lines to see past any preamble and judge the data's steadiness.
+constexpr std::size_t kSampleLines = 2000;
+// The data starts where this many lines in a row (most of them) hold a timestamp in one place.
+constexpr std::size_t kConfirmingLines = 10;
+constexpr std::size_t kMostTitleRows = 6;
+
+struct Place {
+    TimestampKind kind = TimestampKind::OneField;
+    std::int32_t field = 0; ///< 0: no timestamp
+    bool operator==(const Place &) const = default;
+};
+
+bool DateValidSomeWay(const DatePieces &date) {
+    for (const DateOrder order : kDateOrders)
+        if (DayNumberOf(date, order, 2000))
+            return true;
+    return false;
+}
+
+bool InRange(std::string_view field, int lowest, int highest, std::size_t digits = 0) {
+    const auto value = ParseSmallWholeNumber(field);
+    return value && *value >= lowest && *value <= highest &&
+           (digits == 0 || field.size() == digits);
+}
+
+// Year, month, day, hour and minute as whole numbers side by side, from field `i`.
+bool SixFieldsAt(const std::vector<std::string_view> &fields, std::size_t i) {
+    return i + 4 < fields.size() && InRange(fields[i], 1900, 2100, 4) &&
+           InRange(fields[i + 1], 1, 12) && InRange(fields[i + 2], 1, 31) &&
+           InRange(fields[i + 3], 0, 23) && InRange(fields[i + 4], 0, 59);
+}
+
+Place PlaceOf(const std::vector<std::string_view> &fields) {
+    if (fields.size() < 2)
+        return {};
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const auto stamp = ParseStampPieces(fields[i]);
+        if (!stamp || !DateValidSomeWay(stamp->date))
+            continue;
+        const auto field = static_cast<std::int32_t>(i + 1);
+        if (stamp->secondsOfDay < 0 && i + 1 < fields.size() && ParseTimeOfDay(fields[i + 1]))
+            return {TimestampKind::DateThenTime, field};
+        return {TimestampKind::OneField, field};
+    }
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        if (SixFieldsAt(fields, i))
+            return {TimestampKind::SixFields, static_cast<std::int32_t>(i + 1)};
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        if (ParseUnixSeconds(fields[i]))
+            return {TimestampKind::UnixSeconds, static_cast<std::int32_t>(i + 1)};
+    return {};
+}
+
+// The fields that the timestamp takes, which no column choice may name.
+std::int32_t TimestampWidth(TimestampKind kind) {
+    switch (kind) {
+    case TimestampKind::DateThenTime:
+        return 2;
+    case TimestampKind::SixFields:
+        return 6;
+    case TimestampKind::OneField:
+    case TimestampKind::UnixSeconds:
+        break;
+    }
+    return 1;
+}
+
+struct SeparatorFit {
+    char separator = '\t';
+    std::size_t start = 0; ///< 0-based line of the first reading
+    Place place;
+    std::size_t score = 0; ///< sample lines from the start with the timestamp in that place
+};
+
+SeparatorFit FitSeparator(const std::vector<std::string_view> &lines, char separator) {
+    FieldSplitter splitter(separator);
+    const std::size_t sample = std::min(lines.size(), kSampleLines);
+    std::vector<Place> places(sample);
+    for (std::size_t i = 0; i < sample; ++i)
+        places[i] = PlaceOf(splitter.split(lines[i]));
+    SeparatorFit fit;
+    fit.separator = separator;
+    for (std::size_t i = 0; i < sample; ++i) {
+        if (places[i].field == 0)
+            continue;
+        std::size_t seen = 0;
+        std::size_t same = 0;
+        for (std::size_t j = i; j < sample && seen < kConfirmingLines; ++j) {
+            if (lines[j].empty())
+                continue;
+            ++seen;
+            same += places[j] == places[i];
+        }
+        if (same * 10 < seen * 8)
+            continue;
+        fit.start = i;
+        fit.place = places[i];
+        for (std::size_t j = i; j < sample; ++j)
+            fit.score += places[j] == places[i];
+        return fit;
+    }
+    return fit;
+}
+
+std::vector<std::string> JoinTitles(const std::vector<std::string_view> &lines, std::size_t start,
+                                    char separator, std::int64_t &titleRows) {
+    FieldSplitter splitter(separator);
+    std::size_t first = start;
+    std::size_t width = 0; // title rows are as wide as the one just above the data
+    while (first > 0 && start - first < kMostTitleRows) {
+        const auto &fields = splitter.split(lines[first - 1]);
+        if (fields.size() < 2 || PlaceOf(fields).field != 0 ||
+            (width != 0 && fields.size() != width))
+            break;
+        width = fields.size();
+        --first;
+    }
+    titleRows = static_cast<std::int64_t>(start - first);
+    std::vector<std::string> titles;
+    for (std::size_t row = first; row < start; ++row) {
+        const auto &fields = splitter.split(lines[row]);
+        if (titles.size() < fields.size())
+            titles.resize(fields.size());
+        for (std::size_t c = 0; c < fields.size(); ++c) {
+            if (fields[c].empty())
+                continue;
+            if (!titles[c].empty())
+                titles[c] += ' ';
+            titles[c] += fields[c];
+        }
+    }
+    return titles;
+}
+
+// The first hundred years in which a two-digit year puts `pieces` nearest to today without
+// passing it; later years of the file fall within fifty years of it.
+int TwoDigitYearBase(const DatePieces &pieces, DateOrder order, std::int64_t today) {
+    const auto written = YearPieceOf(pieces, order);
+    if (!written || *written >= 100)
+        return 2000;
+    const int todayYear = SplitDateTime(static_cast<DateTime>(today)).year;
+    int year = todayYear - todayYear % 100 + *written;
+    const auto day = DayNumberOf(pieces, order, year - year % 100);
+    if (year > todayYear || (day && *day > today))
+        year -= 100;
+    return year - 50;
+}
+
+struct OrderFit {
+    DateOrder order;
+    bool valid = true;
+    std::int64_t variation = 0; ///< days moved back and forth from one date to the next
+    int twoDigitYearBase = 2000;
+};
+
+// The dates of the file as written, one entry each time the date changes from one line to the
+// next: what the date order is judged by.
+std::vector<DatePieces> DateChanges(const std::vector<std::string_view> &lines, std::size_t start,
+                                    char separator, const Place &place) {
+    std::vector<DatePieces> dates;
+    FieldSplitter splitter(separator);
+    std::string_view previous;
+    for (std::size_t i = start; i < lines.size(); ++i) {
+        const auto &fields = splitter.split(lines[i]);
+        if (static_cast<std::size_t>(place.field) > fields.size())
+            continue;
+        std::string_view field = fields[static_cast<std::size_t>(place.field) - 1];
+        // The date alone, so that the many lines of one day compare equal.
+        const std::size_t blank = field.find_first_of(" T");
+        const std::string_view date = field.substr(0, blank);
+        if (date.empty() || date == previous)
+            continue;
+        previous = date;
+        const auto stamp = ParseStampPieces(date);
+        if (stamp && (dates.empty() || !(dates.back() == stamp->date)))
+            dates.push_back(stamp->date);
+    }
+    return dates;
+}
+
+OrderFit FitOrder(const std::vector<DatePieces> &dates, DateOrder order, std::int64_t today) {
+    OrderFit fit{order};
+    if (dates.empty())
+        return fit;
+    fit.twoDigitYearBase = TwoDigitYearBase(dates.front(), order, today);
+    std::optional<std::int64_t> previous;
+    for (const DatePieces &date : dates) {
+        const auto day = DayNumberOf(date, order, fit.twoDigitYearBase);
+        if (!day) {
+            fit.valid = false;
+            return fit;
+        }
+        if (previous)
+            fit.variation += std::llabs(*day - *previous);
+        previous = day;
+    }
+    return fit;
+}
+
+// Whether two orders give the very same days for every date of the file.
+bool SameDays(const std::vector<DatePieces> &dates, const OrderFit &a, const OrderFit &b) {
+    for (const DatePieces &date : dates)
+        if (DayNumberOf(date, a.order, a.twoDigitYearBase) !=
+            DayNumberOf(date, b.order, b.twoDigitYearBase))
+            return false;
+    return true;
+}
+
+void DecideDateOrder(const std::vector<std::string_view> &lines, const SeparatorFit &fit,
+                     const LayoutChoices &choices, std::int64_t today, Recognition &recognition) {
+    Layout &layout = recognition.layout;
+    const std::vector<DatePieces> dates = DateChanges(lines, fit.start, fit.separator, fit.place);
+    if (choices.dateOrder) {
+        layout.dateOrder = *choices.dateOrder;
+        layout.dateOrderReason = DateOrderReason::Chosen;
+        if (!dates.empty())
+            layout.twoDigitYearBase = TwoDigitYearBase(dates.front(), layout.dateOrder, today);
+        return;
+    }
+    std::vector<OrderFit> fits;
+    for (const DateOrder order : kDateOrders) {
+        OrderFit orderFit = FitOrder(dates, order, today);
+        if (orderFit.valid)
+            fits.push_back(orderFit);
+    }
+    const std::string title = TitleOf(layout, layout.timestampField);
+    const std::optional<DateOrder> named = DateOrderNamed(title);
+    if (fits.empty()) {
+        // Some date is impossible in every order: the reader refuses it at its line.
+        layout.dateOrder = named.value_or(DateOrder::MonthDayYear);
+        return;
+    }
+    auto take = [&](const OrderFit &chosen, DateOrderReason reason) {
+        layout.dateOrder = chosen.order;
+        layout.dateOrderReason = reason;
+        layout.twoDigitYearBase = chosen.twoDigitYearBase;
+        if (named && *named != chosen.order && reason != DateOrderReason::Irrelevant)
+            layout.overruledTitleOrder = std::string(DateOrderText(*named));
+        recognition.outcome = Recognition::Outcome::Recognised;
+    };
+    if (dates.front().firstDigits == 4) {
+        for (const OrderFit &orderFit : fits)
+            if (orderFit.order == DateOrder::YearMonthDay)
+                return take(orderFit, DateOrderReason::YearFirst);
+    }
+    if (fits.size() == 1)
+        return take(fits.front(), DateOrderReason::OnlyValid);
+    std::sort(fits.begin(), fits.end(),
+              [](const OrderFit &a, const OrderFit &b) { return a.variation < b.variation; });
+    // Orders that give the same days as the best are no rival to it.
+    std::vector<OrderFit> rivals;
+    for (std::size_t k = 1; k < fits.size(); ++k)
+        if (!SameDays(dates, fits.front(), fits[k]))
+            rivals.push_back(fits[k]);
+    if (rivals.empty())
+        return take(fits.front(), DateOrderReason::Irrelevant);
+    // Read the wrong way, a series jumps by months or years where it moves by a day.
+    if (rivals.front().variation >= fits.front().variation + 2)
+        return take(fits.front(), DateOrderReason::SteadyInTime);
+    if (named) {
+        for (const OrderFit &orderFit : fits)
+            if (orderFit.order == *named && orderFit.variation == fits.front().variation)
+                return take(orderFit, DateOrderReason::Title);
+    }
+    recognition.outcome = Recognition::Outcome::DateOrderUnknown;
+    recognition.undecidedLine = static_cast<std::int64_t>(fit.start) + 1;
+}
+
+// Whether every non-empty cell of field `field` in the sample's data lines is a number, and one
+// at least is.
+bool HoldsNumbers(const std::vector<std::string_view> &lines, const SeparatorFit &fit,
+                  std::int32_t field, WrittenUnit *unitSeen = nullptr) {
+    FieldSplitter splitter(fit.separator);
+    const std::size_t end = std::min(lines.size(), fit.start + kSampleLines);
+    bool number = false;
+    for (std::size_t i = fit.start; i < end; ++i) {
+        const auto &fields = splitter.split(lines[i]);
+        if (static_cast<std::size_t>(field) > fields.size())
+            continue;
+        const ValueText value = ParseValueText(fields[static_cast<std::size_t>(field) - 1]);
+        if (value.empty)
+            continue;
+        if (!value.number)
+            return false;
+        if (unitSeen && value.unit != WrittenUnit::None)
+            *unitSeen = value.unit;
+        number = true;
+    }
+    return number;
+}
+
+void ChooseColumns(const std::vector<std::string_view> &lines, const SeparatorFit &fit,
+                   const LayoutChoices &choices, Layout &layout) {
+    const std::int32_t firstAfter = layout.timestampField + TimestampWidth(layout.timestampKind);
+    auto isTimestamp = [&](std::int32_t field) {
+        return field >= layout.timestampField && field < firstAfter;
+    };
+    if (choices.tnField || choices.txField) {
+        layout.tnField = choices.tnField.value_or(choices.valueField.value_or(0));
+        layout.valueField = choices.txField.value_or(choices.valueField.value_or(0));
+        if (layout.tnField == 0)
+            layout.tnField = layout.valueField;
+        if (layout.valueField == 0)
+            layout.valueField = layout.tnField;
+        if (layout.tnField == layout.valueField)
+            layout.tnField = 0;
+        layout.columnReason = ColumnReason::Chosen;
+        return;
+    }
+    if (choices.valueField) {
+        layout.valueField = *choices.valueField;
+        layout.columnReason = ColumnReason::Chosen;
+        return;
+    }
+    const auto fieldCount = static_cast<std::int32_t>(layout.titles.size());
+    std::vector<std::int32_t> temperatures;
+    for (std::int32_t f = 1; f <= fieldCount; ++f)
+        if (!isTimestamp(f) && NamesTemperature(TitleOf(layout, f)) && HoldsNumbers(lines, fit, f))
+            temperatures.push_back(f);
+    // A minimum and a maximum of the same quantity: the true extremes between readings.
+    std::string minimumRest;
+    std::string maximumRest;
+    for (const std::int32_t low : temperatures) {
+        if (ExtremeNamed(TitleOf(layout, low), minimumRest) != Extreme::Minimum)
+            continue;
+        for (const std::int32_t high : temperatures)
+            if (ExtremeNamed(TitleOf(layout, high), maximumRest) == Extreme::Maximum &&
+                maximumRest == minimumRest) {
+                layout.tnField = low;
+                layout.valueField = high;
+                layout.columnReason = ColumnReason::MinimumAndMaximum;
+                return;
+            }
+    }
+    if (!temperatures.empty()) {
+        layout.valueField = temperatures.front();
+        layout.columnReason = ColumnReason::Title;
+        return;
+    }
+    FieldSplitter splitter(fit.separator);
+    const auto widest = static_cast<std::int32_t>(splitter.split(lines[fit.start]).size());
+    for (std::int32_t f = firstAfter; f <= std::max(widest, fieldCount); ++f)
+        if (HoldsNumbers(lines, fit, f)) {
+            layout.valueField = f;
+            layout.columnReason = ColumnReason::FirstNumbers;
+            return;
+        }
+    layout.valueField = firstAfter;
+    layout.columnReason = ColumnReason::FirstNumbers;
+}
+
+void ChooseUnit(const std::vector<std::string_view> &lines, const SeparatorFit &fit,
+                Layout &layout) {
+    const std::int32_t field = layout.tnField != 0 ? layout.tnField : layout.valueField;
+    const WrittenUnit named = UnitNamed(TitleOf(layout, field));
+    if (named != WrittenUnit::None) {
+        layout.unit = named;
+        return;
+    }
+    WrittenUnit seen = WrittenUnit::None;
+    HoldsNumbers(lines, fit, field, &seen);
+    if (seen != WrittenUnit::None) {
+        layout.unit = seen;
+        layout.unitFromValues = true;
+        return;
+    }
+    layout.unit = WrittenUnit::Celsius;
+}
+
+void ChooseOffset(const std::vector<std::string_view> &lines, const SeparatorFit &fit,
+                  const LayoutChoices &choices, Layout &layout) {
+    if (choices.offsetChosen) {
+        layout.offsetSource = OffsetSource::Chosen;
+        return;
+    }
+    if (layout.timestampKind == TimestampKind::UnixSeconds) {
+        layout.offsetSource = OffsetSource::UnixSeconds;
+        return;
+    }
+    FieldSplitter splitter(fit.separator);
+    const auto &fields = splitter.split(lines[fit.start]);
+    if (layout.timestampKind == TimestampKind::OneField) {
+        const auto stamp =
+            ParseStampPieces(fields[static_cast<std::size_t>(layout.timestampField) - 1]);
+        if (stamp && stamp->offsetSeconds) {
+            layout.offsetSource = OffsetSource::Timestamps;
+            return;
+        }
+    }
+    // The timestamp's own title first, then the others, then the lines before the data.
+    std::vector<std::string> texts = {TitleOf(layout, layout.timestampField)};
+    texts.insert(texts.end(), layout.titles.begin(), layout.titles.end());
+    for (std::size_t i = 0; i < fit.start; ++i)
+        texts.emplace_back(lines[i]);
+    for (const std::string &text : texts)
+        if (const auto stated = OffsetNamed(text)) {
+            layout.offsetSource = OffsetSource::Titles;
+            layout.offsetSeconds = stated->seconds;
+            layout.offsetText = stated->text;
+            return;
+        }
+    layout.offsetSource = OffsetSource::Computer;
+}
+
+} // namespace
+
+Recognition Recognise(const std::vector<std::string_view> &lines, TextEncoding encoding,
+                      const LayoutChoices &choices, std::int64_t today) {
+    Recognition recognition;
+    SeparatorFit best;
+    for (const char separator : kSeparators) {
+        const SeparatorFit fit = FitSeparator(lines, separator);
+        if (fit.score > best.score)
+            best = fit;
+    }
+    if (best.score == 0)
+        return recognition;
+    Layout &layout = recognition.layout;
+    layout.encoding = encoding;
+    layout.separator = best.separator;
+    layout.firstDataLine = static_cast<std::int64_t>(best.start) + 1;
+    layout.titles = JoinTitles(lines, best.start, best.separator, layout.titleRows);
+    layout.timestampKind = best.place.kind;
+    layout.timestampField = best.place.field;
+    {
+        FieldSplitter splitter(best.separator);
+        const std::size_t end = std::min(lines.size(), best.start + kConfirmingLines);
+        for (std::size_t i = best.start; i < end && !layout.quoted; ++i) {
+            splitter.split(lines[i]);
+            layout.quoted = splitter.sawQuotes();
+        }
+        for (std::size_t i = best.start - static_cast<std::size_t>(layout.titleRows);
+             i < best.start && !layout.quoted; ++i) {
+            splitter.split(lines[i]);
+            layout.quoted = splitter.sawQuotes();
+        }
+    }
+    recognition.outcome = Recognition::Outcome::Recognised;
+    if (layout.timestampKind == TimestampKind::OneField ||
+        layout.timestampKind == TimestampKind::DateThenTime) {
+        recognition.outcome = Recognition::Outcome::NoLayout;
+        DecideDateOrder(lines, best, choices, today, recognition);
+        if (recognition.outcome == Recognition::Outcome::NoLayout)
+            recognition.outcome = Recognition::Outcome::Recognised;
+    } else {
+        layout.dateOrder = DateOrder::YearMonthDay;
+    }
+    ChooseColumns(lines, best, choices, layout);
+    ChooseUnit(lines, best, layout);
+    ChooseOffset(lines, best, choices, layout);
+    return recognition;
+}
+
+} // namespace pelk

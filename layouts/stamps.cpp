@@ -1,0 +1,306 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "layouts/stamps.h"
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace pelk {
+namespace {
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Reads 1 to `maxDigits` digits at `p`; the count read in `digits`.
+std::optional<int> Digits(std::string_view text, std::size_t &p, int maxDigits, int &digits) {
+    int value = 0;
+    digits = 0;
+    while (p < text.size() && IsDigit(text[p]) && digits < maxDigits) {
+        value = value * 10 + (text[p] - '0');
+        ++p;
+        ++digits;
+    }
+    if (digits == 0 || (p < text.size() && IsDigit(text[p])))
+        return std::nullopt;
+    return value;
+}
+
+void SkipBlanks(std::string_view text, std::size_t &p) {
+    while (p < text.size() && (text[p] == ' ' || text[p] == '\t'))
+        ++p;
+}
+
+bool EqualsIgnoringCase(std::string_view text, std::string_view lower) {
+    if (text.size() != lower.size())
+        return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != lower[i])
+            return false;
+    }
+    return true;
+}
+
+// "h:mm[:ss[.fff]] [AM|PM]" from `p`; seconds of the day, `p` after it.
+std::optional<int> TimeAt(std::string_view text, std::size_t &p) {
+    int digits = 0;
+    const auto hour = Digits(text, p, 2, digits);
+    if (!hour || p >= text.size() || text[p] != ':')
+        return std::nullopt;
+    ++p;
+    const auto minute = Digits(text, p, 2, digits);
+    if (!minute || digits != 2)
+        return std::nullopt;
+    int second = 0;
+    if (p < text.size() && text[p] == ':') {
+        ++p;
+        const auto s = Digits(text, p, 2, digits);
+        if (!s || digits != 2)
+            return std::nullopt;
+        second = *s;
+        if (p + 1 < text.size() && (text[p] == '.' || text[p] == ',') && IsDigit(text[p + 1])) {
+            ++p;
+            while (p < text.size() && IsDigit(text[p]))
+                ++p; // a fraction of a second is dropped
+        }
+    }
+    int h = *hour;
+    std::size_t q = p;
+    SkipBlanks(text, q);
+    if (q + 2 <= text.size()) {
+        const std::string_view mark = text.substr(q, 2);
+        const bool am = EqualsIgnoringCase(mark, "am");
+        const bool pm = EqualsIgnoringCase(mark, "pm");
+        if ((am || pm) &&
+            (q + 2 == text.size() || !std::isalpha(static_cast<unsigned char>(text[q + 2])))) {
+            if (h < 1 || h > 12)
+                return std::nullopt;
+            h = h % 12 + (pm ? 12 : 0);
+            p = q + 2;
+        }
+    }
+    if (h > 23 || *minute > 59 || second > 59)
+        return std::nullopt;
+    return h * 3600 + *minute * 60 + second;
+}
+
+// "Z", "+01:00", "+0100", "-04" from `p`.
+std::optional<int> OffsetAt(std::string_view text, std::size_t &p) {
+    if (p < text.size() && (text[p] == 'Z' || text[p] == 'z')) {
+        ++p;
+        return 0;
+    }
+    if (p >= text.size() || (text[p] != '+' && text[p] != '-'))
+        return std::nullopt;
+    const int sign = text[p] == '-' ? -1 : 1;
+    ++p;
+    int digits = 0;
+    std::size_t start = p;
+    auto hours = Digits(text, p, 4, digits);
+    if (!hours)
+        return std::nullopt;
+    int minutes = 0;
+    if (digits == 4) {
+        minutes = *hours % 100;
+        hours = *hours / 100;
+    } else if (digits == 2 && p < text.size() && text[p] == ':') {
+        ++p;
+        const auto m = Digits(text, p, 2, digits);
+        if (!m || digits != 2)
+            return std::nullopt;
+        minutes = *m;
+    } else if (digits != 2 && digits != 1) {
+        p = start;
+        return std::nullopt;
+    }
+    if (*hours > 14 || minutes > 59)
+        return std::nullopt;
+    return sign * (*hours * 3600 + minutes * 60);
+}
+
+bool IsDateSeparator(char c) {
+    return c == '/' || c == '-' || c == '.';
+}
+
+} // namespace
+
+std::optional<StampPieces> ParseStampPieces(std::string_view field) {
+    StampPieces stamp;
+    std::size_t p = 0;
+    int digits = 0;
+    const auto a = Digits(field, p, 4, digits);
+    stamp.date.firstDigits = digits;
+    if (!a || p >= field.size() || !IsDateSeparator(field[p]))
+        return std::nullopt;
+    ++p;
+    const auto b = Digits(field, p, 2, digits);
+    if (!b || p >= field.size() || !IsDateSeparator(field[p]))
+        return std::nullopt;
+    ++p;
+    const auto c = Digits(field, p, 4, digits);
+    stamp.date.thirdDigits = digits;
+    if (!c || digits == 3 || stamp.date.firstDigits == 3)
+        return std::nullopt;
+    stamp.date.first = *a;
+    stamp.date.second = *b;
+    stamp.date.third = *c;
+    if (p < field.size() && (field[p] == 'T' || field[p] == ' ' || field[p] == '\t')) {
+        std::size_t q = p + 1;
+        SkipBlanks(field, q);
+        if (q < field.size()) {
+            const auto time = TimeAt(field, q);
+            if (!time)
+                return std::nullopt;
+            stamp.secondsOfDay = *time;
+            p = q;
+            std::size_t r = p;
+            SkipBlanks(field, r);
+            if (const auto offset = OffsetAt(field, r)) {
+                stamp.offsetSeconds = offset;
+                p = r;
+            }
+        }
+    }
+    SkipBlanks(field, p);
+    if (p != field.size())
+        return std::nullopt;
+    return stamp;
+}
+
+std::optional<int> ParseTimeOfDay(std::string_view field) {
+    std::size_t p = 0;
+    const auto time = TimeAt(field, p);
+    SkipBlanks(field, p);
+    if (!time || p != field.size())
+        return std::nullopt;
+    return time;
+}
+
+std::optional<std::int64_t> ParseUnixSeconds(std::string_view field) {
+    if (field.size() < 9 || field.size() > 10)
+        return std::nullopt;
+    std::int64_t seconds = 0;
+    const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), seconds);
+    if (error != std::errc() || end != field.data() + field.size())
+        return std::nullopt;
+    constexpr std::int64_t k1980 = 315'532'800;
+    constexpr std::int64_t k2100 = 4'102'444'800;
+    if (seconds < k1980 || seconds >= k2100)
+        return std::nullopt;
+    return seconds;
+}
+
+std::optional<int> ParseSmallWholeNumber(std::string_view field) {
+    std::size_t p = 0;
+    int digits = 0;
+    const auto value = Digits(field, p, 4, digits);
+    if (!value || p != field.size())
+        return std::nullopt;
+    return value;
+}
+
+std::optional<int> YearPieceOf(const DatePieces &pieces, DateOrder order) {
+    const bool yearFirst = order == DateOrder::YearMonthDay;
+    const int digits = yearFirst ? pieces.firstDigits : pieces.thirdDigits;
+    const int otherDigits = yearFirst ? pieces.thirdDigits : pieces.firstDigits;
+    if (otherDigits > 2 || (digits != 2 && digits != 4))
+        return std::nullopt;
+    return yearFirst ? pieces.first : pieces.third;
+}
+
+std::optional<std::int64_t> DayNumberOf(const DatePieces &pieces, DateOrder order,
+                                        int twoDigitYearBase) {
+    auto year = YearPieceOf(pieces, order);
+    if (!year)
+        return std::nullopt;
+    int month = pieces.second;
+    int day = 0;
+    switch (order) {
+    case DateOrder::DayMonthYear:
+        day = pieces.first;
+        break;
+    case DateOrder::MonthDayYear:
+        month = pieces.first;
+        day = pieces.second;
+        break;
+    case DateOrder::YearMonthDay:
+        day = pieces.third;
+        break;
+    }
+    if (*year < 100) {
+        const int base = twoDigitYearBase;
+        *year = base + ((*year - base % 100) % 100 + 100) % 100;
+    }
+    if (!IsValidCivilDate(*year, month, day))
+        return std::nullopt;
+    return DayNumberFromCivil(*year, month, day);
+}
+
+ValueText ParseValueText(std::string_view field) {
+    ValueText value;
+    std::size_t p = 0;
+    SkipBlanks(field, p);
+    const std::string_view text = field.substr(p);
+    if (text.empty() || EqualsIgnoringCase(text, "nan") || text == "---" || text == "--") {
+        value.empty = true;
+        return value;
+    }
+    // The number: sign, digits, one decimal separator, digits.
+    std::string number;
+    std::size_t i = 0;
+    if (text[i] == '+' || text[i] == '-') {
+        if (text[i] == '-')
+            number += '-';
+        ++i;
+    }
+    bool digitSeen = false;
+    bool separatorSeen = false;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (IsDigit(c)) {
+            number += c;
+            digitSeen = true;
+        } else if ((c == '.' || c == ',') && !separatorSeen) {
+            number += '.';
+            separatorSeen = true;
+        } else {
+            break;
+        }
+    }
+    if (!digitSeen)
+        return value;
+    std::string_view unit = text.substr(i);
+    std::size_t u = 0;
+    SkipBlanks(unit, u);
+    unit.remove_prefix(u);
+    if (unit.starts_with("\xC2\xB0")) // the degree sign
+        unit.remove_prefix(2);
+    if (unit.empty()) {
+        value.unit = WrittenUnit::None;
+    } else if (unit == "C" || unit == "c") {
+        value.unit = WrittenUnit::Celsius;
+    } else if (unit == "F" || unit == "f") {
+        value.unit = WrittenUnit::Fahrenheit;
+    } else if (unit == "K") {
+        value.unit = WrittenUnit::Kelvin;
+    } else if (unit == "\xE2\x84\x83") { // ℃
+        value.unit = WrittenUnit::Celsius;
+    } else if (unit == "\xE2\x84\x89") { // ℉
+        value.unit = WrittenUnit::Fahrenheit;
+    } else {
+        return value;
+    }
+    double parsed = 0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), parsed);
+    if (error != std::errc() || end != number.data() + number.size() || !std::isfinite(parsed) ||
+        std::fabs(parsed) > 3.4028234663852886e38)
+        return value;
+    value.number = parsed;
+    return value;
+}
+
+} // namespace pelk

@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+/// \file
+/// A file's bytes as UTF-8 text cut into lines, and a line cut into fields: what every layout
+/// needs before anything is known of its columns. UTF-16 files carry a byte-order mark; bytes that
+/// are no UTF-8 are Latin-1, as older logger software writes its degree signs.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pelk {
+
+enum class TextEncoding { Utf8, Latin1, Utf16LittleEndian, Utf16BigEndian };
+
+struct DecodedText {
+    TextEncoding encoding = TextEncoding::Utf8;
+    std::string text; ///< UTF-8, without a byte-order mark
+};
+
+DecodedText DecodeText(std::string_view bytes);
+
+/// The lines of `text`, ended by CR LF, CR or LF; a last line without an end counts too.
+std::vector<std::string_view> SplitLines(std::string_view text);
+
+/// Cuts lines into fields at one separator. A field that starts with a double quote runs to the
+/// closing one, with "" standing for a quote inside, as spreadsheets write them.
+class FieldSplitter {
+  public:
+    explicit FieldSplitter(char separator) : separator_(separator) {}
+    char separator() const { return separator_; }
+    /// The fields of `line`, blanks around each trimmed; valid until the next call.
+    const std::vector<std::string_view> &split(std::string_view line);
+    /// Whether the last line split had a quoted field.
+    bool sawQuotes() const { return sawQuotes_; }
+
+  private:
+    char separator_;
+    bool sawQuotes_ = false;
+    std::vector<std::string_view> fields_;
+    std::string unquoted_; // the fields with doubled quotes, written out
+};
+
+std::string_view TrimBlanks(std::string_view text);
+
+} // namespace pelk
