@@ -300,7 +300,8 @@ ExportLoad LoadRecognised(std::string_view bytes, ProgramTables &tables, const L
         Recognise(lines, decoded.encoding, choices, CalendarDay(tables.StartTime));
     if (recognition.outcome == Recognition::Outcome::NoLayout)
         return load;
-    if (recognition.outcome == Recognition::Outcome::DateOrderUnknown) {
+    if (recognition.outcome == Recognition::Outcome::DateOrderUnknown &&
+        !LooksLikeTheExportForm(recognition.layout)) {
         ReadResult undecided;
         LineRefusal{undecided}(recognition.undecidedLine,
                                lines[static_cast<std::size_t>(recognition.undecidedLine) - 1],
@@ -309,6 +310,8 @@ ExportLoad LoadRecognised(std::string_view bytes, ProgramTables &tables, const L
         load.layout = recognition.layout;
         return load;
     }
+    if (recognition.outcome == Recognition::Outcome::DateOrderUnknown)
+        return load; // a broken export: its own refusal says best what is wrong
     const Layout &layout = recognition.layout;
     ReadResult read = ReadWithLayout(lines, layout, tables, load.facts);
     if (read.status != ReadResult::Status::Loaded && LooksLikeTheExportForm(layout))

@@ -430,6 +430,14 @@ Recognition Recognise(const std::vector<std::string_view> &lines, TextEncoding e
     }
     if (best.score == 0)
         return recognition;
+    // A line before the data with a timestamp where the readings have theirs is a reading that
+    // would be passed over in silence: such a file is no layout of its own but a broken one.
+    for (const char separator : kSeparators) {
+        FieldSplitter splitter(separator);
+        for (std::size_t i = 0; i < best.start; ++i)
+            if (PlaceOf(splitter.split(lines[i])) == best.place)
+                return recognition;
+    }
     Layout &layout = recognition.layout;
     layout.encoding = encoding;
     layout.separator = best.separator;
