@@ -1,0 +1,346 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "layouts/layout_reader.h"
+
+#include "climate/date_time.h"
+#include "climate/utc_offset.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace pelk {
+namespace {
+
+// 2026-12-07 12:00, the clock `zoneHours` ahead of UTC.
+ClockReading Clock(int zoneHours = 0) {
+    return {MakeDateTime(DayNumberFromCivil(2026, 12, 7), 12 * 3600), (12 + zoneHours + 24) % 24,
+            12};
+}
+
+struct Loaded {
+    std::unique_ptr<ProgramTables> tables = std::make_unique<ProgramTables>();
+    ExportLoad load;
+    std::string rows() const {
+        std::string text;
+        for (std::int16_t i = 1; i <= tables->DayCount; ++i)
+            text += tables->DayTable.at(i).DayLabel + " " + tables->DayTable.at(i).Tn + " " +
+                    tables->DayTable.at(i).Tx + "\n";
+        return text;
+    }
+};
+
+Loaded Load(const std::string &bytes, const LoadOptions &options = {}, int zoneHours = 0) {
+    Loaded loaded;
+    PrepareLoad(*loaded.tables, '.', Clock(zoneHours), options);
+    loaded.load = LoadAnyExportBytes(bytes, *loaded.tables, options);
+    return loaded;
+}
+
+struct Reading {
+    int year, month, day, hour, minute;
+    double value;
+};
+
+// Three-hourly readings over three days of March 2008, a day and a month under 13.
+std::vector<Reading> ThreeDays() {
+    std::vector<Reading> readings;
+    for (int i = 0; i < 24; ++i)
+        readings.push_back({2008, 3, 5 + i / 8, i % 8 * 3, i % 2 * 15, (i * 7) % 11 - 3.25});
+    return readings;
+}
+
+std::string ExportForm(const std::vector<Reading> &readings) {
+    std::string text = "Date\tValue\r\n";
+    for (const Reading &r : readings) {
+        char line[64];
+        std::snprintf(line, sizeof line, "%02d/%02d/%04d %02d:%02d\t%g\r\n", r.month, r.day, r.year,
+                      r.hour, r.minute, r.value);
+        text += line;
+    }
+    return text;
+}
+
+using LineWriter = std::string (*)(const Reading &);
+
+std::string Written(const std::string &head, const std::vector<Reading> &readings,
+                    LineWriter line) {
+    std::string text = head;
+    for (const Reading &r : readings)
+        text += line(r);
+    return text;
+}
+
+template <typename... Args> std::string Format(const char *format, Args... args) {
+    char text[128];
+    std::snprintf(text, sizeof text, format, args...);
+    return text;
+}
+
+struct LayoutCase {
+    const char *name;
+    const char *head;
+    LineWriter line;
+};
+
+// Each layout that loggers write, holding the same readings as the export form.
+const LayoutCase kLayouts[] = {
+    {"comma_year_first", "Date Time,Temp\n",
+     [](const Reading &r) {
+         return Format("%04d-%02d-%02d %02d:%02d:00,%g\n", r.year, r.month, r.day, r.hour, r.minute,
+                       r.value);
+     }},
+    {"semicolon_day_first_decimal_comma", "Zeit;Temperatur [C]\r\n",
+     [](const Reading &r) {
+         std::string value = Format("%g", r.value);
+         for (char &c : value)
+             c = c == '.' ? ',' : c;
+         return Format("%02d.%02d.%04d %02d:%02d:00;", r.day, r.month, r.year, r.hour, r.minute) +
+                value + "\r\n";
+     }},
+    {"quoted_with_separator_and_quotes_inside",
+     "\"Plot Title: \"\"north\"\", wall\"\n\"#\",\"Date Time\",\"Temp, \xC2\xB0"
+     "C\"\n",
+     [](const Reading &r) {
+         return Format("\"%d\",\"%02d/%02d/%04d %02d:%02d\",\"%g\"\n", r.day * 100 + r.hour, r.day,
+                       r.month, r.year, r.hour, r.minute, r.value);
+     }},
+    {"preamble_then_record_number_first",
+     "Logger: X12\nSerial: 2008\n\nNo,Date/Time,Humidity %,Temp\n",
+     [](const Reading &r) {
+         return Format("%d,%04d/%02d/%02d %02d:%02d,55,%g\n", r.hour, r.year, r.month, r.day,
+                       r.hour, r.minute, r.value);
+     }},
+    {"date_and_time_in_two_fields_two_digit_years", "Date\tTime\tTemp\n",
+     [](const Reading &r) {
+         return Format("%d/%d/%02d\t%d:%02d:00\t%g\n", r.day, r.month, r.year % 100, r.hour,
+                       r.minute, r.value);
+     }},
+    {"twelve_hour_clock_and_unit_in_value", "Time,Reading\n",
+     [](const Reading &r) {
+         return Format("%02d/%02d/%04d %d:%02d:00 %s,%g \xC2\xB0"
+                       "C\n",
+                       r.day, r.month, r.year, r.hour % 12 == 0 ? 12 : r.hour % 12, r.minute,
+                       r.hour < 12 ? "AM" : "PM", r.value);
+     }},
+    {"six_fields_and_trailing_separator", "Year;Month;Day;Hour;Minute;Second;T1;\n",
+     [](const Reading &r) {
+         return Format("%d;%d;%d;%d;%d;0;%g;\n", r.year, r.month, r.day, r.hour, r.minute, r.value);
+     }},
+    {"no_title_line", "",
+     [](const Reading &r) {
+         return Format("%d;%04d.%02d.%02d %02d:%02d;%g\n", r.hour, r.year, r.month, r.day, r.hour,
+                       r.minute, r.value);
+     }},
+};
+
+class LayoutReadsLikeExportForm : public ::testing::TestWithParam<LayoutCase> {};
+
+TEST_P(LayoutReadsLikeExportForm, gives_the_rows_of_the_same_readings_in_the_export_form) {
+    const Loaded expected = Load(ExportForm(ThreeDays()));
+    ASSERT_EQ(expected.load.read.status, ReadResult::Status::Loaded);
+    ASSERT_FALSE(expected.load.layout); // the export form is read as always
+    const Loaded got = Load(Written(GetParam().head, ThreeDays(), GetParam().line));
+    ASSERT_EQ(got.load.read.status, ReadResult::Status::Loaded)
+        << got.load.read.lineNumber << ": " << got.load.read.lineText;
+    ASSERT_TRUE(got.load.layout);
+    EXPECT_EQ(got.tables->MeasurementCount, 24);
+    EXPECT_EQ(got.rows(), expected.rows());
+}
+
+INSTANTIATE_TEST_SUITE_P(layouts, LayoutReadsLikeExportForm, ::testing::ValuesIn(kLayouts),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// Random readings written in every layout read back to the same table as the export form.
+TEST(layout_reader, random_readings_read_alike_in_every_layout) {
+    std::mt19937 random(20261207);
+    for (int round = 0; round < 30; ++round) {
+        std::vector<Reading> readings;
+        int minutes = static_cast<int>(random() % 5000);
+        // Over a day at least: within one day, 14/1/19 reads as day first and as year first.
+        const int step = 60 + static_cast<int>(random() % 180);
+        const int count = 30 + static_cast<int>(random() % 100);
+        for (int i = 0; i < count; ++i, minutes += step) {
+            const int day = 1 + minutes / 1440;
+            // Days above 12, so that day first and month first never read alike.
+            readings.push_back(
+                {2019, 1 + day / 15 % 12, 13 + day % 15, minutes / 60 % 24, minutes % 60,
+                 static_cast<double>(static_cast<int>(random() % 8000) - 4000) / 100});
+        }
+        const std::string expected = Load(ExportForm(readings)).rows();
+        for (const LayoutCase &layout : kLayouts) {
+            const Loaded got = Load(Written(layout.head, readings, layout.line));
+            ASSERT_EQ(got.rows(), expected) << layout.name << " round " << round;
+        }
+    }
+}
+
+TEST(layout_reader, a_broken_export_keeps_its_own_refusal_and_strict_refuses_any_other_layout) {
+    // A TAB file whose third line is not a reading: today's refusal, not a layout that passes
+    // over its second line.
+    const Loaded broken = Load("h\n03/15/2008 14:30\t5\n03/15/2008 14:40;6\n");
+    EXPECT_EQ(broken.load.read.status, ReadResult::Status::BadFormat);
+    EXPECT_EQ(broken.load.read.lineNumber, 3);
+    EXPECT_EQ(broken.load.read.fault, LineFault::NoTab);
+    EXPECT_FALSE(broken.load.layout);
+
+    LoadOptions strict;
+    strict.strict = true;
+    const Loaded refused = Load("Time,Temp\n2008-03-05 10:00,4\n", strict);
+    EXPECT_EQ(refused.load.read.status, ReadResult::Status::BadFormat);
+    EXPECT_EQ(refused.load.read.lineNumber, 2);
+    EXPECT_EQ(refused.load.read.fault, LineFault::NoTab);
+}
+
+TEST(layout_reader, a_value_that_is_no_number_refuses_the_file_at_its_line) {
+    const Loaded got = Load("Time,Temp\n2008-03-05 10:00,4\n2008-03-05 10:10,4.x\n");
+    EXPECT_EQ(got.load.read.status, ReadResult::Status::BadFormat);
+    EXPECT_EQ(got.load.read.lineNumber, 3);
+    EXPECT_EQ(got.load.read.fault, LineFault::NotANumber);
+    EXPECT_EQ(got.tables->MeasurementCount, 0);
+}
+
+TEST(layout_reader, event_rows_without_a_value_are_passed_over_and_counted) {
+    const Loaded got = Load("#,Time,Temp,Event\n1,2008-03-05 10:00,4,\n2,2008-03-05 10:05,,Logged\n"
+                            "3,2008-03-05 10:10,6,\n4,2008-03-05 10:15,NAN,\n,,,\n");
+    ASSERT_EQ(got.load.read.status, ReadResult::Status::Loaded);
+    EXPECT_EQ(got.tables->MeasurementCount, 2);
+    EXPECT_EQ(got.load.facts.rowsWithoutValue, 2);
+    EXPECT_EQ(got.load.facts.firstRowWithoutValue, 3);
+    EXPECT_EQ(got.load.facts.emptyRows, 1);
+    EXPECT_EQ(got.load.read.readingLines.lineOf(2), 4);
+}
+
+struct ClockCase {
+    const char *name;
+    std::string file;
+    int zoneHours;
+    LoadOptions options;
+    std::string rows;
+};
+
+LoadOptions Offset(int hours) {
+    LoadOptions options;
+    options.utcOffsetHours = static_cast<std::int16_t>(hours);
+    return options;
+}
+
+// Readings at 17:30 and 18:30 UTC: either side of the night window's close at 18:00 UTC, so
+// that the 0 counts in the day's Tn only on a wrong clock.
+const std::string kTwoReadingsUtc = "2008-03-05 17:30,1\n2008-03-05 18:30,0\n";
+const std::string kRightClock = "2008-03-05 1 1\n";
+const std::string kWrongClock = "2008-03-05 0 1\n";
+
+class StatedClock : public ::testing::TestWithParam<ClockCase> {};
+
+TEST_P(StatedClock, places_the_windows_at_utc_edges) {
+    const ClockCase &c = GetParam();
+    const Loaded got = Load(c.file, c.options, c.zoneHours);
+    ASSERT_EQ(got.load.read.status, ReadResult::Status::Loaded);
+    EXPECT_EQ(got.rows(), c.rows);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    offsets, StatedClock,
+    ::testing::Values(
+        ClockCase{"computer_two_hours_ahead", "Time,Temp\n" + kTwoReadingsUtc, 2, {}, kWrongClock},
+        ClockCase{"title_beats_the_computer",
+                  "Time (GMT+00:00),Temp\n" + kTwoReadingsUtc,
+                  2,
+                  {},
+                  kRightClock},
+        ClockCase{"offset_in_a_preamble_line",
+                  "Clock: UTC-4\nTime,Temp\n2008-03-05 13:30,1\n2008-03-05 14:30,0\n",
+                  2,
+                  {},
+                  kRightClock},
+        ClockCase{"offset_on_each_timestamp",
+                  "Time,Temp\n2008-03-05T18:30+01:00,1\n2008-03-05T18:30Z,0\n",
+                  2,
+                  {},
+                  kRightClock},
+        ClockCase{"half_hour_offset",
+                  "Time (UTC+05:30),Temp\n2008-03-05 23:00,1\n2008-03-06 00:00,0\n",
+                  0,
+                  {},
+                  kRightClock},
+        ClockCase{"unix_seconds", "epoch;Temp\n1204738200;1\n1204741800;0\n", 2, {}, kRightClock},
+        ClockCase{"utc_offset_option_still_wins", "Time (GMT+00:00),Temp\n" + kTwoReadingsUtc, 0,
+                  Offset(2), kWrongClock},
+        ClockCase{"computer_far_behind_utc",
+                  "Time,Temp\n2008-03-05 09:30,1\n2008-03-05 10:30,0\n",
+                  -8,
+                  {},
+                  kRightClock}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(layout_reader, fahrenheit_and_kelvin_are_turned_into_celsius) {
+    EXPECT_EQ(Load("Time,Temp (\xC2\xB0"
+                   "F)\n2008-03-05 10:00,50\n2008-03-05 10:10,-4\n")
+                  .rows(),
+              "2008-03-05 -20 10\n");
+    EXPECT_EQ(Load("Time,Temp\n2008-03-05 10:00,50 F\n2008-03-05 10:10,-4 F\n").rows(),
+              "2008-03-05 -20 10\n");
+    EXPECT_EQ(Load("Time;T [K]\n2008-03-05 04:00;263,15\n2008-03-05 10:10;283,15\n").rows(),
+              "2008-03-05 -10 10\n");
+}
+
+TEST(layout_reader, tn_from_the_minimum_column_and_tx_from_the_maximum) {
+    // Titles split over two rows: "Hi" above "Temp" is the maximum.
+    const std::string file = "\t\tTemp\tHi\tLow\n"
+                             "Date\tTime\tOut\tTemp\tTemp\n"
+                             "2008-03-05\t04:00\t5\t6\t1\n"
+                             "2008-03-05\t10:00\t8\t12\t7\n";
+    const Loaded got = Load(file);
+    ASSERT_TRUE(got.load.layout);
+    EXPECT_EQ(got.load.layout->tnField, 5);
+    EXPECT_EQ(got.load.layout->valueField, 4);
+    EXPECT_EQ(got.rows(), "2008-03-05 1 12\n");
+    LoadOptions mean;
+    mean.valueFieldChosen = true;
+    mean.valueField = 3;
+    EXPECT_EQ(Load(file, mean).rows(), "2008-03-05 5 8\n");
+    LoadOptions chosen;
+    chosen.tnField = 3;
+    chosen.txField = 5;
+    EXPECT_EQ(Load(file, chosen).rows(), "2008-03-05 5 7\n");
+}
+
+TEST(layout_reader, readings_out_of_time_order_are_sorted_and_told) {
+    // A clock reset: two readings of 2007 inside 2008.
+    const Loaded got = Load("Time,Temp\n2008-03-05 04:00,1\n2007-01-01 00:00,50\n"
+                            "2007-01-01 00:10,60\n2008-03-05 10:00,2\n");
+    ASSERT_EQ(got.load.read.status, ReadResult::Status::Loaded);
+    EXPECT_EQ(got.load.facts.outOfOrder, 2);
+    EXPECT_EQ(got.load.facts.firstOutOfOrderLine, 3);
+    EXPECT_EQ(SplitDateTime(got.load.facts.earliestOutOfOrder).year, 2007);
+    EXPECT_EQ(SplitDateTime(got.load.facts.latestOutOfOrder).minute, 10);
+    EXPECT_EQ(got.tables->DailyLeftOut.uncountedReadings, 0);
+    EXPECT_EQ(got.load.read.readingLines.lineOf(1), 3);
+    EXPECT_EQ(got.load.read.readingLines.lineOf(4), 5);
+
+    const Loaded newestFirst = Load("Time,Temp\n2008-03-05 10:00,2\n2008-03-05 04:00,1\n");
+    EXPECT_TRUE(newestFirst.load.facts.newestFirst);
+    EXPECT_EQ(newestFirst.load.facts.outOfOrder, 0);
+    EXPECT_EQ(newestFirst.rows(), "2008-03-05 1 2\n");
+}
+
+TEST(layout_reader, undecidable_date_order_is_refused_unless_said) {
+    const std::string oneDay = "Time,Temp\n03/05/2008 10:00,1\n03/05/2008 11:00,2\n";
+    const Loaded refused = Load(oneDay);
+    EXPECT_EQ(refused.load.read.status, ReadResult::Status::BadFormat);
+    EXPECT_EQ(refused.load.read.fault, LineFault::DateOrderUnknown);
+    EXPECT_EQ(refused.load.read.lineNumber, 2);
+    LoadOptions dayFirst;
+    dayFirst.dateOrder = DateOrder::DayMonthYear;
+    EXPECT_EQ(Load(oneDay, dayFirst).rows(), "2008-05-03 1 2\n");
+    LoadOptions monthFirst;
+    monthFirst.dateOrder = DateOrder::MonthDayYear;
+    EXPECT_EQ(Load(oneDay, monthFirst).rows(), "2008-03-05 1 2\n");
+}
+
+} // namespace
+} // namespace pelk
