@@ -37,6 +37,14 @@ one digit ("3/5/2008 2:30"), seconds and their fractions (dropped) are read too,
 and so are UTF-16 files that start with a byte-order mark. A window without
 readings shows 100 (Tn) or -100 (Tx), which is no measurement.
 
+A file that the export form refuses is read in its own layout when one is
+found: a separator TAB, ";" or "," (quoted fields too), lines before the data,
+the timestamp in any field or in several (day, month or year first, ISO 8601,
+Unix seconds), the temperature column named by its titles (Tn from a minimum
+and Tx from a maximum column), an offset from UTC written in the file, degrees
+F and kelvin turned into degrees C. How it was read goes to standard error in
+one "pelk-cli: note: read as ..." line.
+
 Numbers use the decimal separator of the locale in LC_ALL, LC_NUMERIC or LANG;
 the UTC offset (0, 1 or 2 hours) is that of the local zone (TZ) right now.
 
@@ -55,7 +63,14 @@ the UTC offset (0, 1 or 2 hours) is that of the local zone (TZ) right now.
   --max-gap MINUTES          the gap limit of --details (default 60).
   --column N                 take the value from field N of each line (fields
                              are separated by TAB, the timestamp is field 1;
-                             default 2), for exports of several sensors.
+                             default 2), for exports of several sensors; in
+                             another layout, the temperature's field.
+  --tn-column N, --tx-column N
+                             in another layout, Tn from field N and Tx from
+                             field N (a minimum and a maximum column).
+  --date-order dmy|mdy|ymd   in another layout, the order of day, month and
+                             year, where the file cannot tell.
+  --strict                   the export form only: refuse any other layout.
   --utc-offset HOURS         use this offset (whole hours, -12 to 14) instead
                              of the detected one.
   --utc-offset local-by-date each day's windows use the offset of the local

@@ -21,19 +21,27 @@ std::string SeparatorName(char separator) {
 
 std::string Quoted(const std::string &title) {
     constexpr std::size_t kShown = 40;
-    if (title.size() <= kShown)
-        return "\"" + title + "\"";
-    std::size_t cut = kShown;
-    while (cut > 0 && (static_cast<unsigned char>(title[cut]) & 0xC0) == 0x80)
-        --cut; // not inside a UTF-8 sequence
-    return "\"" + title.substr(0, cut) + "...\"";
+    std::string quoted = "\"";
+    if (title.size() <= kShown) {
+        quoted += title;
+    } else {
+        std::size_t cut = kShown;
+        while (cut > 0 && (static_cast<unsigned char>(title[cut]) & 0xC0) == 0x80)
+            --cut; // not inside a UTF-8 sequence
+        quoted.append(title, 0, cut);
+        quoted += "...";
+    }
+    quoted += '"';
+    return quoted;
 }
 
 std::string FieldText(const Layout &layout, std::int32_t field) {
     std::string text = "field " + std::to_string(field);
     const std::string title = TitleOf(layout, field);
-    if (!title.empty())
-        text += " " + Quoted(title);
+    if (!title.empty()) {
+        text += ' ';
+        text += Quoted(title);
+    }
     return text;
 }
 

@@ -103,17 +103,20 @@ WrittenUnit UnitNamed(std::string_view title) {
             return WrittenUnit::Kelvin;
     }
     // A unit alone, or in brackets: "C", "[C]", "(K)".
-    for (const auto &[text, unit] :
-         {std::pair{"c", WrittenUnit::Celsius}, std::pair{"f", WrittenUnit::Fahrenheit},
-          std::pair{"k", WrittenUnit::Kelvin}}) {
-        const std::string_view t = text;
-        for (const std::string &bracketed :
-             {"[" + std::string(t) + "]", "(" + std::string(t) + ")"})
-            if (lower.find(bracketed) != std::string::npos)
-                return unit;
-        if (lower == t)
+    constexpr std::array<std::pair<std::string_view, WrittenUnit>, 9> kBracketed = {{
+        {"[c]", WrittenUnit::Celsius},
+        {"(c)", WrittenUnit::Celsius},
+        {"[f]", WrittenUnit::Fahrenheit},
+        {"(f)", WrittenUnit::Fahrenheit},
+        {"[k]", WrittenUnit::Kelvin},
+        {"(k)", WrittenUnit::Kelvin},
+        {"c", WrittenUnit::Celsius},
+        {"f", WrittenUnit::Fahrenheit},
+        {"k", WrittenUnit::Kelvin},
+    }};
+    for (const auto &[text, unit] : kBracketed)
+        if (text.size() == 1 ? lower == text : lower.find(text) != std::string::npos)
             return unit;
-    }
     return WrittenUnit::None;
 }
 
