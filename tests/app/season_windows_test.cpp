@@ -254,6 +254,13 @@ class SeasonWindowsTest : public QObject {
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray text = file.readAll();
         QVERIFY(text.startsWith("<?xml") && text.contains("<svg") && text.contains("</svg>"));
+        // Saved without a word; a save that fails says so, with the name.
+        QVERIFY(services_->messages.isEmpty());
+        const QString nowhere = dir_.filePath(QStringLiteral("gone/chart.png"));
+        services_->imageFile = nowhere;
+        QTest::mouseClick(chart->findChild<QPushButton *>("saveImageButton"), Qt::LeftButton);
+        QCOMPARE(services_->messages.size(), 1);
+        QCOMPARE(services_->messages[0].text, "L'image n'a pas pu être enregistrée : " + nowhere);
     }
 };
 
