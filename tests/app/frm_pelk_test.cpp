@@ -92,6 +92,12 @@ class FrmPelkTest : public QObject {
         QCoreApplication::sendEvent(window_.get(), &dropped);
     }
 
+    void pressCtrlO() {
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        QTest::keyClick(window_.get(), Qt::Key_O, Qt::ControlModifier);
+    }
+
     void clickHeader(int column) {
         QHeaderView *header = lv()->header();
         QTest::mouseClick(
@@ -185,7 +191,8 @@ class FrmPelkTest : public QObject {
     }
 
     // A file dropped, or chosen after Ctrl+O, replaces the list; a refused or unreadable one
-    // leaves it and the program as they are.
+    // leaves it and the program as they are. The next dialog opens where a file read came from,
+    // refused or not.
     void anotherFileLoadsInPlaceOfTheList_data() {
         QTest::addColumn<bool>("byKeyboard");
         QTest::addColumn<QByteArray>("content");
@@ -210,14 +217,16 @@ class FrmPelkTest : public QObject {
         QFETCH(QByteArray, content);
         QFETCH(QStringList, rows);
         QFETCH(QString, detail);
+        services_->programFolderWritable = false; // the dialog opens in the last folder
         showWindow(kFourDays);
+        // In a folder of its own, so that keeping its folder differs from keeping the first's.
+        QVERIFY(QDir(dir_.path()).mkpath("other"));
+        const QString folder = dir_.filePath("other");
         const QString file =
-            content.isEmpty() ? dir_.filePath("gone.txt") : writeExport(content, "other.txt");
+            content.isEmpty() ? folder + "/gone.txt" : writeExport(content, "other/other.txt");
         if (byKeyboard) {
             services_->chosenFile = file;
-            window_->activateWindow();
-            QVERIFY(QTest::qWaitForWindowActive(window_.get()));
-            QTest::keyClick(window_.get(), Qt::Key_O, Qt::ControlModifier);
+            pressCtrlO();
             QCOMPARE(services_->calls.count("chooseExportFile"), 2);
         } else {
             drop(file);
@@ -227,6 +236,47 @@ class FrmPelkTest : public QObject {
         if (!detail.isEmpty())
             QCOMPARE(services_->messages[0].detail, detail);
         QVERIFY(services_->endRequests.isEmpty());
+        services_->chosenFile.reset();
+        pressCtrlO();
+        QCOMPARE(services_->dialogRequest.initialDir, content.isEmpty() ? dir_.path() : folder);
+    }
+
+    // A start that loaded nothing leaves Ctrl+O and a drop to load the first file.
+    void aFileLoadsAfterAStartThatLoadedNone_data() {
+        QTest::addColumn<bool>("byKeyboard");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("content");
+        for (const bool byKeyboard : {false, true}) {
+            const char *const how = byKeyboard ? "Ctrl+O" : "drop";
+            QTest::addRow("%s after a cancel", how) << byKeyboard << QString() << QByteArray();
+            QTest::addRow("%s after an unreadable file", how)
+                << byKeyboard << "gone.txt" << QByteArray();
+            QTest::addRow("%s after a header line only", how)
+                << byKeyboard << "" << QByteArray("Date Heure\tTemperature\r\n");
+        }
+    }
+
+    void aFileLoadsAfterAStartThatLoadedNone() {
+        QFETCH(bool, byKeyboard);
+        QFETCH(QString, file);
+        QFETCH(QByteArray, content);
+        if (!file.isEmpty())
+            services_->chosenFile = dir_.filePath(file);
+        showWindow(content);
+        QCOMPARE(lv()->model()->rowCount(), 0);
+        const QString first = writeExport(kFourDays, "first.txt");
+        if (byKeyboard) {
+            services_->chosenFile = first;
+            pressCtrlO();
+            QCOMPARE(services_->calls.count("chooseExportFile"), 2);
+            QCOMPARE(services_->dialogRequest.selectedFilter,
+                     QStringLiteral("Fichiers TXT(*.txt)"));
+        } else {
+            drop(first);
+        }
+        QCOMPARE(Rows(lv()->model()), kByDate);
+        QCOMPARE(services_->keptFolder, dir_.path());
+        QVERIFY(services_->messages.isEmpty() && services_->endRequests.isEmpty());
     }
 
     void dialogOpensInAFolderTheUserMayUse_data() {

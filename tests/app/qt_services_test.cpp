@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -18,6 +19,18 @@ class QtServicesTest : public QObject {
     // As the program starts, so that the dialog keeps no settings of its own here either.
     void initTestCase() {
         SetUpApplication(*qobject_cast<QApplication *>(QCoreApplication::instance()));
+    }
+
+    // The last folder is kept between runs, in the program's own settings file: a run later
+    // (other services) finds it, names in any script included.
+    void theLastFolderIsKeptForTheNextRun() {
+        QTemporaryDir settings; // the user's settings in a folder of this test's own
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+        QCOMPARE(QtWindowServices().lastFolder(), QString());
+        const QString folder = QStringLiteral("/home/élise/relevés 2008");
+        QtWindowServices().setLastFolder(folder);
+        QCOMPARE(QtWindowServices().lastFolder(), folder);
+        QVERIFY(QFile::exists(settings.filePath(QStringLiteral("pelk/pelk.ini"))));
     }
 
     // The dialog shows each filter's own text, and "Tous les fichiers (*.*)" lets every name

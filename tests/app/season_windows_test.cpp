@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/frm_pelk.h"
+#include "app/list_view_model.h"
 #include "app/season_windows.h"
 #include "cli/cli_run.h"
 #include "fake_window_services.h"
@@ -14,6 +15,7 @@
 #include <QScatterSeries>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QToolTip>
 #include <QXYSeries>
 #include <QtTest>
 
@@ -36,6 +38,20 @@ QByteArray ThreeWeeks() {
                              .arg((day * 7 + hour) % 23 - 5)
                              .toLatin1();
     return bytes;
+}
+
+// February whole, then the three weeks above: a complete month, then one with days missing.
+QByteArray FebruaryThenThreeWeeks() {
+    QByteArray bytes = "Date\tT\r\n";
+    for (int day = 1; day <= 29; ++day)
+        for (int hour = 0; hour < 24; hour += 3)
+            bytes += QStringLiteral("02/%1/2008 %2:00\t%3\r\n")
+                         .arg(day, 2, 10, QChar('0'))
+                         .arg(hour, 2, 10, QChar('0'))
+                         .arg((day * 5 + hour) % 19 - 8)
+                         .toLatin1();
+    const QByteArray march = ThreeWeeks();
+    return bytes + march.mid(march.indexOf('\n') + 1);
 }
 
 // Points of the series of `name`, and how many strokes draw them.
@@ -135,6 +151,79 @@ class SeasonWindowsTest : public QObject {
         QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromStdString(out.str()));
     }
 
+    // Each line in its colour, its incomplete windows as hollow markers of that colour; hovering
+    // a point tells its date and value with the user's decimal separator.
+    void chartDrawsEachLineInItsOwnLook_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QColor>("colour");
+        QTest::newRow("Tn") << "Tn" << QColor(0, 90, 200);
+        QTest::newRow("Tx") << "Tx" << QColor(210, 30, 30);
+    }
+
+    void chartDrawsEachLineInItsOwnLook() {
+        QFETCH(QString, name);
+        QFETCH(QColor, colour);
+        window_->openChart();
+        QChart *chart = window_->chartWindow()->chart();
+        QXYSeries *firstStroke = nullptr;
+        const QScatterSeries *hollow = nullptr;
+        for (QAbstractSeries *series : chart->series()) {
+            if (series->type() == QAbstractSeries::SeriesTypeLine && series->name() == name) {
+                QCOMPARE(static_cast<QXYSeries *>(series)->pen().color(), colour);
+                if (firstStroke == nullptr)
+                    firstStroke = static_cast<QXYSeries *>(series);
+            }
+            if (series->name() == name + " (fenêtre incomplète)")
+                hollow = qobject_cast<QScatterSeries *>(series);
+        }
+        QVERIFY(firstStroke != nullptr && hollow != nullptr);
+        QCOMPARE(hollow->count(), 3);
+        QCOMPARE(hollow->pen().color(), colour);
+        QCOMPARE(hollow->brush().color(), QColor(Qt::white));
+        QVERIFY(
+            chart->legend()->markers(const_cast<QScatterSeries *>(hollow)).value(0)->isVisible());
+        Q_EMIT firstStroke->hovered(QPointF(firstStroke->at(0).x(), 2.5), true);
+        QTRY_COMPARE(QToolTip::text(), "01/03/2008 : " + name + " 2,5");
+    }
+
+    // The means of a month with days missing are shown muted, in italics, with a tooltip that
+    // tells how many; nothing else is marked. Only the month is aligned left.
+    void summaryMarksTheMeansOfAnIncompleteMonth_data() {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QList<int>>("marked");
+        QTest::newRow("complete month") << 0 << QList<int>{};
+        QTest::newRow("month with days missing") << 1 << QList<int>{3, 4, 5};
+    }
+
+    void summaryMarksTheMeansOfAnIncompleteMonth() {
+        QFETCH(int, row);
+        QFETCH(QList<int>, marked);
+        QFile file(dir_.filePath(QStringLiteral("february.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(FebruaryThenThreeWeeks()) > 0);
+        file.close();
+        services_->chosenFile = file.fileName();
+        window_->OpenAnother();
+        window_->openSummary();
+        const QTableWidget *table = window_->summaryWindow()->table();
+        QCOMPARE(table->rowCount(), 2);
+        QCOMPARE(table->item(row, 19)->text(), marked.isEmpty() ? "1" : "0");
+        const QString tip = "Mois incomplet : " + table->item(row, 18)->text() + " jours manquants";
+        for (int c = 0; c < table->columnCount(); ++c) {
+            const QTableWidgetItem *item = table->item(row, c);
+            const QString title = table->horizontalHeaderItem(c)->text();
+            const bool mark = marked.contains(c);
+            QVERIFY2(!item->text().isEmpty(), qPrintable(title));
+            QVERIFY2(item->font().italic() == mark, qPrintable(title));
+            QCOMPARE(item->data(Qt::ForegroundRole).isValid(), mark);
+            if (mark)
+                QCOMPARE(item->foreground().color(), kMutedTextColor);
+            QCOMPARE(item->toolTip(), mark ? tip : QString());
+            QCOMPARE(item->textAlignment(),
+                     static_cast<int>(c == 0 ? Qt::AlignLeft | Qt::AlignVCenter
+                                             : Qt::AlignRight | Qt::AlignVCenter));
+        }
+    }
+
     void aLaterLoadRefreshesTheOpenWindows() {
         window_->openChart();
         window_->openSummary();
@@ -165,6 +254,13 @@ class SeasonWindowsTest : public QObject {
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray text = file.readAll();
         QVERIFY(text.startsWith("<?xml") && text.contains("<svg") && text.contains("</svg>"));
+        // Saved without a word; a save that fails says so, with the name.
+        QVERIFY(services_->messages.isEmpty());
+        const QString nowhere = dir_.filePath(QStringLiteral("gone/chart.png"));
+        services_->imageFile = nowhere;
+        QTest::mouseClick(chart->findChild<QPushButton *>("saveImageButton"), Qt::LeftButton);
+        QCOMPARE(services_->messages.size(), 1);
+        QCOMPARE(services_->messages[0].text, "L'image n'a pas pu être enregistrée : " + nowhere);
     }
 };
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/cli_run.h"
 #include "climate/locale_conversions.h"
+#include "tests/support/environment.h"
 #include "tests/support/scratch_dir.h"
 
 #include <gtest/gtest.h>
@@ -173,6 +174,28 @@ TEST_F(CliTest, warnings_tell_what_the_rows_leave_out_without_failing) {
     EXPECT_EQ(Run({Write("h\n01/01/2008 12:00\t1\n01/01/2030 12:00\t1\n")}).err,
               "pelk-cli: warning: 3037 day(s) beyond the 5000 listed\n");
 }
+
+// Windows' C runtime reads no summer-time rule from TZ.
+#ifndef _WIN32
+// A span across the change to summer time: told when the offset is the one detected, not when
+// --utc-offset fixes it or follows the zone day by day.
+TEST_F(CliTest, the_zone_change_is_told_only_when_no_offset_is_given) {
+    testing::SetEnvironment("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
+    const std::string file = Write("h\r\n03/29/2008 12:00\t4\r\n03/31/2008 12:00\t5\r\n");
+    const CliRun detected = Run({file});
+    EXPECT_EQ(detected.status, 0);
+    EXPECT_EQ(detected.err, "pelk-cli: warning: the local zone's UTC offset changes on 2008-03-30 "
+                            "(to UTC+2); every day used UTC+1 (--utc-offset local-by-date follows "
+                            "the change)\n");
+    for (const char *option : {"--utc-offset=0", "--utc-offset=1", "--utc-offset=local-by-date"}) {
+        const CliRun run = Run({option, file});
+        EXPECT_EQ(run.status, 0) << option;
+        EXPECT_EQ(run.err, "") << option;
+        EXPECT_EQ(DataLines(run.out).size(), 3u) << option;
+    }
+    testing::SetEnvironment("TZ", "UTC0");
+}
+#endif
 
 TEST_F(CliTest, sort_orders_the_same_lines_by_date_or_numerically_by_tn_and_tx) {
     const std::string file = Write(MultiMonthExport());

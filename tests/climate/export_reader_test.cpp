@@ -13,6 +13,7 @@
 
 #include <bit>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <random>
 #include <tuple>
@@ -250,6 +251,29 @@ TEST_F(ExportReaderTest, a_million_readings_fit_and_one_more_does_not) {
         EXPECT_TRUE(
             SameReading(r, *tables_, ReadExportBytesInTwoPieces(bytes, cut, *pieces_), *pieces_))
             << "cut at " << cut;
+}
+
+// A UTF-16 file past the two-piece size read from disk: its byte offsets are not its text's, so
+// it is read in one piece and loads as its UTF-8 twin, in either byte order.
+TEST_F(ExportReaderTest, a_large_utf16_file_reads_from_disk_as_its_utf8_twin) {
+    std::string utf8 = "Date\tTempérature\r\n";
+    std::u16string text = u"Date\tTempérature\r\n";
+    char line[64];
+    for (int i = 0; utf8.size() < 9 << 19; ++i) { // twice as long in UTF-16: past 8 MiB
+        std::snprintf(line, sizeof line, "%02d/%02d/2008 %02d:%02d\t%d,5\r\n", 1 + i / 40320 % 12,
+                      1 + i / 1440 % 28, i % 1440 / 60, i % 60, i % 50 - 20);
+        utf8 += line;
+        text.append(line, line + std::strlen(line));
+    }
+    const ReadResult r = ReadExportBytes(utf8, *tables_);
+    ASSERT_EQ(r.status, Status::Loaded);
+    for (const bool bigEndian : {false, true}) {
+        const std::string bytes = Utf16Bytes(text, bigEndian);
+        ASSERT_GT(bytes.size(), std::size_t{8} << 20);
+        EXPECT_TRUE(SameReading(r, *tables_,
+                                ReadExport(scratch_.write("utf16.txt", bytes), *pieces_), *pieces_))
+            << (bigEndian ? "big" : "little") << " endian";
+    }
 }
 
 TEST_F(ExportReaderTest, a_refused_file_tells_its_line_what_is_wrong_and_the_text) {
