@@ -193,9 +193,44 @@ TEST_F(CliTest, the_zone_change_is_told_only_when_no_offset_is_given) {
         EXPECT_EQ(run.err, "") << option;
         EXPECT_EQ(DataLines(run.out).size(), 3u) << option;
     }
+    // A file that states its own offset needs no word on the computer's zone.
+    const CliRun stated =
+        Run({Write("Time (UTC+01:00),Temp\n2008-03-29 12:00,4\n2008-03-31 12:00,5\n")});
+    EXPECT_EQ(stated.status, 0);
+    EXPECT_EQ(stated.err.find("warning"), std::string::npos) << stated.err;
     testing::SetEnvironment("TZ", "UTC0");
 }
 #endif
+
+// A file in another layout: the rows, and one note that says how it was read; warnings still
+// tell a clock reset, which the rows count in time order.
+TEST_F(CliTest, another_layout_is_read_and_noted) {
+    const std::string file = Write("Logger 7\n#;Zeit;Temp [C]\n1;15.03.2008 04:00;1,5\n"
+                                   "2;15.03.2008 10:00;;\n3;15.03.2008 09:00;2\n");
+    const CliRun run = Run({file});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "Date\tTn\tTx\t\r\n2008-03-15\t1,5\t2\r\n");
+    EXPECT_EQ(run.err,
+              "pelk-cli: note: read as ';' separated; data from line 3 under 1 title row(s); "
+              "timestamp in field 2, day/month/year (the only order in which every date exists); "
+              "temperature from field 3 \"Temp [C]\" (its title names a temperature); the "
+              "computer's UTC offset; degrees C; passed over: 2 line(s) before the data, 1 row(s) "
+              "without a value (first at line 4)\n");
+    const CliRun reset = Run({Write("T,V\n2008-03-05 10:00,1\n2008-03-05 09:00,2\n"
+                                    "2008-03-05 11:00,3\n")});
+    EXPECT_NE(reset.err.find("pelk-cli: warning: 1 reading(s) out of time order, from line 3 "
+                             "(2008-03-05 09:00 to 2008-03-05 09:00)"),
+              std::string::npos)
+        << reset.err;
+    const CliRun strict = Run({"--strict", file});
+    EXPECT_EQ(strict.status, 2);
+    EXPECT_EQ(strict.out, "");
+    const CliRun undecided = Run({Write("T,V\n03/05/2008 10:00,1\n")});
+    EXPECT_EQ(undecided.status, 2);
+    EXPECT_NE(undecided.err.find("--date-order dmy|mdy|ymd"), std::string::npos);
+    EXPECT_EQ(Run({"--date-order=mdy", Write("T,V\n03/05/2008 10:00,1\n")}).out,
+              "Date\tTn\tTx\t\r\n2008-03-05\t1\t1\r\n");
+}
 
 TEST_F(CliTest, sort_orders_the_same_lines_by_date_or_numerically_by_tn_and_tx) {
     const std::string file = Write(MultiMonthExport());

@@ -103,6 +103,12 @@ TEST(recognise, titles_split_over_two_rows_are_joined_and_lines_before_them_pass
     EXPECT_EQ(got.layout.titles, (std::vector<std::string>{"Time", "Hi Temp", "Low Temp"}));
     EXPECT_EQ(got.layout.tnField, 3);
     EXPECT_EQ(got.layout.valueField, 2);
+    // A maximum of another quantity is no pair for the minimum.
+    const Recognition other = RecogniseText(
+        "T,Hi Temp In,Low Temp,Hi Temp,\"Note \"\"a\"\", b\"\n2020-01-06 10:00,9,1,3,x\n");
+    EXPECT_EQ(other.layout.tnField, 3);
+    EXPECT_EQ(other.layout.valueField, 4);
+    EXPECT_EQ(other.layout.titles.back(), "Note \"a\", b");
 }
 
 TEST(recognise, a_file_whose_first_line_is_a_reading_keeps_it) {
