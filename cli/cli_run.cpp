@@ -184,15 +184,18 @@ void SortLikeTheWindow(ListView &list, const SortRequest &request, char localeSe
     }
 }
 
-// "2008-03-05 06:00", or nothing for a window without readings.
-std::string ExtremeTimeText(const WindowFacts &window) {
-    if (window.readingCount == 0)
-        return {};
-    const CivilDateTime t = SplitDateTime(window.extremeTime);
+// "2008-03-05 06:00".
+std::string DateText(DateTime value) {
+    const CivilDateTime t = SplitDateTime(value);
     char text[32];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", t.year, t.month, t.day, t.hour,
                   t.minute);
     return text;
+}
+
+// The same, or nothing for a window without readings.
+std::string ExtremeTimeText(const WindowFacts &window) {
+    return window.readingCount == 0 ? std::string() : DateText(window.extremeTime);
 }
 
 // The facts of each day's windows, as columns after Tx; they move with their rows when sorted.
@@ -251,13 +254,6 @@ std::string OffsetText(int seconds) {
 }
 
 // What the rows leave out, or may get wrong, without making the run a failure.
-std::string DateText(DateTime value) {
-    const CivilDateTime t = SplitDateTime(value);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", t.year, t.month, t.day, t.hour,
-                  t.minute);
-    return text;
-}
 
 void WriteWarnings(const ProgramTables &tables, const ExportLoad &load, const LoadOptions &options,
                    std::ostream &err) {
