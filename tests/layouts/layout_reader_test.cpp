@@ -187,6 +187,12 @@ TEST(layout_reader, a_broken_export_keeps_its_own_refusal_and_strict_refuses_any
     EXPECT_EQ(broken.load.read.fault, LineFault::NoTab);
     EXPECT_FALSE(broken.load.layout);
 
+    // A line too long for the export form is told so, though another layout would take it.
+    const Loaded tooLong =
+        Load("h\n03/15/2008 14:30\t5\n03/15/2008 14:40\t" + std::string(5000, '1') + "\n");
+    EXPECT_EQ(tooLong.load.read.lineNumber, 3);
+    EXPECT_EQ(tooLong.load.read.fault, LineFault::LineTooLong);
+
     LoadOptions strict;
     strict.strict = true;
     const Loaded refused = Load("Time,Temp\n2008-03-05 10:00,4\n", strict);

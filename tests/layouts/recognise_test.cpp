@@ -111,6 +111,19 @@ TEST(recognise, titles_split_over_two_rows_are_joined_and_lines_before_them_pass
     EXPECT_EQ(other.layout.titles.back(), "Note \"a\", b");
 }
 
+TEST(recognise, the_data_starts_where_most_lines_hold_the_timestamp_in_one_place) {
+    // Notes that hold a date in their second field are no start: the readings below them are.
+    std::string file;
+    for (int i = 0; i < 6; ++i)
+        file += "note,2020-01-06 10:00\n";
+    for (int i = 0; i < 10; ++i)
+        file += "2020-01-06 1" + std::to_string(i) + ":00,4\n";
+    const Recognition got = RecogniseText(file);
+    ASSERT_EQ(got.outcome, Recognition::Outcome::Recognised);
+    EXPECT_EQ(got.layout.firstDataLine, 7);
+    EXPECT_EQ(got.layout.timestampField, 1);
+}
+
 TEST(recognise, a_file_whose_first_line_is_a_reading_keeps_it) {
     const Recognition got = RecogniseText("0;2020.10.28 08:45;4;9.8\n1;2020.10.28 09:00;4;6.8\n");
     EXPECT_EQ(got.layout.firstDataLine, 1);
