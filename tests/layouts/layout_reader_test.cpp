@@ -283,6 +283,11 @@ INSTANTIATE_TEST_SUITE_P(
                   kRightClock}),
     [](const auto &info) { return std::string(info.param.name); });
 
+TEST(layout_reader, two_digit_years_of_the_last_century_read_as_such) {
+    EXPECT_EQ(Load("T,V\n31/12/99 22:00,1\n01/01/00 10:00,2\n").rows(),
+              "1999-12-31 100 1\n2000-01-01 1 2\n");
+}
+
 TEST(layout_reader, fahrenheit_and_kelvin_are_turned_into_celsius) {
     EXPECT_EQ(Load("Time,Temp (\xC2\xB0"
                    "F)\n2008-03-05 10:00,50\n2008-03-05 10:10,-4\n")

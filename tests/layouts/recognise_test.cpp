@@ -124,6 +124,13 @@ TEST(recognise, the_data_starts_where_most_lines_hold_the_timestamp_in_one_place
     EXPECT_EQ(got.layout.timestampField, 1);
 }
 
+TEST(recognise, a_narrower_line_of_file_facts_is_no_title_row) {
+    const Recognition got = RecogniseText("\"TOA5\",\"CR1000\"\n\"TS\",\"Max\",\"Min\"\n"
+                                          "\"2024-04-06 13:30:00\",10.8,10.7\n");
+    EXPECT_EQ(got.layout.titleRows, 1);
+    EXPECT_EQ(got.layout.titles, (std::vector<std::string>{"TS", "Max", "Min"}));
+}
+
 TEST(recognise, a_file_whose_first_line_is_a_reading_keeps_it) {
     const Recognition got = RecogniseText("0;2020.10.28 08:45;4;9.8\n1;2020.10.28 09:00;4;6.8\n");
     EXPECT_EQ(got.layout.firstDataLine, 1);
