@@ -82,8 +82,7 @@ std::optional<Instant> TimestampOf(const std::vector<std::string_view> &fields,
         const auto seconds = ParseUnixSeconds(field(0));
         if (!seconds)
             return std::nullopt;
-        constexpr std::int64_t kUnixEpochDay = 25569; // 1970-01-01 counted from 1899-12-30
-        instant.day = kUnixEpochDay + *seconds / kSecondsPerDay;
+        instant.day = DayNumberFromCivil(1970, 1, 1) + *seconds / kSecondsPerDay;
         instant.seconds = static_cast<int>(*seconds % kSecondsPerDay);
         return instant;
     }
@@ -288,7 +287,7 @@ ExportLoad LoadRecognised(std::string_view bytes, ProgramTables &tables, const L
     ExportLoad load;
     load.read = std::move(exportFormRefusal);
     const DecodedText decoded = DecodeText(bytes);
-    const std::vector<std::string_view> lines = SplitLines(decoded.text);
+    const std::vector<std::string_view> lines = SplitLines(decoded.text());
     LayoutChoices choices;
     choices.dateOrder = options.dateOrder;
     if (options.valueFieldChosen)

@@ -58,18 +58,18 @@ DecodedText DecodeText(std::string_view bytes) {
             bigEndian ? TextEncoding::Utf16BigEndian : TextEncoding::Utf16LittleEndian;
         Utf16Decoder decoder;
         decoder.setBigEndian(bigEndian);
-        decoded.text = decoder.decode(bytes.substr(2));
-        decoded.text += decoder.finish();
+        decoded.converted = decoder.decode(bytes.substr(2));
+        decoded.converted += decoder.finish();
         return decoded;
     }
     if (bytes.starts_with("\xEF\xBB\xBF"))
         bytes.remove_prefix(3);
     if (IsValidUtf8(bytes)) {
-        decoded.text = bytes;
+        decoded.utf8Bytes = bytes;
         return decoded;
     }
     decoded.encoding = TextEncoding::Latin1;
-    decoded.text = Utf8FromLatin1(bytes);
+    decoded.converted = Utf8FromLatin1(bytes);
     return decoded;
 }
 

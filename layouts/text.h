@@ -15,9 +15,15 @@ enum class TextEncoding { Utf8, Latin1, Utf16LittleEndian, Utf16BigEndian };
 
 struct DecodedText {
     TextEncoding encoding = TextEncoding::Utf8;
-    std::string text; ///< UTF-8, without a byte-order mark
+    std::string_view utf8Bytes; ///< the bytes after any byte-order mark, when they are UTF-8
+    std::string converted;      ///< the text, for any other encoding
+    /// UTF-8, without a byte-order mark.
+    std::string_view text() const {
+        return encoding == TextEncoding::Utf8 ? utf8Bytes : std::string_view(converted);
+    }
 };
 
+/// The text of `bytes`; UTF-8 bytes are not copied, so `bytes` must outlive the result.
 DecodedText DecodeText(std::string_view bytes);
 
 /// The lines of `text`, ended by CR LF, CR or LF; a last line without an end counts too.
