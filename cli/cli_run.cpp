@@ -266,11 +266,17 @@ void WriteWarnings(const ProgramTables &tables, const ExportLoad &load, const Lo
             << DateText(facts.latestOutOfOrder)
             << "): the file goes back in time; they are counted in time order\n";
     const DailyReport &left = tables.DailyLeftOut;
-    if (left.uncountedReadings > 0)
-        err << kWarning << left.uncountedReadings
+    if (left.uncounted.count > 0)
+        err << kWarning << left.uncounted.count
             << " reading(s) not counted: the file goes back in time and the computation does "
                "not see them (first at line "
-            << read.readingLines.lineOf(left.firstUncountedReading) << ")\n";
+            << read.readingLines.earlierLineOf(left.uncounted.first, left.uncounted.last) << ")\n";
+    if (left.outsideWindows.count > 0)
+        err << kWarning << left.outsideWindows.count
+            << " reading(s) not counted: at this UTC offset they fall in no listed day's night or "
+               "day window (first at line "
+            << read.readingLines.earlierLineOf(left.outsideWindows.first, left.outsideWindows.last)
+            << ")\n";
     if (read.readingsAfterEnd > 0)
         err << kWarning << read.readingsAfterEnd
             << " valid reading(s) after the first empty line not read, from line "

@@ -51,13 +51,25 @@ bool IsOutsideTheListedWindows(DateTime t, const ListedDays &days) {
     return !(days.beyondCapacity > 0 && t >= MakeDateTime(days.firstDay + days.count, 0));
 }
 
-// A reading that no row counts: one that a window holding it did not count, or that no listed
-// window holds.
-bool IsUncounted(bool heldByDay, bool countedByDay, bool heldByNight, bool countedByNight,
-                 DateTime t, const ListedDays &days) {
-    if (heldByDay || heldByNight)
-        return (heldByDay && !countedByDay) || (heldByNight && !countedByNight);
-    return IsOutsideTheListedWindows(t, days);
+// In a table that goes back in time, a reading in no listed window is left out because of that:
+// the days listed run from the first reading's day to the last reading's.
+void TellWhyOutside(DailyReport &report, bool wentBack) {
+    if (!wentBack)
+        return;
+    report.uncounted.take(report.outsideWindows);
+    report.outsideWindows = {};
+}
+
+bool GoesBackInTime(std::span<const Measurement> readings) {
+    return !std::is_sorted(readings.begin(), readings.end(),
+                           [](const Measurement &a, const Measurement &b) {
+                               return a.Timestamp < b.Timestamp;
+                           });
+}
+
+// A reading that a window holding it did not count.
+bool IsUncounted(bool heldByDay, bool countedByDay, bool heldByNight, bool countedByNight) {
+    return (heldByDay && !countedByDay) || (heldByNight && !countedByNight);
 }
 
 // The longest stretch without a reading, given the readings' times in time order; the earliest of
@@ -217,11 +229,6 @@ DayWindows WindowsOf(const ListedDays &days, const OffsetOnDay &offset) {
     return {days.firstDay, offset};
 }
 
-void NoteUncounted(DailyReport &report, std::size_t index) {
-    if (report.uncountedReadings++ == 0)
-        report.firstUncountedReading = static_cast<std::int32_t>(index + 1);
-}
-
 } // namespace
 
 OffsetOnDay FixedOffset(int utcOffsetHours) {
@@ -298,10 +305,14 @@ DailyExtremes ScanDailyExtremes(std::span<const Measurement> readings, const Off
         scan(windows.nightWindowClose(k - 1), windows.nightWindowClose(k), Lower, day.tn,
              facts.night, heldByNight, countedByNight);
     }
-    for (std::size_t j = 0; j < readings.size(); ++j)
-        if (IsUncounted(heldByDay[j], countedByDay[j], heldByNight[j], countedByNight[j],
-                        readings[j].Timestamp, listed))
-            NoteUncounted(out.report, j);
+    for (std::size_t j = 0; j < readings.size(); ++j) {
+        if (IsUncounted(heldByDay[j], countedByDay[j], heldByNight[j], countedByNight[j]))
+            out.report.uncounted.note(j);
+        else if (!heldByDay[j] && !heldByNight[j] &&
+                 IsOutsideTheListedWindows(readings[j].Timestamp, listed))
+            out.report.outsideWindows.note(j);
+    }
+    TellWhyOutside(out.report, GoesBackInTime(readings));
     return out;
 }
 
@@ -315,7 +326,8 @@ DailyExtremes Sweep(std::span<const Measurement> readings, const OffsetOnDay &of
     out.report.daysBeyondCapacity = listed.beyondCapacity;
     if (listed.count == 0) {
         for (std::size_t j = 0; j < readings.size(); ++j)
-            NoteUncounted(out.report, j);
+            out.report.outsideWindows.note(j);
+        TellWhyOutside(out.report, GoesBackInTime(readings));
         return out;
     }
     const auto dayCount = static_cast<std::size_t>(listed.count);
@@ -340,10 +352,11 @@ DailyExtremes Sweep(std::span<const Measurement> readings, const OffsetOnDay &of
     bool someOutOfOrder = false;
     // The pass of OfferReadings written out, since nearly all of the step's time is spent here.
     DateTime latest = -std::numeric_limits<DateTime>::infinity();
-    std::size_t uncounted = 0, firstUncounted = 0; // apart from `out`, so kept in registers
+    bool wentBack = false;
     for (std::size_t j = 0; j < readings.size(); ++j) {
         const Measurement &m = readings[j];
         const DateTime t = m.Timestamp;
+        wentBack = wentBack || t < latest;
         latest = t > latest ? t : latest;
         bool seen = true;
         const bool dayHeld = dayEdges.holds(t);
@@ -372,8 +385,12 @@ DailyExtremes Sweep(std::span<const Measurement> readings, const OffsetOnDay &of
                               std::less<float>()))
                 someOutOfOrder = true, nightOutOfOrder[nightRow] = true;
         }
-        if (!seen || (!dayHeld && !nightHeld && IsOutsideTheListedWindows(t, listed))) {
-            firstUncounted = uncounted++ == 0 ? j + 1 : firstUncounted;
+        if (!seen) {
+            out.report.uncounted.note(j);
+            continue;
+        }
+        if (!dayHeld && !nightHeld && IsOutsideTheListedWindows(t, listed)) {
+            out.report.outsideWindows.note(j);
             continue;
         }
         if (!dayHeld || !nightHeld)
@@ -400,8 +417,7 @@ DailyExtremes Sweep(std::span<const Measurement> readings, const OffsetOnDay &of
         out.days[dayRow].tx = tx;
         out.days[nightRow].tn = tn;
     }
-    out.report.uncountedReadings = static_cast<std::int32_t>(uncounted);
-    out.report.firstUncountedReading = static_cast<std::int32_t>(firstUncounted);
+    TellWhyOutside(out.report, wentBack);
     if constexpr (!kWithFacts) {
         for (DayExtremes &day : out.days) {
             day.tn = std::isinf(day.tn) ? kEmptyNightMinimum : day.tn;

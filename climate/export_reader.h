@@ -13,6 +13,7 @@
 #include "climate/export_parser.h"
 #include "climate/tables.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdint>
 #include <filesystem>
@@ -49,6 +50,12 @@ class ReadingLines {
     void noteReversed(std::int32_t readingCount);
     /// The 1-based file line of table entry `index` (the header is line 1).
     std::int64_t lineOf(std::int32_t index) const;
+    /// Of entries `a` and `b`, the line that comes first in the file. Given the first and the
+    /// last of some readings in table order, the first of them in the file, where the table is in
+    /// the file's order or its reverse (a file written newest first).
+    std::int64_t earlierLineOf(std::int32_t a, std::int32_t b) const {
+        return std::min(lineOf(a), lineOf(b));
+    }
     /// The skipped lines of a later piece of the same file, read after `readingsBefore` readings.
     void append(const ReadingLines &later, std::int32_t readingsBefore);
     /// The line of every entry, for a table whose readings were put into time order.

@@ -8,6 +8,7 @@
 
 #include "climate/date_time.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace pelk {
@@ -46,13 +47,37 @@ struct DayFacts {
     friend bool operator==(const DayFacts &, const DayFacts &) = default;
 };
 
+/// Some readings of the table, told by their count and the first and last of them in table order
+/// (1-based indexes; 0 when none).
+struct ReadingsLeftOut {
+    std::int32_t count = 0;
+    std::int32_t first = 0;
+    std::int32_t last = 0;
+    void note(std::size_t index) {
+        const auto entry = static_cast<std::int32_t>(index + 1);
+        if (count++ == 0)
+            first = entry;
+        last = entry;
+    }
+    void take(const ReadingsLeftOut &other) {
+        if (other.count == 0)
+            return;
+        first = count == 0 ? other.first : std::min(first, other.first);
+        last = std::max(last, other.last);
+        count += other.count;
+    }
+
+    friend bool operator==(const ReadingsLeftOut &, const ReadingsLeftOut &) = default;
+};
+
 /// The readings that no row shows although the file holds them.
 struct DailyReport {
     /// Readings that a window holding them did not count, because a reading earlier in the
-    /// table had already reached that window's close (a backwards jump in time), or that lie in
-    /// no listed window while the table is out of time order.
-    std::int32_t uncountedReadings = 0;
-    std::int32_t firstUncountedReading = 0; ///< 1-based table index; 0 when none
+    /// table had already reached that window's close (a backwards jump in time).
+    ReadingsLeftOut uncounted;
+    /// Readings in no listed day's window: on the windows' UTC clock they fall before the first
+    /// day's night window or after the last day's day window.
+    ReadingsLeftOut outsideWindows;
     /// Calendar days from the first reading's to the last reading's beyond the days listed.
     std::int64_t daysBeyondCapacity = 0;
 

@@ -3,6 +3,19 @@
 
 namespace pelk {
 
+std::int32_t TimestampWidth(TimestampKind kind) {
+    switch (kind) {
+    case TimestampKind::DateThenTime:
+        return 2;
+    case TimestampKind::SixFields:
+        return 6;
+    case TimestampKind::OneField:
+    case TimestampKind::UnixSeconds:
+        break;
+    }
+    return 1;
+}
+
 std::string TitleOf(const Layout &layout, std::int32_t field) {
     if (field < 1 || static_cast<std::size_t>(field) > layout.titles.size())
         return {};

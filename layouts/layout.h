@@ -22,6 +22,9 @@ enum class TimestampKind {
     UnixSeconds   ///< seconds since 1970 UTC
 };
 
+/// The fields that a timestamp of `kind` takes.
+std::int32_t TimestampWidth(TimestampKind kind);
+
 enum class DateOrderReason {
     Irrelevant, ///< no date pieces (Unix seconds, six fields), or every order gives the same dates
     YearFirst,  ///< the first piece has four digits

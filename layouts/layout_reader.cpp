@@ -7,7 +7,11 @@
 
 #include <algorithm>
 #include <fstream>
+#include <future>
+#include <memory>
 #include <numeric>
+#include <system_error>
+#include <thread>
 
 namespace pelk {
 namespace {
@@ -29,9 +33,31 @@ Instant Shifted(Instant at, int bySeconds) {
     return moved;
 }
 
+// The last date read and its day: most lines repeat the date of the line before, and parsing
+// it again is most of a line's cost.
+struct LastDate {
+    std::string text;
+    DatePieces pieces;
+    std::optional<std::int64_t> day;
+};
+
+std::optional<StampPieces> StampOf(std::string_view field, const Layout &layout, LastDate &last) {
+    if (!last.text.empty() && field.starts_with(last.text) &&
+        (field.size() == last.text.size() ||
+         !(field[last.text.size()] >= '0' && field[last.text.size()] <= '9')))
+        return ParseStampAfterDate(field, last.pieces, last.text.size());
+    auto stamp = ParseStampPieces(field);
+    if (stamp) {
+        last.text.assign(field.substr(0, stamp->dateLength));
+        last.pieces = stamp->date;
+        last.day = DayNumberOf(stamp->date, layout.dateOrder, layout.twoDigitYearBase);
+    }
+    return stamp;
+}
+
 // The timestamp of one data line, on the readings' clock (or UTC where the line says its offset).
 std::optional<Instant> TimestampOf(const std::vector<std::string_view> &fields,
-                                   const Layout &layout, bool useWrittenOffset) {
+                                   const Layout &layout, bool useWrittenOffset, LastDate &last) {
     const auto at = static_cast<std::size_t>(layout.timestampField) - 1;
     auto field = [&](std::size_t k) -> std::string_view {
         return at + k < fields.size() ? fields[at + k] : std::string_view();
@@ -40,10 +66,10 @@ std::optional<Instant> TimestampOf(const std::vector<std::string_view> &fields,
     switch (layout.timestampKind) {
     case TimestampKind::OneField:
     case TimestampKind::DateThenTime: {
-        const auto stamp = ParseStampPieces(field(0));
+        const auto stamp = StampOf(field(0), layout, last);
         if (!stamp)
             return std::nullopt;
-        const auto day = DayNumberOf(stamp->date, layout.dateOrder, layout.twoDigitYearBase);
+        const auto day = last.day;
         if (!day)
             return std::nullopt;
         instant.day = *day;
@@ -182,7 +208,13 @@ void ComputeDaysFromTwoColumns(ProgramTables &tables, const std::vector<float> &
     tables.DailyLeftOut = report;
 }
 
-std::optional<std::string> ReadWholeFile(const std::filesystem::path &path) {
+struct WholeFile {
+    std::unique_ptr<char[]> bytes; // not zeroed first: the read fills it
+    std::size_t size = 0;
+    std::string_view view() const { return {bytes.get(), size}; }
+};
+
+std::optional<WholeFile> ReadWholeFile(const std::filesystem::path &path) {
     std::error_code error;
     const std::uintmax_t size = std::filesystem::file_size(path, error);
     if (error || size > kMaxRecognisedFileBytes)
@@ -190,11 +222,12 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path &path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return std::nullopt;
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(size));
+    WholeFile file{std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(size)),
+                   static_cast<std::size_t>(size)};
+    in.read(file.bytes.get(), static_cast<std::streamsize>(size));
     if (static_cast<std::uintmax_t>(in.gcount()) != size)
         return std::nullopt;
-    return bytes;
+    return file;
 }
 
 bool LooksLikeTheExportForm(const Layout &layout) {
@@ -202,44 +235,60 @@ bool LooksLikeTheExportForm(const Layout &layout) {
            layout.timestampKind == TimestampKind::OneField && layout.firstDataLine <= 2;
 }
 
-} // namespace
+// What reading a run of data lines gives: its readings in file order, each with its line, up to
+// the first line refused.
+struct RunOutcome {
+    std::vector<Measurement> readings;
+    std::vector<std::int64_t> lines;
+    std::vector<float> maxima; ///< Tx's readings when Tn and Tx come from two columns
+    std::optional<ReadResult> refusal;
+    std::int64_t emptyRows = 0;
+    std::int64_t rowsWithoutValue = 0;
+    std::int64_t firstRowWithoutValue = 0;
+};
 
-ReadResult ReadWithLayout(const std::vector<std::string_view> &lines, const Layout &layout,
-                          ProgramTables &tables, LayoutReadFacts &facts) {
-    ReadResult result;
-    const LineRefusal refuse{result};
+RunOutcome ReadRun(const std::vector<std::string_view> &lines, std::size_t from, std::size_t to,
+                   const Layout &layout) {
+    RunOutcome run;
     const bool onUtc = layout.offsetSource == OffsetSource::Timestamps ||
                        layout.offsetSource == OffsetSource::UnixSeconds;
     const bool shiftToUtc =
         layout.offsetSource == OffsetSource::Titles && layout.offsetSeconds % 3600 != 0;
-    FieldSplitter splitter(layout.separator);
-    std::vector<std::int64_t> lineOfEntry;
     const bool twoColumns = layout.tnField != 0;
     const std::int32_t valueField = twoColumns ? layout.tnField : layout.valueField;
-    std::int32_t count = 0;
+    // Wide station files: the fields after the last one used need no splitting.
+    const std::size_t fieldsWanted = static_cast<std::size_t>(
+        std::max({layout.timestampField + TimestampWidth(layout.timestampKind) - 1,
+                  layout.valueField, layout.tnField}));
+    FieldSplitter splitter(layout.separator);
+    LastDate lastDate;
+    // Room for a reading a line: no copying as they grow, and pages are touched only as filled.
+    run.readings.reserve(to - from);
+    run.lines.reserve(to - from);
+    if (twoColumns)
+        run.maxima.reserve(to - from);
     auto fail = [&](std::int64_t lineNumber, std::string_view line, LineFault fault) {
-        refuse(lineNumber, line, fault);
-        tables.MeasurementCount = 0;
-        facts.maximumValues.clear();
-        return result;
+        ReadResult refusal;
+        LineRefusal{refusal}(lineNumber, line, fault);
+        run.refusal = std::move(refusal);
+        return std::move(run);
     };
-    for (std::size_t i = static_cast<std::size_t>(layout.firstDataLine - 1); i < lines.size();
-         ++i) {
+    for (std::size_t i = from; i < to; ++i) {
         const std::string_view line = lines[i];
         const auto lineNumber = static_cast<std::int64_t>(i) + 1;
         if (line.size() > kMaxLayoutLineLength)
             return fail(lineNumber, line.substr(0, kMaxLayoutLineLength), LineFault::LineTooLong);
-        const auto &fields = splitter.split(line);
+        const auto &fields = splitter.split(line, fieldsWanted);
         const auto timestampAt = static_cast<std::size_t>(layout.timestampField) - 1;
         if (timestampAt >= fields.size() || fields[timestampAt].empty()) {
-            if (std::all_of(fields.begin(), fields.end(),
-                            [](std::string_view f) { return f.empty(); })) {
-                ++facts.emptyRows;
+            const auto &all = splitter.split(line);
+            if (std::all_of(all.begin(), all.end(), [](std::string_view f) { return f.empty(); })) {
+                ++run.emptyRows;
                 continue;
             }
             return fail(lineNumber, line, LineFault::NotADate);
         }
-        auto instant = TimestampOf(fields, layout, onUtc);
+        auto instant = TimestampOf(fields, layout, onUtc, lastDate);
         if (!instant)
             return fail(lineNumber, line, LineFault::NotADate);
         if (shiftToUtc)
@@ -256,8 +305,8 @@ ReadResult ReadWithLayout(const std::vector<std::string_view> &lines, const Layo
         const ValueText value = ParseValueText(*first);
         const ValueText maximum = twoColumns ? ParseValueText(*second) : value;
         if (value.empty || maximum.empty) {
-            if (facts.rowsWithoutValue++ == 0)
-                facts.firstRowWithoutValue = lineNumber;
+            if (run.rowsWithoutValue++ == 0)
+                run.firstRowWithoutValue = lineNumber;
             continue;
         }
         const auto celsius = value.number ? Celsius(*value.number, layout.unit) : std::nullopt;
@@ -265,14 +314,75 @@ ReadResult ReadWithLayout(const std::vector<std::string_view> &lines, const Layo
             maximum.number ? Celsius(*maximum.number, layout.unit) : std::nullopt;
         if (!celsius || !maximumCelsius)
             return fail(lineNumber, line, LineFault::NotANumber);
-        if (count == MeasurementTableType::capacity())
+        if (run.readings.size() == static_cast<std::size_t>(MeasurementTableType::capacity()))
             return fail(lineNumber, line, LineFault::TooManyReadings);
-        ++count;
-        tables.MeasurementTable.at(count) = {MakeDateTime(instant->day, instant->seconds),
-                                             *celsius};
-        lineOfEntry.push_back(lineNumber);
+        run.readings.push_back({MakeDateTime(instant->day, instant->seconds), *celsius});
+        run.lines.push_back(lineNumber);
         if (twoColumns)
-            facts.maximumValues.push_back(*maximumCelsius);
+            run.maxima.push_back(*maximumCelsius);
+    }
+    return run;
+}
+
+// Below this many lines a second thread costs more than it saves.
+constexpr std::size_t kLinesWorthTwoRuns = 100'000;
+
+// The data lines read in two runs side by side where that is worth it, else in one.
+std::vector<RunOutcome> ReadRuns(const std::vector<std::string_view> &lines, std::size_t from,
+                                 const Layout &layout) {
+    std::vector<RunOutcome> runs;
+    const std::size_t middle = from + (lines.size() - from) / 2;
+    if (lines.size() - from >= kLinesWorthTwoRuns && std::thread::hardware_concurrency() >= 2) {
+        try {
+            auto later = std::async(std::launch::async,
+                                    [&] { return ReadRun(lines, middle, lines.size(), layout); });
+            runs.push_back(ReadRun(lines, from, middle, layout));
+            runs.push_back(later.get());
+            return runs;
+        } catch (const std::system_error &) {
+            runs.clear(); // no thread to be had: one run will do
+        }
+    }
+    runs.push_back(ReadRun(lines, from, lines.size(), layout));
+    return runs;
+}
+
+} // namespace
+
+ReadResult ReadWithLayout(const std::vector<std::string_view> &lines, const Layout &layout,
+                          ProgramTables &tables, LayoutReadFacts &facts) {
+    tables.MeasurementCount = 0;
+    facts.maximumValues.clear();
+    std::vector<RunOutcome> runs =
+        ReadRuns(lines, static_cast<std::size_t>(layout.firstDataLine - 1), layout);
+    // The runs joined in file order: the first refused line decides, and so does the first
+    // reading past the table's room.
+    ReadResult result;
+    std::vector<std::int64_t> lineOfEntry;
+    std::int32_t count = 0;
+    for (RunOutcome &run : runs) {
+        const auto room = static_cast<std::size_t>(MeasurementTableType::capacity() - count);
+        if (run.readings.size() > room) {
+            const auto at = static_cast<std::size_t>(run.lines[room]) - 1;
+            LineRefusal{result}(run.lines[room], lines[at], LineFault::TooManyReadings);
+            run.refusal = std::move(result);
+        }
+        if (run.refusal) {
+            tables.MeasurementCount = 0;
+            facts.maximumValues.clear();
+            return std::move(*run.refusal);
+        }
+        std::copy(run.readings.begin(), run.readings.end(),
+                  tables.MeasurementTable
+                      .entries(count + 1, static_cast<std::int32_t>(run.readings.size()))
+                      .begin());
+        count += static_cast<std::int32_t>(run.readings.size());
+        lineOfEntry.insert(lineOfEntry.end(), run.lines.begin(), run.lines.end());
+        facts.maximumValues.insert(facts.maximumValues.end(), run.maxima.begin(), run.maxima.end());
+        facts.emptyRows += run.emptyRows;
+        if (facts.rowsWithoutValue == 0)
+            facts.firstRowWithoutValue = run.firstRowWithoutValue;
+        facts.rowsWithoutValue += run.rowsWithoutValue;
     }
     tables.MeasurementCount = count;
     PutInTimeOrder(tables, lineOfEntry, facts);
@@ -354,10 +464,10 @@ ExportLoad LoadAnyExport(const std::filesystem::path &path, ProgramTables &table
     load.read = LoadExport(path, tables);
     if (load.read.status != ReadResult::Status::BadFormat || options.strict)
         return load;
-    const std::optional<std::string> bytes = ReadWholeFile(path);
-    if (!bytes)
+    const std::optional<WholeFile> file = ReadWholeFile(path);
+    if (!file)
         return load;
-    return LoadRecognised(*bytes, tables, options, std::move(load.read));
+    return LoadRecognised(file->view(), tables, options, std::move(load.read));
 }
 
 ExportLoad LoadAnyExportBytes(std::string_view bytes, ProgramTables &tables,

@@ -66,20 +66,6 @@ Place PlaceOf(const std::vector<std::string_view> &fields) {
     return {};
 }
 
-// The fields that the timestamp takes, which no column choice may name.
-std::int32_t TimestampWidth(TimestampKind kind) {
-    switch (kind) {
-    case TimestampKind::DateThenTime:
-        return 2;
-    case TimestampKind::SixFields:
-        return 6;
-    case TimestampKind::OneField:
-    case TimestampKind::UnixSeconds:
-        break;
-    }
-    return 1;
-}
-
 struct SeparatorFit {
     char separator = '\t';
     std::size_t start = 0; ///< 0-based line of the first reading
@@ -176,13 +162,15 @@ std::vector<DatePieces> DateChanges(const std::vector<std::string_view> &lines, 
     FieldSplitter splitter(separator);
     std::string_view previous;
     for (std::size_t i = start; i < lines.size(); ++i) {
-        const auto &fields = splitter.split(lines[i]);
+        const auto &fields = splitter.split(lines[i], static_cast<std::size_t>(place.field));
         if (static_cast<std::size_t>(place.field) > fields.size())
             continue;
         std::string_view field = fields[static_cast<std::size_t>(place.field) - 1];
         // The date alone, so that the many lines of one day compare equal.
-        const std::size_t blank = field.find_first_of(" T");
-        const std::string_view date = field.substr(0, blank);
+        std::size_t dateLength = 0; // a plain loop: find_first_of searches its set for each byte
+        while (dateLength < field.size() && field[dateLength] != ' ' && field[dateLength] != 'T')
+            ++dateLength;
+        const std::string_view date = field.substr(0, dateLength);
         if (date.empty() || date == previous)
             continue;
         previous = date;

@@ -129,11 +129,11 @@ bool IsDateSeparator(char c) {
 } // namespace
 
 std::optional<StampPieces> ParseStampPieces(std::string_view field) {
-    StampPieces stamp;
+    DatePieces date;
     std::size_t p = 0;
     int digits = 0;
     const auto a = Digits(field, p, 4, digits);
-    stamp.date.firstDigits = digits;
+    date.firstDigits = digits;
     if (!a || p >= field.size() || !IsDateSeparator(field[p]))
         return std::nullopt;
     ++p;
@@ -142,12 +142,21 @@ std::optional<StampPieces> ParseStampPieces(std::string_view field) {
         return std::nullopt;
     ++p;
     const auto c = Digits(field, p, 4, digits);
-    stamp.date.thirdDigits = digits;
-    if (!c || digits == 3 || stamp.date.firstDigits == 3)
+    date.thirdDigits = digits;
+    if (!c || digits == 3 || date.firstDigits == 3)
         return std::nullopt;
-    stamp.date.first = *a;
-    stamp.date.second = *b;
-    stamp.date.third = *c;
+    date.first = *a;
+    date.second = *b;
+    date.third = *c;
+    return ParseStampAfterDate(field, date, p);
+}
+
+std::optional<StampPieces> ParseStampAfterDate(std::string_view field, const DatePieces &date,
+                                               std::size_t dateLength) {
+    StampPieces stamp;
+    stamp.date = date;
+    stamp.dateLength = dateLength;
+    std::size_t p = dateLength;
     if (p < field.size() && (field[p] == 'T' || field[p] == ' ' || field[p] == '\t')) {
         std::size_t q = p + 1;
         SkipBlanks(field, q);
@@ -250,28 +259,27 @@ ValueText ParseValueText(std::string_view field) {
         return value;
     }
     // The number: sign, digits, one decimal separator, digits.
-    std::string number;
     std::size_t i = 0;
-    if (text[i] == '+' || text[i] == '-') {
-        if (text[i] == '-')
-            number += '-';
+    const bool negative = text[i] == '-';
+    if (text[i] == '+' || text[i] == '-')
         ++i;
-    }
-    bool digitSeen = false;
-    bool separatorSeen = false;
+    const std::size_t numberStart = i;
+    std::size_t separatorAt = std::string_view::npos;
+    std::uint64_t digitsValue = 0;
+    int digitCount = 0;
     for (; i < text.size(); ++i) {
         const char c = text[i];
         if (IsDigit(c)) {
-            number += c;
-            digitSeen = true;
-        } else if ((c == '.' || c == ',') && !separatorSeen) {
-            number += '.';
-            separatorSeen = true;
+            // Past 15 digits it may wrap, unused: from_chars reads those.
+            digitsValue = digitsValue * 10 + static_cast<std::uint64_t>(c - '0');
+            ++digitCount;
+        } else if ((c == '.' || c == ',') && separatorAt == std::string_view::npos) {
+            separatorAt = i;
         } else {
             break;
         }
     }
-    if (!digitSeen)
+    if (digitCount == 0)
         return value;
     std::string_view unit = text.substr(i);
     std::size_t u = 0;
@@ -294,11 +302,27 @@ ValueText ParseValueText(std::string_view field) {
     } else {
         return value;
     }
+    const int fractionDigits =
+        separatorAt == std::string_view::npos ? 0 : static_cast<int>(i - separatorAt - 1);
     double parsed = 0;
-    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), parsed);
-    if (error != std::errc() || end != number.data() + number.size() || !std::isfinite(parsed) ||
-        std::fabs(parsed) > 3.4028234663852886e38)
-        return value;
+    if (digitCount <= 15) {
+        // Whole digits and a power of ten below 2^53 are exact, so one division rounds as
+        // from_chars does.
+        static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                  1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        parsed = static_cast<double>(digitsValue) / kPowersOfTen[fractionDigits];
+        if (negative)
+            parsed = -parsed;
+    } else {
+        std::string number = negative ? "-" : "";
+        for (std::size_t k = numberStart; k < i; ++k)
+            number += k == separatorAt ? '.' : text[k];
+        const auto [end, error] =
+            std::from_chars(number.data(), number.data() + number.size(), parsed);
+        if (error != std::errc() || end != number.data() + number.size() ||
+            !std::isfinite(parsed) || std::fabs(parsed) > 3.4028234663852886e38)
+            return value;
+    }
     value.number = parsed;
     return value;
 }

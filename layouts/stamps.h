@@ -28,12 +28,17 @@ struct StampPieces {
     DatePieces date;
     int secondsOfDay = -1;            ///< -1: the field holds a date alone
     std::optional<int> offsetSeconds; ///< "Z" or "+01:00" written on the timestamp
+    std::size_t dateLength = 0;       ///< bytes of the date at the field's start
 };
 
 /// A date, optionally "T" or blanks and a time of day (h:mm, seconds, a fraction after "." or ","
 /// dropped, AM/PM), optionally "Z" or an offset ("+01:00", "-0400"); date pieces separated by
 /// "/", "-" or ".".
 std::optional<StampPieces> ParseStampPieces(std::string_view field);
+/// What ParseStampPieces gives for `field` when its first `dateLength` bytes are known to read as
+/// `date`: a file writes one date on many lines, and its reader need parse it once.
+std::optional<StampPieces> ParseStampAfterDate(std::string_view field, const DatePieces &date,
+                                               std::size_t dateLength);
 
 /// A time of day alone, as a field beside the date: "12:30:00", "2:11 PM".
 std::optional<int> ParseTimeOfDay(std::string_view field);

@@ -3,12 +3,26 @@
 
 #include "climate/export_reader.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
 namespace pelk {
 namespace {
 
 bool IsValidUtf8(std::string_view bytes) {
     std::size_t i = 0;
     while (i < bytes.size()) {
+        // Most of a logger's file is ASCII: eight bytes at a time until a byte has its high bit.
+        std::uint64_t word = 0;
+        while (i + sizeof word <= bytes.size()) {
+            std::memcpy(&word, bytes.data() + i, sizeof word);
+            if ((word & 0x8080808080808080) != 0)
+                break;
+            i += sizeof word;
+        }
+        if (i == bytes.size())
+            break;
         const auto c = static_cast<unsigned char>(bytes[i]);
         if (c < 0x80) {
             ++i;
@@ -75,6 +89,8 @@ DecodedText DecodeText(std::string_view bytes) {
 
 std::vector<std::string_view> SplitLines(std::string_view text) {
     std::vector<std::string_view> lines;
+    // Counted first, so that a large file's views are not copied as the vector grows.
+    lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
     const char *p = text.data();
     const char *const end = p + text.size();
     while (p != end) {
@@ -90,38 +106,47 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 }
 
 std::string_view TrimBlanks(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+    std::size_t first = 0;
+    std::size_t last = text.size();
+    while (first < last && (text[first] == ' ' || text[first] == '\t'))
+        ++first;
+    while (last > first && (text[last - 1] == ' ' || text[last - 1] == '\t'))
+        --last;
+    return text.substr(first, last - first);
 }
 
-const std::vector<std::string_view> &FieldSplitter::split(std::string_view line) {
+const std::vector<std::string_view> &FieldSplitter::split(std::string_view line,
+                                                          std::size_t fieldsWanted) {
     fields_.clear();
     sawQuotes_ = false;
     // Room for every field written out at once, so that no view into it moves.
     unquoted_.clear();
     unquoted_.reserve(line.size());
-    std::size_t i = 0;
+    const char *p = line.data();
+    const char *const end = p + line.size();
+    auto toSeparator = [&] {
+        const void *const at = std::memchr(p, separator_, static_cast<std::size_t>(end - p));
+        p = at ? static_cast<const char *>(at) : end;
+    };
     for (;;) {
-        while (i < line.size() && line[i] == ' ')
-            ++i;
-        if (i < line.size() && line[i] == '"') {
+        while (p != end && *p == ' ')
+            ++p;
+        if (p != end && *p == '"') {
             sawQuotes_ = true;
-            const std::size_t start = ++i;
+            const char *const start = ++p;
             bool doubled = false;
-            while (i < line.size()) {
-                if (line[i] == '"') {
-                    if (i + 1 < line.size() && line[i + 1] == '"') {
+            while (p != end) {
+                if (*p == '"') {
+                    if (p + 1 != end && p[1] == '"') {
                         doubled = true;
-                        i += 2;
+                        p += 2;
                         continue;
                     }
                     break;
                 }
-                ++i;
+                ++p;
             }
-            std::string_view inside = line.substr(start, i - start);
+            std::string_view inside(start, static_cast<std::size_t>(p - start));
             if (doubled) {
                 const std::size_t from = unquoted_.size();
                 for (std::size_t k = 0; k < inside.size(); ++k) {
@@ -132,20 +157,20 @@ const std::vector<std::string_view> &FieldSplitter::split(std::string_view line)
                 inside = std::string_view(unquoted_).substr(from);
             }
             fields_.push_back(TrimBlanks(inside));
-            if (i < line.size())
-                ++i; // the closing quote
-            const std::size_t next = line.find(separator_, i);
-            if (next == std::string_view::npos)
-                return fields_;
-            i = next + 1;
-            continue;
+            toSeparator(); // past the closing quote, and anything after it
+        } else {
+            while (p != end && (*p == ' ' || *p == '\t') && *p != separator_)
+                ++p;
+            const char *const start = p;
+            toSeparator();
+            const char *last = p;
+            while (last != start && (last[-1] == ' ' || last[-1] == '\t'))
+                --last;
+            fields_.emplace_back(start, static_cast<std::size_t>(last - start));
         }
-        const std::size_t next = line.find(separator_, i);
-        fields_.push_back(
-            TrimBlanks(line.substr(i, next == std::string_view::npos ? next : next - i)));
-        if (next == std::string_view::npos)
+        if (p == end || fields_.size() == fieldsWanted)
             return fields_;
-        i = next + 1;
+        ++p;
     }
 }
 

@@ -35,8 +35,11 @@ class FieldSplitter {
   public:
     explicit FieldSplitter(char separator) : separator_(separator) {}
     char separator() const { return separator_; }
-    /// The fields of `line`, blanks around each trimmed; valid until the next call.
-    const std::vector<std::string_view> &split(std::string_view line);
+    /// The fields of `line`, blanks around each trimmed, the first `fieldsWanted` of them at
+    /// most; valid until the next call.
+    const std::vector<std::string_view> &split(std::string_view line,
+                                               std::size_t fieldsWanted = kAllFields);
+    static constexpr std::size_t kAllFields = static_cast<std::size_t>(-1);
     /// Whether the last line split had a quoted field.
     bool sawQuotes() const { return sawQuotes_; }
 

@@ -86,13 +86,24 @@ std::string LeftOutNotice(const ReadResult &read, const DailyReport &daily) {
     auto add = [&](const std::string &paragraph) {
         notice += (notice.empty() ? "" : "\n\n") + paragraph;
     };
-    if (daily.uncountedReadings > 0)
-        add(Readings(daily.uncountedReadings) +
-            (daily.uncountedReadings == 1 ? " n'est" : " ne sont") + " pas compté" +
-            (daily.uncountedReadings == 1 ? "" : "s") +
+    const auto firstLine = [&](const ReadingsLeftOut &readings) {
+        return std::to_string(read.readingLines.earlierLineOf(readings.first, readings.last));
+    };
+    const auto notCounted = [](std::int32_t count) {
+        return Readings(count) + (count == 1 ? " n'est pas compté" : " ne sont pas comptés");
+    };
+    if (daily.uncounted.count > 0)
+        add(notCounted(daily.uncounted.count) +
             " : le fichier revient en arrière dans le temps et le calcul ne les voit pas "
             "(le premier à la ligne " +
-            std::to_string(read.readingLines.lineOf(daily.firstUncountedReading)) + ").");
+            firstLine(daily.uncounted) + ").");
+    if (daily.outsideWindows.count > 0)
+        add(notCounted(daily.outsideWindows.count) +
+            (daily.outsideWindows.count == 1 ? " : avec ce décalage UTC, il ne tombe"
+                                             : " : avec ce décalage UTC, ils ne tombent") +
+            " dans aucune fenêtre (de nuit ou de jour) des jours de la liste (le premier à la "
+            "ligne " +
+            firstLine(daily.outsideWindows) + ").");
     if (read.readingsAfterEnd > 0)
         add(Readings(read.readingsAfterEnd) + " après la première ligne vide " +
             (read.readingsAfterEnd == 1 ? "n'est pas lu" : "ne sont pas lus") +

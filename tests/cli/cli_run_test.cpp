@@ -173,6 +173,11 @@ TEST_F(CliTest, warnings_tell_what_the_rows_leave_out_without_failing) {
                        "read, from line 6: reading stops at the first empty line\n");
     EXPECT_EQ(Run({Write("h\n01/01/2008 12:00\t1\n01/01/2030 12:00\t1\n")}).err,
               "pelk-cli: warning: 3037 day(s) beyond the 5000 listed\n");
+    // In time order, a reading that the offset puts past the last day's windows.
+    EXPECT_EQ(
+        Run({"--utc-offset", "-10", Write("h\n03/15/2008 12:00\t1\n03/16/2008 22:00\t2\n")}).err,
+        "pelk-cli: warning: 1 reading(s) not counted: at this UTC offset they fall in no "
+        "listed day's night or day window (first at line 3)\n");
 }
 
 // Windows' C runtime reads no summer-time rule from TZ.

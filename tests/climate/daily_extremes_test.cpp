@@ -256,19 +256,29 @@ TEST(daily_extremes, extreme_time_is_the_first_reading_holding_it) {
 }
 
 TEST(daily_extremes, report_tells_what_no_row_counts) {
+    using Left = ReadingsLeftOut;
     const std::tuple<const char *, std::vector<Measurement>, DailyReport> cases[] = {
         {"in time order", Hourly(0, 23), {}},
         // The 7th's reading closes the 5th's and 6th's windows: the 5th's later readings unseen.
         {"backwards jump",
          {At(0, 1, 0, 1), At(2, 1, 0, 1), At(0, 3, 0, 1), At(0, 4, 0, 1), At(2, 2, 0, 1)},
-         {2, 3, 0}},
-        {"before the first day", {At(0, 1, 0, 1), At(-3, 1, 0, 1), At(0, 2, 0, 1)}, {1, 2, 0}},
-        {"last day before the first", {At(2, 1, 0, 1), At(0, 1, 0, 1)}, {2, 1, 0}},
+         {Left{2, 3, 4}, Left{}, 0}},
+        // The days listed end with the last reading's: in a table that goes back, a reading in
+        // no listed window is part of the jump.
+        {"before the first day",
+         {At(0, 1, 0, 1), At(-3, 1, 0, 1), At(0, 2, 0, 1)},
+         {Left{1, 2, 2}, Left{}, 0}},
+        {"last day before the first", {At(2, 1, 0, 1), At(0, 1, 0, 1)}, {Left{2, 1, 2}, Left{}, 0}},
         // Days past the capacity are told apart from readings out of order.
-        {"beyond the capacity", {At(0, 1, 0, 1), At(5000, 1, 0, 1), At(5002, 1, 0, 1)}, {0, 0, 3}},
+        {"beyond the capacity",
+         {At(0, 1, 0, 1), At(5000, 1, 0, 1), At(5002, 1, 0, 1)},
+         {Left{}, Left{}, 3}},
     };
     for (const auto &[scenario, readings, report] : cases)
         EXPECT_EQ(Swept(readings, FixedOffset(0)).report, report) << scenario;
+    // In time order, ten hours behind UTC: 22:00 on the last day is past its day window.
+    const DailyReport pastTheWindows{Left{}, Left{1, 2, 2}, 0};
+    EXPECT_EQ(Swept({At(0, 12, 0, 1), At(1, 22, 0, 1)}, FixedOffset(-10)).report, pastTheWindows);
 }
 
 TEST(daily_extremes, windows_follow_the_offset_of_their_day) {

@@ -78,10 +78,48 @@ TEST_F(LoadPipelineTest, readings_left_out_are_told_with_their_file_lines) {
     ASSERT_EQ(read.status, ReadResult::Status::Loaded);
     EXPECT_EQ(tables_->MeasurementCount, 17);
     // The 5th's readings from 06:00 and the 6th's up to 15:00: their windows closed by 22:00.
-    EXPECT_EQ(tables_->DailyLeftOut.uncountedReadings, 12);
-    EXPECT_EQ(read.readingLines.lineOf(tables_->DailyLeftOut.firstUncountedReading), 6);
+    const DailyReport &left = tables_->DailyLeftOut;
+    EXPECT_EQ(left.uncounted.count, 12);
+    EXPECT_EQ(read.readingLines.earlierLineOf(left.uncounted.first, left.uncounted.last), 6);
+    EXPECT_EQ(left.outsideWindows.count, 0);
     EXPECT_EQ(read.readingsAfterEnd, 2);
     EXPECT_EQ(read.firstLineAfterEnd, 22);
+}
+
+// Readings in no listed window: told as such in a file in time order (either way round), as
+// part of the backwards jump in one that goes back in time, and by their first line in the file.
+TEST_F(LoadPipelineTest, readings_in_no_listed_window_are_told_apart_from_a_jump_back) {
+    struct Case {
+        const char *name;
+        std::vector<std::string> lines;
+        std::int32_t uncounted, outside;
+        std::int64_t firstLine;
+    };
+    const Case cases[] = {
+        {"in_time_order", {"03/15/2008 12:00\t1", "03/16/2008 22:00\t2"}, 0, 1, 3},
+        {"newest_first",
+         {"03/16/2008 23:00\t2", "03/16/2008 22:00\t2", "03/15/2008 02:00\t1"},
+         0,
+         2,
+         2},
+        // The list ends with the last line's day, the 15th: line 3 is left out with the jump back.
+        {"going_back",
+         {"03/15/2008 12:00\t1", "03/16/2008 22:00\t2", "03/15/2008 13:00\t3"},
+         2,
+         0,
+         3},
+    };
+    for (const Case &c : cases) {
+        LoadOptions options;
+        options.utcOffsetHours = -10;
+        const ReadResult read = load(FileOf(c.lines), options);
+        ASSERT_EQ(read.status, ReadResult::Status::Loaded) << c.name;
+        const DailyReport &left = tables_->DailyLeftOut;
+        EXPECT_EQ(left.uncounted.count, c.uncounted) << c.name;
+        EXPECT_EQ(left.outsideWindows.count, c.outside) << c.name;
+        const ReadingsLeftOut &told = c.outside > 0 ? left.outsideWindows : left.uncounted;
+        EXPECT_EQ(read.readingLines.earlierLineOf(told.first, told.last), c.firstLine) << c.name;
+    }
 }
 
 TEST_F(LoadPipelineTest, options_set_the_offset_and_the_gap_limit) {

@@ -178,6 +178,89 @@ TEST(layout_reader, random_readings_read_alike_in_every_layout) {
     }
 }
 
+// A file long enough to be read in two runs side by side: every five minutes from 2008 on.
+std::vector<Reading> LongSeries(int count) {
+    std::vector<Reading> readings;
+    for (int i = 0; i < count; ++i) {
+        const CivilDateTime t =
+            SplitDateTime(MakeDateTime(DayNumberFromCivil(2008, 1, 1) + i / 288, i % 288 * 300));
+        readings.push_back({t.year, t.month, t.day, t.hour, t.minute, (i * 37 % 601) / 10.0 - 20});
+    }
+    return readings;
+}
+
+std::vector<std::string> CsvLines(const std::vector<Reading> &readings) {
+    std::vector<std::string> lines{"Date Time,Temp"};
+    for (const Reading &r : readings)
+        lines.push_back(Format("%04d-%02d-%02d %02d:%02d:00,%g", r.year, r.month, r.day, r.hour,
+                               r.minute, r.value));
+    return lines;
+}
+
+std::string Joined(const std::vector<std::string> &lines) {
+    std::string text;
+    for (const std::string &line : lines)
+        text.append(line).append("\n");
+    return text;
+}
+
+constexpr int kLongFileReadings = 150'000;
+
+TEST(layout_reader, a_long_file_reads_as_the_export_form_does) {
+    const std::vector<Reading> readings = LongSeries(kLongFileReadings);
+    const Loaded expected = Load(ExportForm(readings));
+    const Loaded got = Load(Joined(CsvLines(readings)));
+    ASSERT_EQ(got.load.read.status, ReadResult::Status::Loaded);
+    EXPECT_EQ(got.tables->MeasurementCount, kLongFileReadings);
+    EXPECT_EQ(got.rows(), expected.rows());
+    EXPECT_EQ(got.load.read.readingLines.lineOf(kLongFileReadings), kLongFileReadings + 1);
+}
+
+struct LongFileFault {
+    const char *name;
+    std::vector<int> badLines;   ///< 1-based lines given a value that is no number
+    std::vector<int> eventLines; ///< lines given an empty value
+    int refusedLine;             ///< 0: loads
+};
+
+class LongFileFaults : public ::testing::TestWithParam<LongFileFault> {};
+
+// The runs are joined in file order: the first bad line of the file is the one told, and the
+// rows passed over are counted from the first of the file.
+TEST_P(LongFileFaults, are_told_at_their_first_line_in_the_file) {
+    std::vector<std::string> lines = CsvLines(LongSeries(kLongFileReadings));
+    for (const int line : GetParam().badLines)
+        lines[static_cast<std::size_t>(line) - 1] += "x";
+    for (const int line : GetParam().eventLines) {
+        std::string &text = lines[static_cast<std::size_t>(line) - 1];
+        text.resize(text.find(',') + 1);
+    }
+    const Loaded got = Load(Joined(lines));
+    if (GetParam().refusedLine == 0) {
+        ASSERT_EQ(got.load.read.status, ReadResult::Status::Loaded);
+        EXPECT_EQ(got.tables->MeasurementCount,
+                  kLongFileReadings - static_cast<int>(GetParam().eventLines.size()));
+        EXPECT_EQ(got.load.facts.rowsWithoutValue,
+                  static_cast<std::int64_t>(GetParam().eventLines.size()));
+        EXPECT_EQ(got.load.facts.firstRowWithoutValue, GetParam().eventLines.front());
+        return;
+    }
+    EXPECT_EQ(got.load.read.status, ReadResult::Status::BadFormat);
+    EXPECT_EQ(got.load.read.lineNumber, GetParam().refusedLine);
+    EXPECT_EQ(got.load.read.fault, LineFault::NotANumber);
+    EXPECT_EQ(got.tables->MeasurementCount, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    layout_reader, LongFileFaults,
+    ::testing::Values(LongFileFault{"early", {100}, {}, 100},
+                      LongFileFault{"late", {140'000}, {}, 140'000},
+                      LongFileFault{"early_and_late", {140'000, 200}, {}, 200},
+                      LongFileFault{"late_after_events_early", {149'000}, {50, 51}, 149'000},
+                      LongFileFault{"events_late_only", {}, {120'000, 130'000}, 0},
+                      LongFileFault{"events_early_and_late", {}, {3, 140'000}, 0}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 TEST(layout_reader, a_broken_export_keeps_its_own_refusal_and_strict_refuses_any_other_layout) {
     // A TAB file whose third line is not a reading: today's refusal, not a layout that passes
     // over its second line.
@@ -329,7 +412,7 @@ TEST(layout_reader, readings_out_of_time_order_are_sorted_and_told) {
     EXPECT_EQ(got.load.facts.firstOutOfOrderLine, 3);
     EXPECT_EQ(SplitDateTime(got.load.facts.earliestOutOfOrder).year, 2007);
     EXPECT_EQ(SplitDateTime(got.load.facts.latestOutOfOrder).minute, 10);
-    EXPECT_EQ(got.tables->DailyLeftOut.uncountedReadings, 0);
+    EXPECT_EQ(got.tables->DailyLeftOut.uncounted.count, 0);
     EXPECT_EQ(got.load.read.readingLines.lineOf(1), 3);
     EXPECT_EQ(got.load.read.readingLines.lineOf(4), 5);
 

@@ -67,12 +67,16 @@ TEST(trust_notes, notice_tells_how_many_readings_were_left_out_and_where) {
     DailyReport daily;
     EXPECT_EQ(LeftOutNotice(read, daily), "");
     read.readingLines.noteSkippedLine(0); // line 2 skipped: reading 3 is on line 5
-    daily = {4, 3, 2};
+    daily.uncounted = {4, 3, 8};
+    daily.outsideWindows = {1, 1, 1};
+    daily.daysBeyondCapacity = 2;
     read.readingsAfterEnd = 1;
     read.firstLineAfterEnd = 40;
     EXPECT_EQ(LeftOutNotice(read, daily),
               "4 relevés ne sont pas comptés : le fichier revient en arrière dans le temps et le "
               "calcul ne les voit pas (le premier à la ligne 5).\n\n"
+              "1 relevé n'est pas compté : avec ce décalage UTC, il ne tombe dans aucune fenêtre "
+              "(de nuit ou de jour) des jours de la liste (le premier à la ligne 3).\n\n"
               "1 relevé après la première ligne vide n'est pas lu (à partir de la ligne 40) : la "
               "lecture s'arrête à la première ligne vide.\n\n"
               "2 jours ne sont pas listés : la liste s'arrête après 5000 jours.");
