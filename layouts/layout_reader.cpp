@@ -392,19 +392,12 @@ ReadResult ReadWithLayout(const std::vector<std::string_view> &lines, const Layo
 
 namespace {
 
-ExportLoad LoadRecognised(std::string_view bytes, ProgramTables &tables, const LoadOptions &options,
-                          ReadResult exportFormRefusal) {
+ExportLoad LoadRecognised(std::string_view bytes, ProgramTables &tables,
+                          const LayoutChoices &choices, ReadResult exportFormRefusal) {
     ExportLoad load;
     load.read = std::move(exportFormRefusal);
     const DecodedText decoded = DecodeText(bytes);
     const std::vector<std::string_view> lines = SplitLines(decoded.text());
-    LayoutChoices choices;
-    choices.dateOrder = options.dateOrder;
-    if (options.valueFieldChosen)
-        choices.valueField = options.valueField;
-    choices.tnField = options.tnField;
-    choices.txField = options.txField;
-    choices.offsetChosen = options.utcOffsetHours.has_value() || options.utcOffsetLocalByDate;
     const Recognition recognition =
         Recognise(lines, decoded.encoding, choices, CalendarDay(tables.StartTime));
     if (recognition.outcome == Recognition::Outcome::NoLayout)
@@ -458,8 +451,29 @@ ExportLoad LoadRecognised(std::string_view bytes, ProgramTables &tables, const L
 
 } // namespace
 
+LayoutChoices ChoicesFromOptions(const LoadOptions &options) {
+    LayoutChoices choices;
+    choices.dateOrder = options.dateOrder;
+    if (options.valueFieldChosen)
+        choices.valueField = options.valueField;
+    choices.tnField = options.tnField;
+    choices.txField = options.txField;
+    choices.offsetChosen = options.utcOffsetHours.has_value() || options.utcOffsetLocalByDate;
+    return choices;
+}
+
 ExportLoad LoadAnyExport(const std::filesystem::path &path, ProgramTables &tables,
                          const LoadOptions &options) {
+    return LoadAnyExport(path, tables, options, ChoicesFromOptions(options));
+}
+
+ExportLoad LoadAnyExportBytes(std::string_view bytes, ProgramTables &tables,
+                              const LoadOptions &options) {
+    return LoadAnyExportBytes(bytes, tables, options, ChoicesFromOptions(options));
+}
+
+ExportLoad LoadAnyExport(const std::filesystem::path &path, ProgramTables &tables,
+                         const LoadOptions &options, const LayoutChoices &choices) {
     ExportLoad load;
     load.read = LoadExport(path, tables);
     if (load.read.status != ReadResult::Status::BadFormat || options.strict)
@@ -467,16 +481,53 @@ ExportLoad LoadAnyExport(const std::filesystem::path &path, ProgramTables &table
     const std::optional<WholeFile> file = ReadWholeFile(path);
     if (!file)
         return load;
-    return LoadRecognised(file->view(), tables, options, std::move(load.read));
+    return LoadRecognised(file->view(), tables, choices, std::move(load.read));
 }
 
 ExportLoad LoadAnyExportBytes(std::string_view bytes, ProgramTables &tables,
-                              const LoadOptions &options) {
+                              const LoadOptions &options, const LayoutChoices &choices) {
     ExportLoad load;
     load.read = LoadExportBytes(bytes, tables);
     if (load.read.status != ReadResult::Status::BadFormat || options.strict)
         return load;
-    return LoadRecognised(bytes, tables, options, std::move(load.read));
+    return LoadRecognised(bytes, tables, choices, std::move(load.read));
+}
+
+std::unique_ptr<const FileText> ReadFileText(const std::filesystem::path &path) {
+    std::optional<WholeFile> file = ReadWholeFile(path);
+    if (!file)
+        return nullptr;
+    auto text = std::make_unique<FileText>();
+    text->bytes_ = std::move(file->bytes);
+    text->decoded_ = DecodeText({text->bytes_.get(), file->size});
+    text->lines_ = SplitLines(text->decoded_.text());
+    return text;
+}
+
+std::vector<PreviewRow> PreviewRows(const std::vector<std::string_view> &lines,
+                                    const Layout &layout, std::size_t count) {
+    std::vector<PreviewRow> rows;
+    for (auto i = static_cast<std::size_t>(std::max<std::int64_t>(layout.firstDataLine, 1) - 1);
+         i < lines.size() && rows.size() < count; ++i) {
+        const RunOutcome run = ReadRun(lines, i, i + 1, layout);
+        PreviewRow row;
+        row.line = static_cast<std::int64_t>(i) + 1;
+        if (run.refusal) {
+            row.kind = PreviewRow::Kind::Refused;
+            row.fault = run.refusal->fault;
+        } else if (!run.readings.empty()) {
+            row.kind = PreviewRow::Kind::Reading;
+            row.time = run.readings.front().Timestamp;
+            row.value = run.readings.front().Value;
+            if (!run.maxima.empty())
+                row.maximum = run.maxima.front();
+        } else {
+            row.kind =
+                run.rowsWithoutValue > 0 ? PreviewRow::Kind::NoValue : PreviewRow::Kind::Empty;
+        }
+        rows.push_back(row);
+    }
+    return rows;
 }
 
 } // namespace pelk

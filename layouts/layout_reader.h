@@ -8,9 +8,12 @@
 #include "climate/export_reader.h"
 #include "climate/load_pipeline.h"
 #include "layouts/layout.h"
+#include "layouts/recognise.h"
+#include "layouts/text.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -51,13 +54,52 @@ struct ExportLoad {
     LayoutReadFacts facts;
 };
 
+/// What the load options choose of a layout (--date-order, --column, ...).
+LayoutChoices ChoicesFromOptions(const LoadOptions &options);
+
 /// The export form; when it refuses the file and `options.strict` is not set, the file's own
-/// layout. The days are computed when readings were loaded. A refusal is the export form's own
-/// unless the file was recognised in another layout.
+/// layout, found under `choices` (else those of `options`). The days are computed when readings
+/// were loaded. A refusal is the export form's own unless the file was recognised in another
+/// layout.
 ExportLoad LoadAnyExport(const std::filesystem::path &path, ProgramTables &tables,
                          const LoadOptions &options);
 /// The same for a file already in memory.
 ExportLoad LoadAnyExportBytes(std::string_view bytes, ProgramTables &tables,
                               const LoadOptions &options);
+ExportLoad LoadAnyExport(const std::filesystem::path &path, ProgramTables &tables,
+                         const LoadOptions &options, const LayoutChoices &choices);
+ExportLoad LoadAnyExportBytes(std::string_view bytes, ProgramTables &tables,
+                              const LoadOptions &options, const LayoutChoices &choices);
+
+/// A file's text cut into lines, kept to be recognised again under other choices.
+class FileText {
+  public:
+    const std::vector<std::string_view> &lines() const { return lines_; }
+    TextEncoding encoding() const { return decoded_.encoding; }
+
+  private:
+    friend std::unique_ptr<const FileText> ReadFileText(const std::filesystem::path &path);
+    std::unique_ptr<char[]> bytes_;
+    DecodedText decoded_; // views into bytes_
+    std::vector<std::string_view> lines_;
+};
+
+/// Nothing when the file cannot be read whole.
+std::unique_ptr<const FileText> ReadFileText(const std::filesystem::path &path);
+
+/// How one line from the first data line on reads under a layout, for a preview.
+struct PreviewRow {
+    enum class Kind { Reading, NoValue, Empty, Refused };
+    std::int64_t line = 0;
+    Kind kind = Kind::Empty;
+    DateTime time = 0;
+    float value = 0;
+    std::optional<float> maximum; ///< Tx's value when Tn and Tx come from two columns
+    LineFault fault = LineFault::NotADate;
+};
+
+/// The first `count` lines from `layout.firstDataLine`, each read alone.
+std::vector<PreviewRow> PreviewRows(const std::vector<std::string_view> &lines,
+                                    const Layout &layout, std::size_t count);
 
 } // namespace pelk

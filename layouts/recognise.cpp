@@ -66,6 +66,23 @@ Place PlaceOf(const std::vector<std::string_view> &fields) {
     return {};
 }
 
+// The timestamp at field `field` alone (1-based), as the user named it.
+Place PlaceAt(const std::vector<std::string_view> &fields, std::int32_t field) {
+    const auto i = static_cast<std::size_t>(field) - 1;
+    if (field < 1 || i >= fields.size())
+        return {};
+    if (const auto stamp = ParseStampPieces(fields[i]); stamp && DateValidSomeWay(stamp->date)) {
+        if (stamp->secondsOfDay < 0 && i + 1 < fields.size() && ParseTimeOfDay(fields[i + 1]))
+            return {TimestampKind::DateThenTime, field};
+        return {TimestampKind::OneField, field};
+    }
+    if (SixFieldsAt(fields, i))
+        return {TimestampKind::SixFields, field};
+    if (ParseUnixSeconds(fields[i]))
+        return {TimestampKind::UnixSeconds, field};
+    return {};
+}
+
 struct SeparatorFit {
     char separator = '\t';
     std::size_t start = 0; ///< 0-based line of the first reading
@@ -73,14 +90,33 @@ struct SeparatorFit {
     std::size_t score = 0; ///< sample lines from the start with the timestamp in that place
 };
 
-SeparatorFit FitSeparator(const std::vector<std::string_view> &lines, char separator) {
+SeparatorFit FitSeparator(const std::vector<std::string_view> &lines, char separator,
+                          const LayoutChoices &choices) {
     FieldSplitter splitter(separator);
-    const std::size_t sample = std::min(lines.size(), kSampleLines);
+    const std::size_t from =
+        choices.firstDataLine
+            ? static_cast<std::size_t>(std::clamp<std::int64_t>(
+                  *choices.firstDataLine - 1, 0, static_cast<std::int64_t>(lines.size())))
+            : 0;
+    const std::size_t sample = std::min(lines.size(), from + kSampleLines);
     std::vector<Place> places(sample);
-    for (std::size_t i = 0; i < sample; ++i)
-        places[i] = PlaceOf(splitter.split(lines[i]));
+    for (std::size_t i = from; i < sample; ++i) {
+        const auto &fields = splitter.split(lines[i]);
+        places[i] =
+            choices.timestampField ? PlaceAt(fields, *choices.timestampField) : PlaceOf(fields);
+    }
     SeparatorFit fit;
     fit.separator = separator;
+    if (choices.firstDataLine) {
+        // Where the user says the data starts, whatever the lines after it.
+        if (from >= sample || places[from].field == 0)
+            return fit;
+        fit.start = from;
+        fit.place = places[from];
+        for (std::size_t j = from; j < sample; ++j)
+            fit.score += places[j] == places[from];
+        return fit;
+    }
     for (std::size_t i = 0; i < sample; ++i) {
         if (places[i].field == 0)
             continue;
@@ -353,7 +389,11 @@ void ChooseColumns(const std::vector<std::string_view> &lines, const SeparatorFi
 }
 
 void ChooseUnit(const std::vector<std::string_view> &lines, const SeparatorFit &fit,
-                Layout &layout) {
+                const LayoutChoices &choices, Layout &layout) {
+    if (choices.unit) {
+        layout.unit = *choices.unit;
+        return;
+    }
     const std::int32_t field = layout.tnField != 0 ? layout.tnField : layout.valueField;
     const WrittenUnit named = UnitNamed(TitleOf(layout, field));
     if (named != WrittenUnit::None) {
@@ -412,7 +452,9 @@ Recognition Recognise(const std::vector<std::string_view> &lines, TextEncoding e
     Recognition recognition;
     SeparatorFit best;
     for (const char separator : kSeparators) {
-        const SeparatorFit fit = FitSeparator(lines, separator);
+        if (choices.separator && *choices.separator != separator)
+            continue;
+        const SeparatorFit fit = FitSeparator(lines, separator, choices);
         if (fit.score > best.score)
             best = fit;
     }
@@ -420,7 +462,10 @@ Recognition Recognise(const std::vector<std::string_view> &lines, TextEncoding e
         return recognition;
     // A line before the data with a timestamp where the readings have theirs is a reading that
     // would be passed over in silence: such a file is no layout of its own but a broken one.
+    // Unless the user said where the data starts.
     for (const char separator : kSeparators) {
+        if (choices.firstDataLine)
+            break;
         FieldSplitter splitter(separator);
         for (std::size_t i = 0; i < best.start; ++i)
             if (PlaceOf(splitter.split(lines[i])) == best.place)
@@ -457,7 +502,7 @@ Recognition Recognise(const std::vector<std::string_view> &lines, TextEncoding e
         layout.dateOrder = DateOrder::YearMonthDay;
     }
     ChooseColumns(lines, best, choices, layout);
-    ChooseUnit(lines, best, layout);
+    ChooseUnit(lines, best, choices, layout);
     ChooseOffset(lines, best, choices, layout);
     return recognition;
 }

@@ -19,11 +19,21 @@ namespace pelk {
 
 /// What the user said, which wins over what the file suggests.
 struct LayoutChoices {
+    std::optional<char> separator;
+    std::optional<std::int64_t> firstDataLine;  ///< 1-based
+    std::optional<std::int32_t> timestampField; ///< 1-based, its first field
     std::optional<DateOrder> dateOrder;
     std::optional<std::int32_t> valueField;
     std::optional<std::int32_t> tnField;
     std::optional<std::int32_t> txField;
     bool offsetChosen = false; ///< --utc-offset: the file's own offset is not used
+    /// With offsetChosen, from the window: a fixed offset, or the zone's day by day; neither is
+    /// the computer's offset now.
+    std::optional<int> offsetHours;
+    bool offsetLocalByDate = false;
+    std::optional<WrittenUnit> unit; ///< the unit of the values, converted to degrees C
+
+    bool operator==(const LayoutChoices &) const = default;
 };
 
 struct Recognition {

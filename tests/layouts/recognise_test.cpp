@@ -212,3 +212,42 @@ TEST(stamps, pieces_of_timestamps_and_values) {
 
 } // namespace
 } // namespace pelk
+
+namespace pelk {
+namespace {
+
+// What the user says of a file wins over what the recognition would find.
+TEST(recognise, the_users_choices_set_the_layout) {
+    // A separator the user names is the only one tried.
+    const std::string file = "T,V\n2020-01-06 10:00,5\n2020-01-06 10:10,6\n2020-01-06 10:20,7\n";
+    LayoutChoices semicolon;
+    semicolon.separator = ';';
+    EXPECT_EQ(RecogniseText(file, semicolon).outcome, Recognition::Outcome::NoLayout);
+    LayoutChoices comma;
+    comma.separator = ',';
+    EXPECT_EQ(RecogniseText(file, comma).layout.separator, ',');
+
+    // Data from a later line, the timestamp in the second of two date fields, Kelvin values.
+    const std::string twoDates = "Sent,Taken,T\n2020-01-05 00:00,2020-01-06 10:00,280\n"
+                                 "2020-01-05 00:00,2020-01-06 10:10,281\n"
+                                 "2020-01-05 00:00,2020-01-06 10:20,282\n";
+    LayoutChoices choices;
+    choices.firstDataLine = 3;
+    choices.timestampField = 2;
+    choices.unit = WrittenUnit::Kelvin;
+    const Recognition chosen = RecogniseText(twoDates, choices);
+    ASSERT_EQ(chosen.outcome, Recognition::Outcome::Recognised);
+    EXPECT_EQ(chosen.layout.firstDataLine, 3);
+    EXPECT_EQ(chosen.layout.timestampField, 2);
+    EXPECT_EQ(chosen.layout.valueField, 3);
+    EXPECT_EQ(chosen.layout.unit, WrittenUnit::Kelvin);
+    EXPECT_EQ(RecogniseText(twoDates).layout.timestampField, 1);
+
+    // A first line that holds no timestamp where the user says: no layout.
+    LayoutChoices titleLine;
+    titleLine.firstDataLine = 1;
+    EXPECT_EQ(RecogniseText(twoDates, titleLine).outcome, Recognition::Outcome::NoLayout);
+}
+
+} // namespace
+} // namespace pelk

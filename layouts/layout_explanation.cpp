@@ -1,0 +1,289 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "layouts/layout_explanation.h"
+
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+
+namespace pelk {
+namespace {
+
+std::string SeparatorNom(char separator) {
+    switch (separator) {
+    case '\t':
+        return "tabulation";
+    case ';':
+        return "point-virgule";
+    case ',':
+        return "virgule";
+    }
+    return std::string("« ") + separator + " »";
+}
+
+std::string Champ(const Layout &layout, std::int32_t field) {
+    std::string text = "champ " + std::to_string(field);
+    std::string title = TitleOf(layout, field);
+    constexpr std::size_t kShown = 40;
+    if (title.size() > kShown) {
+        std::size_t cut = kShown;
+        while (cut > 0 && (static_cast<unsigned char>(title[cut]) & 0xC0) == 0x80)
+            --cut; // not inside a UTF-8 sequence
+        title = title.substr(0, cut) + "…";
+    }
+    if (!title.empty())
+        text += " (« " + title + " »)";
+    return text;
+}
+
+std::string Horodatage(const Layout &layout) {
+    const std::int32_t f = layout.timestampField;
+    switch (layout.timestampKind) {
+    case TimestampKind::OneField:
+        return Champ(layout, f);
+    case TimestampKind::DateThenTime:
+        return "date au " + Champ(layout, f) + ", heure au champ " + std::to_string(f + 1);
+    case TimestampKind::SixFields:
+        return "année, mois, jour, heure, minute, seconde aux champs " + std::to_string(f) + " à " +
+               std::to_string(f + 5);
+    case TimestampKind::UnixSeconds:
+        return "secondes Unix au " + Champ(layout, f);
+    }
+    return {};
+}
+
+std::string OrdreDesDates(const Layout &layout) {
+    if (layout.timestampKind == TimestampKind::SixFields ||
+        layout.timestampKind == TimestampKind::UnixSeconds)
+        return {};
+    std::string text;
+    switch (layout.dateOrder) {
+    case DateOrder::DayMonthYear:
+        text = ", jour/mois/année";
+        break;
+    case DateOrder::MonthDayYear:
+        text = ", mois/jour/année";
+        break;
+    case DateOrder::YearMonthDay:
+        text = ", année/mois/jour";
+        break;
+    }
+    switch (layout.dateOrderReason) {
+    case DateOrderReason::YearFirst:
+        return text + " (l'année en quatre chiffres d'abord)";
+    case DateOrderReason::OnlyValid:
+        return text + " (le seul ordre où chaque date existe)";
+    case DateOrderReason::SteadyInTime:
+        return text + " (le seul ordre où les relevés se suivent dans le temps)";
+    case DateOrderReason::Title:
+        return text + " (nommé dans son titre)";
+    case DateOrderReason::Chosen:
+        return text + " (choisi)";
+    case DateOrderReason::Irrelevant:
+        break;
+    }
+    return text;
+}
+
+std::string Colonnes(const Layout &layout) {
+    if (layout.tnField != 0) {
+        const std::string why = layout.columnReason == ColumnReason::Chosen
+                                    ? " (choisis)"
+                                    : " (le minimum et le maximum par leurs titres)";
+        return "Tn du " + Champ(layout, layout.tnField) + ", Tx du " +
+               Champ(layout, layout.valueField) + why;
+    }
+    std::string why;
+    switch (layout.columnReason) {
+    case ColumnReason::Title:
+    case ColumnReason::MinimumAndMaximum:
+        why = " (par son titre)";
+        break;
+    case ColumnReason::FirstNumbers:
+        why = " (la première colonne de nombres)";
+        break;
+    case ColumnReason::Chosen:
+        why = " (choisi)";
+        break;
+    }
+    return "température du " + Champ(layout, layout.valueField) + why;
+}
+
+std::string Decalage(const Layout &layout) {
+    switch (layout.offsetSource) {
+    case OffsetSource::Computer:
+        return "celui de l'ordinateur";
+    case OffsetSource::Chosen:
+        return "celui choisi";
+    case OffsetSource::Titles: {
+        char text[16];
+        const int minutes = std::abs(layout.offsetSeconds) / 60;
+        std::snprintf(text, sizeof text, "UTC%c%02d:%02d", layout.offsetSeconds < 0 ? '-' : '+',
+                      minutes / 60, minutes % 60);
+        return std::string(text) + ", écrit dans le fichier (« " + layout.offsetText + " »)";
+    }
+    case OffsetSource::Timestamps:
+        return "celui écrit sur chaque horodatage (jours UTC)";
+    case OffsetSource::UnixSeconds:
+        return "UTC (secondes Unix)";
+    }
+    return {};
+}
+
+std::string LignesPassees(const Layout &layout, const LayoutReadFacts &facts) {
+    std::string text;
+    auto add = [&](const std::string &part) { text += (text.empty() ? "" : ", ") + part; };
+    if (layout.firstDataLine > 1)
+        add(std::to_string(layout.firstDataLine - 1) + " avant les données");
+    if (facts.rowsWithoutValue > 0)
+        add(std::to_string(facts.rowsWithoutValue) + " sans valeur (la première à la ligne " +
+            std::to_string(facts.firstRowWithoutValue) + ")");
+    if (facts.emptyRows > 0)
+        add(std::to_string(facts.emptyRows) + " vide" + (facts.emptyRows == 1 ? "" : "s"));
+    return text.empty() ? "aucune" : text;
+}
+
+char UnitLetter(WrittenUnit unit) {
+    switch (unit) {
+    case WrittenUnit::Fahrenheit:
+        return 'F';
+    case WrittenUnit::Kelvin:
+        return 'K';
+    case WrittenUnit::Celsius:
+    case WrittenUnit::None:
+        break;
+    }
+    return 'C';
+}
+
+std::string_view OrderCode(DateOrder order) {
+    switch (order) {
+    case DateOrder::DayMonthYear:
+        return "dmy";
+    case DateOrder::MonthDayYear:
+        return "mdy";
+    case DateOrder::YearMonthDay:
+        break;
+    }
+    return "ymd";
+}
+
+template <typename T> std::optional<T> WholeNumber(std::string_view text) {
+    T value{};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+std::string LayoutExplanation(const Layout &layout, const LayoutReadFacts &facts) {
+    std::string text = "Ce fichier n'est pas un export Excel ; il a été lu ainsi :\n";
+    text += "- séparateur : " + SeparatorNom(layout.separator) +
+            " ; données à partir de la ligne " + std::to_string(layout.firstDataLine) + "\n";
+    text += "- horodatage : " + Horodatage(layout) + OrdreDesDates(layout) + "\n";
+    text += "- " + Colonnes(layout) + "\n";
+    text += "- décalage UTC : " + Decalage(layout) + "\n";
+    if (layout.unit == WrittenUnit::Fahrenheit)
+        text += "- degrés F convertis en °C\n";
+    else if (layout.unit == WrittenUnit::Kelvin)
+        text += "- kelvins convertis en °C\n";
+    text += "- lignes passées : " + LignesPassees(layout, facts) + "\n";
+    text += "Pour changer cette lecture : Lecture du fichier… (Ctrl+L).";
+    return text;
+}
+
+std::string LayoutKey(const Layout &layout) {
+    std::string key;
+    for (const std::string &title : layout.titles)
+        key += title + '\x1F'; // a unit separator, found in no title
+    for (const std::string &title : layout.titles)
+        if (!title.empty())
+            return key;
+    return {};
+}
+
+std::string ChoicesText(const LayoutChoices &choices) {
+    std::string text;
+    auto add = [&](std::string_view name, const std::string &value) {
+        text.append(text.empty() ? "" : ";").append(name).append("=").append(value);
+    };
+    if (choices.separator)
+        add("separator", std::to_string(static_cast<int>(*choices.separator)));
+    if (choices.firstDataLine)
+        add("first-line", std::to_string(*choices.firstDataLine));
+    if (choices.timestampField)
+        add("timestamp", std::to_string(*choices.timestampField));
+    if (choices.dateOrder)
+        add("date-order", std::string(OrderCode(*choices.dateOrder)));
+    if (choices.valueField)
+        add("column", std::to_string(*choices.valueField));
+    if (choices.tnField)
+        add("tn", std::to_string(*choices.tnField));
+    if (choices.txField)
+        add("tx", std::to_string(*choices.txField));
+    if (choices.unit)
+        add("unit", std::string(1, UnitLetter(*choices.unit)));
+    if (choices.offsetChosen)
+        add("offset", choices.offsetLocalByDate ? "zone"
+                      : choices.offsetHours     ? std::to_string(*choices.offsetHours)
+                                                : "computer");
+    return text;
+}
+
+std::optional<LayoutChoices> ChoicesFromText(std::string_view text) {
+    LayoutChoices choices;
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find(';'), text.size());
+        const std::string_view item = text.substr(0, end);
+        text.remove_prefix(std::min(end + 1, text.size()));
+        const std::size_t equals = item.find('=');
+        if (equals == std::string_view::npos)
+            return std::nullopt;
+        const std::string_view name = item.substr(0, equals);
+        const std::string_view value = item.substr(equals + 1);
+        const auto number = WholeNumber<std::int64_t>(value);
+        const bool field = number && *number >= 1 && *number <= kLastField;
+        if (name == "separator" && number && (*number == '\t' || *number == ';' || *number == ','))
+            choices.separator = static_cast<char>(*number);
+        else if (name == "first-line" && number && *number >= 1)
+            choices.firstDataLine = *number;
+        else if (name == "timestamp" && field)
+            choices.timestampField = static_cast<std::int32_t>(*number);
+        else if (name == "date-order" && (value == "dmy" || value == "mdy" || value == "ymd"))
+            choices.dateOrder = value == "dmy"   ? DateOrder::DayMonthYear
+                                : value == "mdy" ? DateOrder::MonthDayYear
+                                                 : DateOrder::YearMonthDay;
+        else if (name == "column" && field)
+            choices.valueField = static_cast<std::int32_t>(*number);
+        else if (name == "tn" && field)
+            choices.tnField = static_cast<std::int32_t>(*number);
+        else if (name == "tx" && field)
+            choices.txField = static_cast<std::int32_t>(*number);
+        else if (name == "unit" && (value == "C" || value == "F" || value == "K"))
+            choices.unit = value == "F"   ? WrittenUnit::Fahrenheit
+                           : value == "K" ? WrittenUnit::Kelvin
+                                          : WrittenUnit::Celsius;
+        else if (name == "offset" && value == "zone")
+            choices.offsetChosen = choices.offsetLocalByDate = true;
+        else if (name == "offset" && value == "computer")
+            choices.offsetChosen = true;
+        else if (name == "offset" && number && *number >= -12 && *number <= 14)
+            choices.offsetChosen = true, choices.offsetHours = static_cast<int>(*number);
+        else
+            return std::nullopt;
+    }
+    return choices;
+}
+
+LoadOptions WithChosenOffset(LoadOptions options, const LayoutChoices &choices) {
+    if (!choices.offsetChosen)
+        return options;
+    options.utcOffsetHours.reset();
+    options.utcOffsetLocalByDate = choices.offsetLocalByDate;
+    if (choices.offsetHours)
+        options.utcOffsetHours = static_cast<std::int16_t>(*choices.offsetHours);
+    return options;
+}
+
+} // namespace pelk

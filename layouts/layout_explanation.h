@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+/// \file
+/// The window's side of a file read in a layout of its own: how it was read, in a few short French
+/// lines, and the choices that a user made for a logger, kept as one line of text between runs and
+/// found again by the file's column titles.
+#pragma once
+
+#include "climate/load_pipeline.h"
+#include "layouts/layout.h"
+#include "layouts/layout_reader.h"
+#include "layouts/recognise.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pelk {
+
+/// "Ce fichier n'est pas un export Excel ; il a été lu ainsi :" and a line each for the
+/// separator and the first data line, the timestamp and its date order, the column(s), the UTC
+/// offset, a conversion of the unit and the rows passed over.
+std::string LayoutExplanation(const Layout &layout, const LayoutReadFacts &facts);
+
+/// What tells one logger's exports from another's: their column titles; "" for a file with none.
+std::string LayoutKey(const Layout &layout);
+
+/// `choices` as one line of text ("separator=59;date-order=dmy;..."), and back; nothing for a
+/// text that is not one.
+std::string ChoicesText(const LayoutChoices &choices);
+std::optional<LayoutChoices> ChoicesFromText(std::string_view text);
+
+/// `options` with the UTC offset that `choices` name in place of theirs.
+LoadOptions WithChosenOffset(LoadOptions options, const LayoutChoices &choices);
+
+} // namespace pelk

@@ -1,0 +1,104 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "layouts/layout_explanation.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace pelk {
+namespace {
+
+TEST(layout_explanation, choices_are_kept_as_text_and_read_back) {
+    LayoutChoices every;
+    every.separator = ';';
+    every.firstDataLine = 7;
+    every.timestampField = 2;
+    every.dateOrder = DateOrder::DayMonthYear;
+    every.valueField = 5;
+    every.tnField = 3;
+    every.txField = 4;
+    every.unit = WrittenUnit::Fahrenheit;
+    every.offsetChosen = true;
+    every.offsetHours = -4;
+    LayoutChoices zone;
+    zone.offsetChosen = zone.offsetLocalByDate = true;
+    LayoutChoices computer;
+    computer.offsetChosen = true;
+    computer.dateOrder = DateOrder::YearMonthDay;
+    for (const LayoutChoices &choices : {LayoutChoices{}, every, zone, computer}) {
+        const std::string text = ChoicesText(choices);
+        EXPECT_EQ(ChoicesFromText(text), choices) << text;
+    }
+    EXPECT_EQ(ChoicesText(every), "separator=59;first-line=7;timestamp=2;date-order=dmy;column=5;"
+                                  "tn=3;tx=4;unit=F;offset=-4");
+    // A text kept by another version, or damaged: nothing, rather than a wrong reading.
+    for (const char *bad : {"separator=32", "first-line=0", "column=x", "offset=15", "colour=red",
+                            "date-order=dym", "tn", "unit=R"})
+        EXPECT_FALSE(ChoicesFromText(bad)) << bad;
+}
+
+TEST(layout_explanation, a_logger_is_known_by_its_titles) {
+    Layout layout;
+    EXPECT_EQ(LayoutKey(layout), ""); // no titles: nothing to know it by
+    layout.titles = {"", ""};
+    EXPECT_EQ(LayoutKey(layout), "");
+    layout.titles = {"Date Time", "Temp"};
+    Layout split = layout;
+    split.titles = {"Date", "Time Temp"};
+    EXPECT_NE(LayoutKey(layout), "");
+    EXPECT_NE(LayoutKey(layout), LayoutKey(split));
+}
+
+TEST(layout_explanation, says_how_the_file_was_read_in_french) {
+    Layout layout;
+    layout.separator = ';';
+    layout.firstDataLine = 3;
+    layout.titles = {"No", "Date Time, GMT-04:00", "Low", "High"};
+    layout.timestampField = 2;
+    layout.dateOrder = DateOrder::DayMonthYear;
+    layout.dateOrderReason = DateOrderReason::SteadyInTime;
+    layout.tnField = 3;
+    layout.valueField = 4;
+    layout.columnReason = ColumnReason::MinimumAndMaximum;
+    layout.offsetSource = OffsetSource::Titles;
+    layout.offsetSeconds = -4 * 3600;
+    layout.offsetText = "GMT-04:00";
+    layout.unit = WrittenUnit::Fahrenheit;
+    LayoutReadFacts facts;
+    facts.rowsWithoutValue = 2;
+    facts.firstRowWithoutValue = 9;
+    EXPECT_EQ(LayoutExplanation(layout, facts),
+              "Ce fichier n'est pas un export Excel ; il a été lu ainsi :\n"
+              "- séparateur : point-virgule ; données à partir de la ligne 3\n"
+              "- horodatage : champ 2 (« Date Time, GMT-04:00 »), jour/mois/année (le seul "
+              "ordre où les relevés se suivent dans le temps)\n"
+              "- Tn du champ 3 (« Low »), Tx du champ 4 (« High ») (le minimum et le maximum "
+              "par leurs titres)\n"
+              "- décalage UTC : UTC-04:00, écrit dans le fichier (« GMT-04:00 »)\n"
+              "- degrés F convertis en °C\n"
+              "- lignes passées : 2 avant les données, 2 sans valeur (la première à la ligne 9)\n"
+              "Pour changer cette lecture : Lecture du fichier… (Ctrl+L).");
+}
+
+TEST(layout_explanation, preview_rows_say_how_each_line_reads) {
+    const std::vector<std::string_view> lines = {
+        "T,V", "2020-01-06 10:00,5.5", "2020-01-06 10:10,",
+        ",",   "2020-01-06 10:20,x",   "2020-01-06 10:30,7"};
+    Layout layout;
+    layout.separator = ',';
+    layout.dateOrder = DateOrder::YearMonthDay;
+    const std::vector<PreviewRow> rows = PreviewRows(lines, layout, 4);
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0].kind, PreviewRow::Kind::Reading);
+    EXPECT_EQ(rows[0].line, 2);
+    EXPECT_EQ(rows[0].value, 5.5f);
+    EXPECT_EQ(SplitDateTime(rows[0].time).hour, 10);
+    EXPECT_EQ(rows[1].kind, PreviewRow::Kind::NoValue);
+    EXPECT_EQ(rows[2].kind, PreviewRow::Kind::Empty);
+    EXPECT_EQ(rows[3].kind, PreviewRow::Kind::Refused);
+    EXPECT_EQ(rows[3].fault, LineFault::NotANumber);
+    EXPECT_EQ(rows[3].line, 5);
+}
+
+} // namespace
+} // namespace pelk
