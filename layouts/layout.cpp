@@ -22,6 +22,14 @@ std::string TitleOf(const Layout &layout, std::int32_t field) {
     return layout.titles[static_cast<std::size_t>(field) - 1];
 }
 
+std::string_view Utf8Prefix(std::string_view text, std::size_t bytes) {
+    if (text.size() <= bytes)
+        return text;
+    while (bytes > 0 && (static_cast<unsigned char>(text[bytes]) & 0xC0) == 0x80)
+        --bytes;
+    return text.substr(0, bytes);
+}
+
 std::string_view DateOrderText(DateOrder order) {
     switch (order) {
     case DateOrder::DayMonthYear:

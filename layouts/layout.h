@@ -76,4 +76,7 @@ std::string TitleOf(const Layout &layout, std::int32_t field);
 
 std::string_view DateOrderText(DateOrder order);
 
+/// At most `bytes` bytes of `text`, not cut inside a UTF-8 sequence.
+std::string_view Utf8Prefix(std::string_view text, std::size_t bytes);
+
 } // namespace pelk

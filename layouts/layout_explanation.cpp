@@ -24,12 +24,8 @@ std::string Champ(const Layout &layout, std::int32_t field) {
     std::string text = "champ " + std::to_string(field);
     std::string title = TitleOf(layout, field);
     constexpr std::size_t kShown = 40;
-    if (title.size() > kShown) {
-        std::size_t cut = kShown;
-        while (cut > 0 && (static_cast<unsigned char>(title[cut]) & 0xC0) == 0x80)
-            --cut; // not inside a UTF-8 sequence
-        title = title.substr(0, cut) + "…";
-    }
+    if (title.size() > kShown)
+        title = std::string(Utf8Prefix(title, kShown)) + "…";
     if (!title.empty())
         text += " (« " + title + " »)";
     return text;

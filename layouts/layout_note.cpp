@@ -22,15 +22,9 @@ std::string SeparatorName(char separator) {
 std::string Quoted(const std::string &title) {
     constexpr std::size_t kShown = 40;
     std::string quoted = "\"";
-    if (title.size() <= kShown) {
-        quoted += title;
-    } else {
-        std::size_t cut = kShown;
-        while (cut > 0 && (static_cast<unsigned char>(title[cut]) & 0xC0) == 0x80)
-            --cut; // not inside a UTF-8 sequence
-        quoted.append(title, 0, cut);
+    quoted += Utf8Prefix(title, kShown);
+    if (title.size() > kShown)
         quoted += "...";
-    }
     quoted += '"';
     return quoted;
 }
