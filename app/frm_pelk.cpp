@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/frm_pelk.h"
 
+#include "layouts/layout_explanation.h"
 #include "layouts/layout_reader.h"
 
 #include "app/app_fonts.h"
+#include "app/layout_dialog.h"
 #include "app/list_view_model.h"
 #include "app/season_windows.h"
 #include "climate/load_pipeline.h"
@@ -49,6 +51,16 @@ constexpr char kCommand2Text[] = "Quitter";
 // A path from Qt's file name, in the system's own encoding of names wherever it runs.
 std::filesystem::path PathOf(const QString &file) {
     return std::filesystem::path(file.toStdU16String());
+}
+
+bool DateOrderUndecided(const ExportLoad &load) {
+    return load.layout && load.read.status == ReadResult::Status::BadFormat &&
+           load.read.fault == LineFault::DateOrderUnknown;
+}
+
+// The account of a reading without its last line, which points to the dialog it is shown in.
+QString WithoutPointer(const std::string &explanation) {
+    return QString::fromStdString(explanation.substr(0, explanation.rfind('\n')));
 }
 
 // A failing step of the load or of a click is passed over without a word; the window stays.
@@ -151,7 +163,12 @@ void FrmPelk::buildControls() {
     QAction *summary =
         listMenu_->addAction(QStringLiteral("Bilan mensuel…"), this, &FrmPelk::openSummary);
     summary->setShortcut(QKeySequence(QStringLiteral("Ctrl+M")));
-    addActions({chart, summary}); // their keys work wherever the window has the focus
+    readingAction_ = listMenu_->addAction(QStringLiteral("Lecture du fichier…"), this,
+                                          &FrmPelk::ReadingOfTheFile);
+    readingAction_->setShortcut(QKeySequence(QStringLiteral("Ctrl+L")));
+    readingAction_->setEnabled(false); // until a file is read in a layout of its own
+    addActions(
+        {chart, summary, readingAction_}); // their keys work wherever the window has the focus
     listMenu_->addSeparator();
     listMenu_->addAction(QString::fromLatin1(kCommand1Text), this, &FrmPelk::Command1_Click);
     lv_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -226,15 +243,17 @@ void FrmPelk::Form_Load() {
         return;
     }
 
-    ReadResult result;
-    result.status = ReadResult::Status::ReadFailed;
-    PassOverFailure([&] { result = LoadAnyExport(*file, *tables_, options_).read; });
+    FileLoad run = loadFile(*file);
     loadDone_ = true;
-    switch (result.status) {
+    if (run.cancelled) {
+        rememberFolderOf(*file);
+        return; // the question not answered: as a cancel
+    }
+    switch (run.load.read.status) {
     case ReadResult::Status::BadFormat:
         // Nothing of a malformed export is shown: the message, then the end.
         rememberFolderOf(*file);
-        showRefusal(result);
+        showRefusal(run.load.read);
         services_.endProgram(kBadFormatExitStatus);
         return;
     case ReadResult::Status::CannotOpen:
@@ -243,8 +262,7 @@ void FrmPelk::Form_Load() {
     case ReadResult::Status::Loaded:
         break;
     }
-    rememberFolderOf(*file);
-    showLoaded(result);
+    listLoad(*file, std::move(run), false);
 }
 
 std::optional<std::filesystem::path> FrmPelk::chooseFile() {
@@ -280,18 +298,15 @@ void FrmPelk::dropEvent(QDropEvent *event) {
 
 void FrmPelk::openInPlace(const std::filesystem::path &file) {
     // Read into tables of its own, so that a refused file leaves the list and its tables whole.
-    std::unique_ptr<ProgramTables> tables;
-    ReadResult result;
-    result.status = ReadResult::Status::ReadFailed;
-    PassOverFailure([&] {
-        tables = std::make_unique<ProgramTables>();
-        PrepareLoad(*tables, separator_, clock_, options_);
-        result = LoadAnyExport(file, *tables, options_).read;
-    });
-    switch (result.status) {
+    FileLoad run = loadFile(file);
+    if (run.cancelled) {
+        rememberFolderOf(file);
+        return;
+    }
+    switch (run.load.read.status) {
     case ReadResult::Status::BadFormat:
         rememberFolderOf(file);
-        showRefusal(result);
+        showRefusal(run.load.read);
         return;
     case ReadResult::Status::CannotOpen:
     case ReadResult::Status::ReadFailed:
@@ -299,10 +314,150 @@ void FrmPelk::openInPlace(const std::filesystem::path &file) {
     case ReadResult::Status::Loaded:
         break;
     }
+    listLoad(file, std::move(run), true);
+}
+
+FrmPelk::FileLoad FrmPelk::loadWith(const std::filesystem::path &file,
+                                    const LayoutChoices &choices) {
+    FileLoad run;
+    run.choices = choices;
+    run.load.read.status = ReadResult::Status::ReadFailed;
+    PassOverFailure([&] {
+        run.tables = std::make_unique<ProgramTables>();
+        const LoadOptions options = WithChosenOffset(options_, choices);
+        PrepareLoad(*run.tables, separator_, clock_, options);
+        run.load = LoadAnyExport(file, *run.tables, options, choices);
+    });
+    return run;
+}
+
+FrmPelk::FileLoad FrmPelk::loadFile(const std::filesystem::path &file) {
+    const LayoutChoices said = ChoicesFromOptions(options_);
+    FileLoad run = loadWith(file, said);
+    if (!run.load.layout)
+        return run; // the export form, or no layout at all
+    const QString key = QString::fromStdString(LayoutKey(*run.load.layout));
+    const QString keptText = key.isEmpty() ? QString() : services_.keptLayout(key);
+    if (const auto kept =
+            keptText.isEmpty() ? std::nullopt : ChoicesFromText(keptText.toStdString())) {
+        // A logger's kept choices that no longer read its file give way to a fresh look.
+        FileLoad withKept = loadWith(file, OverruledBy(*kept, said));
+        withKept.chosen = true;
+        if (withKept.load.read.status == ReadResult::Status::Loaded)
+            return withKept;
+    }
+    if (!DateOrderUndecided(run.load))
+        return run;
+    LayoutChoices asked = run.choices;
+    asked.dateOrder = DateOrder::DayMonthYear; // the order of the French users Pelk is made for
+    const LayoutAnswer answer = askLayout(
+        file, asked,
+        QStringLiteral("Jour ou mois en premier ? Les dates de ce fichier se lisent dans les deux "
+                       "ordres (ligne %1).")
+            .arg(run.load.read.lineNumber),
+        {}, key);
+    if (answer.result != QDialog::Accepted) {
+        run.cancelled = true;
+        return run;
+    }
+    FileLoad answered = loadWith(file, answer.choices);
+    answered.chosen = true;
+    if (!key.isEmpty() && answered.load.read.status == ReadResult::Status::Loaded)
+        PassOverFailure([&] {
+            services_.keepLayout(key, QString::fromStdString(ChoicesText(answer.choices)));
+        });
+    return answered;
+}
+
+FrmPelk::LayoutAnswer FrmPelk::askLayout(const std::filesystem::path &file,
+                                         const LayoutChoices &choices, const QString &question,
+                                         const QString &explanation, const QString &layoutKey) {
+    LayoutAnswer answer;
+    answer.result = QDialog::Rejected;
+    PassOverFailure([&] {
+        const std::unique_ptr<const FileText> text = ReadFileText(file);
+        if (!text)
+            return; // gone since: as a cancel
+        LayoutDialog dialog(*text, choices, CalendarDay(tables_->StartTime), separator_, this);
+        dialog.setQuestion(question);
+        dialog.setExplanation(explanation);
+        if (!layoutKey.isEmpty() && !services_.keptLayout(layoutKey).isEmpty())
+            dialog.offerToForget();
+        answer.result = services_.execDialog(dialog);
+        answer.choices = dialog.choices();
+        if (answer.result == QDialog::Accepted && !dialog.canLoad())
+            answer.result = QDialog::Rejected; // OK stands greyed then; a fake may press it anyway
+    });
+    return answer;
+}
+
+void FrmPelk::ReadingOfTheFile() {
+    if (!loadDone_ || !listedFile_ || !listedLayout_)
+        return;
+    const std::filesystem::path file = *listedFile_;
+    const QString key = QString::fromStdString(LayoutKey(*listedLayout_));
+    const LayoutAnswer answer =
+        askLayout(file, listedChoices_, {},
+                  WithoutPointer(LayoutExplanation(*listedLayout_, listedFacts_)), key);
+    FileLoad run;
+    if (answer.result == kForgetLayoutResult) {
+        PassOverFailure([&] {
+            services_.keepLayout(key, {});
+            services_.setLayoutMet(key, false);
+        });
+        run = loadFile(file); // read afresh, as the first time
+    } else if (answer.result == QDialog::Accepted) {
+        run = loadWith(file, answer.choices);
+        run.chosen = true;
+        if (!key.isEmpty() && run.load.read.status == ReadResult::Status::Loaded)
+            PassOverFailure([&] {
+                services_.keepLayout(key, QString::fromStdString(ChoicesText(answer.choices)));
+            });
+    } else {
+        return; // Annuler: the list as it was
+    }
+    if (run.cancelled)
+        return;
+    switch (run.load.read.status) {
+    case ReadResult::Status::BadFormat:
+        showRefusal(run.load.read);
+        return;
+    case ReadResult::Status::CannotOpen:
+    case ReadResult::Status::ReadFailed:
+        return;
+    case ReadResult::Status::Loaded:
+        break;
+    }
+    listLoad(file, std::move(run), true);
+}
+
+void FrmPelk::listLoad(const std::filesystem::path &file, FileLoad &&run, bool newList) {
     rememberFolderOf(file);
-    tables_ = std::move(tables);
-    attachNewList();
-    showLoaded(result);
+    tables_ = std::move(run.tables);
+    listedFile_ = file;
+    listedLayout_ = run.load.layout;
+    listedFacts_ = run.load.facts;
+    listedChoices_ = run.choices;
+    readingAction_->setEnabled(listedLayout_.has_value());
+    if (newList)
+        attachNewList();
+    showLoaded(run.load.read, firstReadingNote(run));
+}
+
+std::string FrmPelk::firstReadingNote(const FileLoad &run) {
+    std::string note;
+    if (!run.load.layout || run.chosen)
+        return note;
+    PassOverFailure([&] {
+        const QString key = QString::fromStdString(LayoutKey(*run.load.layout));
+        // A file without titles cannot be known again: it is told every time.
+        if (!key.isEmpty() && services_.layoutMet(key))
+            return;
+        note = LayoutExplanation(*run.load.layout, run.load.facts);
+        if (!key.isEmpty())
+            services_.setLayoutMet(key, true);
+    });
+    return note;
 }
 
 void FrmPelk::rememberFolderOf(const std::filesystem::path &file) {
@@ -319,16 +474,20 @@ void FrmPelk::showRefusal(const ReadResult &result) {
                           QString::fromLatin1(kApplicationTitle), QString::fromStdString(detail));
 }
 
-void FrmPelk::showLoaded(const ReadResult &result) {
+void FrmPelk::showLoaded(const ReadResult &result, const std::string &howRead) {
     if (tables_->MeasurementCount != 0)
         PassOverFailure([this] {
             FillResultsList(*list_, *tables_);
             AnnotateResultCells(*list_, *tables_);
         });
     refreshSeasonWindows();
-    // The list stands; then, once, what the file holds that no row counts.
-    std::string notice;
-    PassOverFailure([&] { notice = LeftOutNotice(result, tables_->DailyLeftOut); });
+    // The list stands; then, in one box, how the file was read and what it holds that no row
+    // counts.
+    std::string notice = howRead;
+    PassOverFailure([&] {
+        const std::string leftOut = LeftOutNotice(result, tables_->DailyLeftOut);
+        notice.append(notice.empty() || leftOut.empty() ? "" : "\n\n").append(leftOut);
+    });
     if (!notice.empty())
         services_.showMessage(this, QString::fromStdString(notice),
                               QString::fromLatin1(kApplicationTitle), {});

@@ -13,6 +13,7 @@
 #include "climate/export_reader.h"
 #include "climate/load_pipeline.h"
 #include "climate/tables.h"
+#include "layouts/layout_reader.h"
 #include "results/list_view.h"
 
 #include <QWidget>
@@ -21,6 +22,7 @@
 #include <memory>
 #include <optional>
 
+class QAction;
 class QMenu;
 class QPushButton;
 class QTreeView;
@@ -64,6 +66,9 @@ class FrmPelk final : public QWidget {
     void Lv_ColumnClick(int section);
     /// Ctrl+O: the dialog again, and the file chosen loaded in place of the list.
     void OpenAnother();
+    /// Ctrl+L, or the list's menu, for a file read in a layout of its own: how it was read, in
+    /// the dialog that changes it; OK loads it again so, in place of the list.
+    void ReadingOfTheFile();
 
     /// The season windows, each opened over the current results (Ctrl+G, Ctrl+M, or the list's
     /// menu) and refreshed by every load.
@@ -84,14 +89,38 @@ class FrmPelk final : public QWidget {
     void dropEvent(QDropEvent *event) override;
 
   private:
+    /// One load of a file, into tables of its own.
+    struct FileLoad {
+        std::unique_ptr<ProgramTables> tables;
+        ExportLoad load;
+        LayoutChoices choices;  ///< those it was read with
+        bool chosen = false;    ///< read with choices the user made: nothing to tell of it
+        bool cancelled = false; ///< the user closed the question it asked
+    };
+    struct LayoutAnswer {
+        int result = 0; ///< the dialog's
+        LayoutChoices choices;
+    };
+
     void buildControls();
     void attachNewList();
     std::optional<std::filesystem::path> chooseFile();
     /// Loads `file` in place of the list; a file refused or unread leaves the list as it is.
     void openInPlace(const std::filesystem::path &file);
+    /// Reads `file` with the command line's choices, else those kept for its logger, else asks
+    /// what the file cannot tell.
+    FileLoad loadFile(const std::filesystem::path &file);
+    FileLoad loadWith(const std::filesystem::path &file, const LayoutChoices &choices);
+    LayoutAnswer askLayout(const std::filesystem::path &file, const LayoutChoices &choices,
+                           const QString &question, const QString &explanation,
+                           const QString &layoutKey);
+    /// Puts a loaded file in place of the list.
+    void listLoad(const std::filesystem::path &file, FileLoad &&run, bool newList);
+    /// How a file in a layout of its own was read, the first time its logger is met.
+    std::string firstReadingNote(const FileLoad &run);
     void rememberFolderOf(const std::filesystem::path &file);
     void showRefusal(const ReadResult &result);
-    void showLoaded(const ReadResult &result);
+    void showLoaded(const ReadResult &result, const std::string &howRead);
     void keepSelectionInList();
     void refreshSeasonWindows();
     template <typename Window> void openSeasonWindow(Window *&window);
@@ -109,8 +138,14 @@ class FrmPelk final : public QWidget {
     QPushButton *command1_ = nullptr;
     QPushButton *command2_ = nullptr;
     QMenu *listMenu_ = nullptr;
+    QAction *readingAction_ = nullptr;
     ChartWindow *chartWindow_ = nullptr;
     SummaryWindow *summaryWindow_ = nullptr;
+    // The file listed, and how it was read.
+    std::optional<std::filesystem::path> listedFile_;
+    std::optional<Layout> listedLayout_;
+    LayoutReadFacts listedFacts_;
+    LayoutChoices listedChoices_;
     bool loadScheduled_ = false;
     bool loadStarted_ = false;
     bool loadDone_ = false;

@@ -28,7 +28,8 @@ int main(int argc, char *argv[]) {
     if (const auto error = pelk::ParseLoadArguments(args, options, file)) {
         std::cerr << "pelk: " << *error
                   << "\nUsage: pelk [--max-gap MINUTES] [--utc-offset HOURS|local-by-date] "
-                     "[--date-order dmy|mdy|ymd] [--tn-column N] [--tx-column N] [--strict] "
+                     "[--date-order dmy|mdy|ymd] [--column N] [--tn-column N] [--tx-column N] "
+                     "[--strict] "
                      "[FILE]\n";
         return 64;
     }

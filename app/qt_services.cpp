@@ -8,6 +8,8 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -26,6 +28,17 @@ namespace {
 // Kept in the user's configuration under the program's own name (~/.config/pelk/pelk.ini).
 constexpr QLatin1String kSettingsName("pelk");
 constexpr QLatin1String kLastFolderKey("lastFolder");
+
+QSettings ProgramSettings() {
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, kSettingsName, kSettingsName);
+}
+
+// A logger's titles may hold any character, slashes too: its settings go under their digest.
+QString LayoutSetting(const QString &layoutKey, QLatin1String what) {
+    const QByteArray digest =
+        QCryptographicHash::hash(layoutKey.toUtf8(), QCryptographicHash::Sha1).toHex();
+    return QStringLiteral("layouts/") + QString::fromLatin1(digest) + QLatin1Char('/') + what;
+}
 
 QClipboard &SystemClipboard() {
     QClipboard *clipboard = QGuiApplication::clipboard();
@@ -104,14 +117,41 @@ bool QtWindowServices::isWritableFolder(const QString &folder) {
 }
 
 QString QtWindowServices::lastFolder() {
-    const QSettings settings(QSettings::IniFormat, QSettings::UserScope, kSettingsName,
-                             kSettingsName);
-    return settings.value(kLastFolderKey).toString();
+    return ProgramSettings().value(kLastFolderKey).toString();
 }
 
 void QtWindowServices::setLastFolder(const QString &folder) {
-    QSettings settings(QSettings::IniFormat, QSettings::UserScope, kSettingsName, kSettingsName);
-    settings.setValue(kLastFolderKey, folder);
+    ProgramSettings().setValue(kLastFolderKey, folder);
+}
+
+QString QtWindowServices::keptLayout(const QString &layoutKey) {
+    return ProgramSettings().value(LayoutSetting(layoutKey, QLatin1String("choices"))).toString();
+}
+
+void QtWindowServices::keepLayout(const QString &layoutKey, const QString &choices) {
+    QSettings settings = ProgramSettings();
+    const QString name = LayoutSetting(layoutKey, QLatin1String("choices"));
+    if (choices.isEmpty())
+        settings.remove(name);
+    else
+        settings.setValue(name, choices);
+}
+
+bool QtWindowServices::layoutMet(const QString &layoutKey) {
+    return ProgramSettings().value(LayoutSetting(layoutKey, QLatin1String("met"))).toBool();
+}
+
+void QtWindowServices::setLayoutMet(const QString &layoutKey, bool met) {
+    QSettings settings = ProgramSettings();
+    const QString name = LayoutSetting(layoutKey, QLatin1String("met"));
+    if (met)
+        settings.setValue(name, true);
+    else
+        settings.remove(name);
+}
+
+int QtWindowServices::execDialog(QDialog &dialog) {
+    return dialog.exec();
 }
 
 void QtWindowServices::showMessage(QWidget *parent, const QString &text, const QString &title,

@@ -27,6 +27,11 @@ class QtWindowServices final : public WindowServices {
     bool isWritableFolder(const QString &folder) override;
     QString lastFolder() override;
     void setLastFolder(const QString &folder) override;
+    QString keptLayout(const QString &layoutKey) override;
+    void keepLayout(const QString &layoutKey, const QString &choices) override;
+    bool layoutMet(const QString &layoutKey) override;
+    void setLayoutMet(const QString &layoutKey, bool met) override;
+    int execDialog(QDialog &dialog) override;
     void showMessage(QWidget *parent, const QString &text, const QString &title,
                      const QString &detail) override;
     void endProgram(int status) override;

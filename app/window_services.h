@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 /// \file
 /// What the window asks of the platform, gathered behind one small interface: the user's decimal
-/// separator, the clock, the open-file dialog and the folders it may open in, the message box, the
-/// clipboard and the end of the program. `main` hands the window the Qt implementation
+/// separator, the clock, the open-file dialog and the folders it may open in, what is kept of the
+/// loggers' layouts, the message box and other modal dialogs, the clipboard and the end of the
+/// program. `main` hands the window the Qt implementation
 /// (qt_services.h); the widget tests hand it fakes that record what was asked, so that a test never
 /// blocks on a dialog or ends itself.
 #pragma once
@@ -15,6 +16,7 @@
 
 #include <optional>
 
+class QDialog;
 class QWidget;
 
 namespace pelk {
@@ -45,6 +47,16 @@ class WindowServices {
     /// The folder of the last file opened, as kept between runs; empty when none was.
     virtual QString lastFolder() = 0;
     virtual void setLastFolder(const QString &folder) = 0;
+    /// The choices kept for the logger whose column titles are `layoutKey`, as kept between runs
+    /// (the text of ChoicesText); empty when none are. Keeping an empty text forgets them.
+    virtual QString keptLayout(const QString &layoutKey) = 0;
+    virtual void keepLayout(const QString &layoutKey, const QString &choices) = 0;
+    /// Whether the window has already said how it reads files with these titles.
+    virtual bool layoutMet(const QString &layoutKey) = 0;
+    virtual void setLayoutMet(const QString &layoutKey, bool met) = 0;
+    /// Shows `dialog` modally; the code it was closed with (QDialog::Accepted, Rejected, or its
+    /// own).
+    virtual int execDialog(QDialog &dialog) = 0;
     /// Shows a modal message with an OK button only and no icon, `detail` below the text unless
     /// empty; returns once it is closed.
     virtual void showMessage(QWidget *parent, const QString &text, const QString &title,

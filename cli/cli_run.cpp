@@ -103,10 +103,6 @@ too long, more than 1,000,000 readings - and its first 80 characters; nothing
 on standard output); 64 a wrong command line.
 )";
 
-constexpr std::string_view kColumnOption = "--column";
-// A data line holds at most kMaxDataLineLength bytes, so at most one field more.
-constexpr std::int32_t kLastValueField = static_cast<std::int32_t>(kMaxDataLineLength) + 1;
-
 std::string_view FaultText(LineFault fault) {
     switch (fault) {
     case LineFault::NoTab:
@@ -126,15 +122,6 @@ std::string_view FaultText(LineFault fault) {
         break;
     }
     return "bad format";
-}
-
-std::optional<std::int32_t> ParseValueField(std::string_view value) {
-    std::int32_t field = 0;
-    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), field);
-    if (error != std::errc() || end != value.data() + value.size() || field < kDefaultValueField ||
-        field > kLastValueField)
-        return std::nullopt;
-    return field;
 }
 
 struct SortRequest {
@@ -329,7 +316,7 @@ int RunCli(std::span<const std::string_view> args, char localeSeparator, const C
             options.strict = true;
             continue;
         }
-        if (name == "--sort" || name == kColumnOption || IsLoadOptionWithValue(name)) {
+        if (name == "--sort" || IsLoadOptionWithValue(name)) {
             std::string_view value;
             if (name.size() < arg.size()) {
                 value = arg.substr(name.size() + 1);
@@ -338,17 +325,6 @@ int RunCli(std::span<const std::string_view> args, char localeSeparator, const C
             } else {
                 err << "pelk-cli: " << name << " needs a value (see pelk-cli --help)\n";
                 return kExitUsage;
-            }
-            if (name == kColumnOption) {
-                const auto field = ParseValueField(value);
-                if (!field) {
-                    err << "pelk-cli: bad --column value '" << value
-                        << "': use a field number from 2 to " << kLastValueField << "\n";
-                    return kExitUsage;
-                }
-                options.valueField = *field;
-                options.valueFieldChosen = true;
-                continue;
             }
             if (name != "--sort") {
                 if (const auto error = SetLoadOption(options, name, value)) {

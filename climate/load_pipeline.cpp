@@ -68,6 +68,15 @@ std::optional<std::string> SetLoadOption(LoadOptions &options, std::string_view 
         (option == kTnColumnOption ? options.tnField : options.txField) = *field;
         return std::nullopt;
     }
+    if (option == kColumnOption) {
+        const std::optional<int> field = wholeNumber(kDefaultValueField, kLastValueField);
+        if (!field || value.starts_with('+'))
+            return "bad --column value '" + std::string(value) +
+                   "': use a field number from 2 to " + std::to_string(kLastValueField);
+        options.valueField = *field;
+        options.valueFieldChosen = true;
+        return std::nullopt;
+    }
     if (option == kMaxGapOption) {
         const std::optional<int> minutes = wholeNumber(0, 1'000'000);
         if (!minutes || value.starts_with('+'))
@@ -79,8 +88,8 @@ std::optional<std::string> SetLoadOption(LoadOptions &options, std::string_view 
 }
 
 bool IsLoadOptionWithValue(std::string_view option) {
-    for (const std::string_view known :
-         {kUtcOffsetOption, kMaxGapOption, kDateOrderOption, kTnColumnOption, kTxColumnOption})
+    for (const std::string_view known : {kUtcOffsetOption, kMaxGapOption, kDateOrderOption,
+                                         kColumnOption, kTnColumnOption, kTxColumnOption})
         if (option == known)
             return true;
     return false;

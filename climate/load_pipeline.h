@@ -35,15 +35,20 @@ inline constexpr char kMaxGapOption[] = "--max-gap";
 inline constexpr char kDateOrderOption[] = "--date-order";
 inline constexpr char kTnColumnOption[] = "--tn-column";
 inline constexpr char kTxColumnOption[] = "--tx-column";
+inline constexpr char kColumnOption[] = "--column";
 inline constexpr char kStrictOption[] = "--strict";
+/// The highest field --column may name: an export line holds at most kMaxDataLineLength bytes,
+/// so at most one field more.
+inline constexpr std::int32_t kLastValueField = static_cast<std::int32_t>(kMaxDataLineLength) + 1;
 /// The highest field number an option may name: a line holds at most one field more than bytes.
 inline constexpr std::int32_t kLastField = 65537;
 
 /// Whether `option` is one that SetLoadOption takes (with a value).
 bool IsLoadOptionWithValue(std::string_view option);
 
-/// Takes the value of `--utc-offset` (whole hours from -12 to +14, or "local-by-date") or of
-/// `--max-gap` (whole minutes, 0 or more) into `options`. The error to show when the value is
+/// Takes the value of `--utc-offset` (whole hours from -12 to +14, or "local-by-date"), of
+/// `--max-gap` (whole minutes, 0 or more), of `--date-order` or of a column option into
+/// `options`. The error to show when the value is
 /// wrong or the option unknown; nothing when taken.
 std::optional<std::string> SetLoadOption(LoadOptions &options, std::string_view option,
                                          std::string_view value);

@@ -272,6 +272,29 @@ std::optional<LayoutChoices> ChoicesFromText(std::string_view text) {
     return choices;
 }
 
+LayoutChoices OverruledBy(LayoutChoices kept, const LayoutChoices &said) {
+    auto overrule = [](auto &keptChoice, const auto &saidChoice) {
+        if (saidChoice)
+            keptChoice = saidChoice;
+    };
+    overrule(kept.separator, said.separator);
+    overrule(kept.firstDataLine, said.firstDataLine);
+    overrule(kept.timestampField, said.timestampField);
+    overrule(kept.dateOrder, said.dateOrder);
+    overrule(kept.unit, said.unit);
+    if (said.valueField || said.tnField || said.txField) {
+        kept.valueField = said.valueField;
+        kept.tnField = said.tnField;
+        kept.txField = said.txField;
+    }
+    if (said.offsetChosen) {
+        kept.offsetChosen = true;
+        kept.offsetHours = said.offsetHours;
+        kept.offsetLocalByDate = said.offsetLocalByDate;
+    }
+    return kept;
+}
+
 LoadOptions WithChosenOffset(LoadOptions options, const LayoutChoices &choices) {
     if (!choices.offsetChosen)
         return options;

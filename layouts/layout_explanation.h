@@ -29,6 +29,10 @@ std::string LayoutKey(const Layout &layout);
 std::string ChoicesText(const LayoutChoices &choices);
 std::optional<LayoutChoices> ChoicesFromText(std::string_view text);
 
+/// `kept` (a logger's remembered choices) with what `said` (the command line) names in their
+/// place: its column or columns replace the kept ones whole, and so does its offset.
+LayoutChoices OverruledBy(LayoutChoices kept, const LayoutChoices &said);
+
 /// `options` with the UTC offset that `choices` name in place of theirs.
 LoadOptions WithChosenOffset(LoadOptions options, const LayoutChoices &choices);
 

@@ -459,6 +459,9 @@ LayoutChoices ChoicesFromOptions(const LoadOptions &options) {
     choices.tnField = options.tnField;
     choices.txField = options.txField;
     choices.offsetChosen = options.utcOffsetHours.has_value() || options.utcOffsetLocalByDate;
+    choices.offsetLocalByDate = options.utcOffsetLocalByDate;
+    if (options.utcOffsetHours)
+        choices.offsetHours = *options.utcOffsetHours;
     return choices;
 }
 

@@ -2,9 +2,8 @@
 #include "results/refusal_detail.h"
 
 namespace pelk {
-namespace {
 
-std::string_view FaultText(LineFault fault) {
+std::string_view LineFaultText(LineFault fault) {
     switch (fault) {
     case LineFault::NoTab:
         return "pas de tabulation entre la date et la valeur";
@@ -25,13 +24,11 @@ std::string_view FaultText(LineFault fault) {
     return {};
 }
 
-} // namespace
-
 std::string RefusalDetail(const ReadResult &read) {
     if (read.status != ReadResult::Status::BadFormat || read.fault == LineFault::None)
         return {};
-    return "Ligne " + std::to_string(read.lineNumber) + " : " + std::string(FaultText(read.fault)) +
-           "\n« " + read.lineText + " »";
+    return "Ligne " + std::to_string(read.lineNumber) + " : " +
+           std::string(LineFaultText(read.fault)) + "\n« " + read.lineText + " »";
 }
 
 } // namespace pelk

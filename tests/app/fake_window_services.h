@@ -7,10 +7,14 @@
 #include "app/qt_services.h"
 #include "app/window_services.h"
 
+#include <QDialog>
 #include <QList>
+#include <QMap>
 #include <QStringList>
 #include <QWidget>
 #include <QWindow>
+
+#include <functional>
 
 namespace pelk {
 
@@ -28,7 +32,12 @@ class FakeWindowServices final : public WindowServices {
     std::optional<QString> chosenFile;
     std::optional<QString> imageFile;
     bool programFolderWritable = true;
-    QString keptFolder; ///< the last folder, as kept between runs
+    QString keptFolder;                 ///< the last folder, as kept between runs
+    QMap<QString, QString> keptLayouts; ///< choices by layout key, as kept between runs
+    QMap<QString, bool> metLayouts;
+    /// Plays the user in a modal dialog: what they do there, and the code it closes with.
+    /// Without one, a dialog is cancelled.
+    std::function<int(QDialog &)> answerDialog;
 
     // What was asked, in order.
     QStringList calls;
@@ -36,6 +45,7 @@ class FakeWindowServices final : public WindowServices {
     bool windowVisibleAtDialog = false;
     QList<Message> messages;
     QList<int> endRequests;
+    QStringList dialogs; ///< the object names of the dialogs shown
 
     char localeSeparator() override {
         calls << QStringLiteral("localeSeparator");
@@ -63,6 +73,25 @@ class FakeWindowServices final : public WindowServices {
     bool isWritableFolder(const QString &) override { return programFolderWritable; }
     QString lastFolder() override { return keptFolder; }
     void setLastFolder(const QString &folder) override { keptFolder = folder; }
+    QString keptLayout(const QString &key) override { return keptLayouts.value(key); }
+    void keepLayout(const QString &key, const QString &choices) override {
+        if (choices.isEmpty())
+            keptLayouts.remove(key);
+        else
+            keptLayouts[key] = choices;
+    }
+    bool layoutMet(const QString &key) override { return metLayouts.value(key); }
+    void setLayoutMet(const QString &key, bool met) override {
+        if (met)
+            metLayouts[key] = true;
+        else
+            metLayouts.remove(key);
+    }
+    int execDialog(QDialog &dialog) override {
+        calls << QStringLiteral("execDialog");
+        dialogs << dialog.objectName();
+        return answerDialog ? answerDialog(dialog) : int{QDialog::Rejected};
+    }
     void showMessage(QWidget *, const QString &text, const QString &title,
                      const QString &detail) override {
         calls << QStringLiteral("showMessage");

@@ -98,8 +98,8 @@ class SeasonWindowsTest : public QObject {
         QStringList texts;
         for (QAction *action : window_->listMenu()->actions())
             texts << action->text();
-        QCOMPARE(texts, QStringList({"Graphique Tn/Tx…", "Bilan mensuel…", "",
-                                     "Copier dans le presse papier "}));
+        QCOMPARE(texts, QStringList({"Graphique Tn/Tx…", "Bilan mensuel…", "Lecture du fichier…",
+                                     "", "Copier dans le presse papier "}));
         QTest::keyClick(window_.get(), Qt::Key_G, Qt::ControlModifier);
         QVERIFY(window_->chartWindow() && window_->chartWindow()->isVisible());
         QCOMPARE(window_->chartWindow()->windowTitle(), QStringLiteral("PELK – Graphique"));

@@ -144,7 +144,10 @@ TEST_F(LoadPipelineTest, options_set_the_offset_and_the_gap_limit) {
         {{"--max-gap=+5"}, "bad --max-gap value '+5'", ""},
         {{"--max-gap"}, "--max-gap needs a value", ""},
         {{"a.txt", "b.txt"}, "unexpected argument 'b.txt'", ""},
-        {{"--column=3"}, "unexpected argument '--column=3'", ""},
+        {{"--column=1"}, "bad --column value '1'", ""},
+        {{"--column=+3"}, "bad --column value '+3'", ""},
+        {{"--column=4098"}, "bad --column value '4098': use a field number from 2 to 4097", ""},
+        {{"--colour=3"}, "unexpected argument '--colour=3'", ""},
     };
     for (const Case &c : cases) {
         LoadOptions options;
@@ -157,6 +160,12 @@ TEST_F(LoadPipelineTest, options_set_the_offset_and_the_gap_limit) {
         EXPECT_EQ(rows(), c.rows) << (c.args.empty() ? "" : c.args[0]);
         EXPECT_EQ(tables_->GapLimitMinutes, c.gapLimit);
     }
+    // The value's field, for the window as for pelk-cli.
+    LoadOptions column;
+    std::optional<std::string> none;
+    EXPECT_FALSE(ParseLoadArguments(std::vector<std::string>{"--column", "4097"}, column, none));
+    EXPECT_EQ(column.valueField, 4097);
+    EXPECT_TRUE(column.valueFieldChosen);
     // The window's file, before or after its options.
     for (const std::vector<std::string> &args :
          {std::vector<std::string>{"--max-gap", "5", "export.txt"},

@@ -100,5 +100,46 @@ TEST(layout_explanation, preview_rows_say_how_each_line_reads) {
     EXPECT_EQ(rows[3].line, 5);
 }
 
+TEST(layout_explanation, the_command_line_overrules_a_loggers_kept_choices) {
+    LayoutChoices kept;
+    kept.separator = ';';
+    kept.dateOrder = DateOrder::DayMonthYear;
+    kept.valueField = 5;
+    kept.offsetChosen = kept.offsetLocalByDate = true;
+    struct Case {
+        const char *name;
+        LayoutChoices said;
+        LayoutChoices expected;
+    };
+    std::vector<Case> cases;
+    cases.push_back({"nothing said", {}, kept});
+    Case order{"a date order", {}, kept};
+    order.said.dateOrder = order.expected.dateOrder = DateOrder::MonthDayYear;
+    cases.push_back(order);
+    // Tn and Tx said: the kept temperature column goes, or Recognise would mix the two.
+    Case tn{"a Tn column", {}, kept};
+    tn.said.tnField = tn.expected.tnField = 3;
+    tn.expected.valueField.reset();
+    cases.push_back(tn);
+    Case hours{"an offset", {}, kept};
+    hours.said.offsetChosen = true;
+    hours.said.offsetHours = hours.expected.offsetHours = -3;
+    hours.expected.offsetLocalByDate = false;
+    cases.push_back(hours);
+    for (const Case &c : cases)
+        EXPECT_EQ(OverruledBy(kept, c.said), c.expected) << c.name;
+}
+
+TEST(layout_explanation, the_options_offset_survives_its_choices) {
+    LoadOptions none, hours, zone;
+    hours.utcOffsetHours = 3;
+    zone.utcOffsetLocalByDate = true;
+    for (const LoadOptions &options : {none, hours, zone}) {
+        const LoadOptions back = WithChosenOffset(options, ChoicesFromOptions(options));
+        EXPECT_EQ(back.utcOffsetHours, options.utcOffsetHours);
+        EXPECT_EQ(back.utcOffsetLocalByDate, options.utcOffsetLocalByDate);
+    }
+}
+
 } // namespace
 } // namespace pelk
