@@ -62,6 +62,10 @@ QString CliOutput(const QStringList &args, const QString &file, const ClockReadi
     return QString::fromStdString(out.str());
 }
 
+std::filesystem::path PathOf(const QString &file) {
+    return std::filesystem::path(file.toStdU16String());
+}
+
 LoadOptions OptionsOf(const QStringList &args) {
     std::vector<std::string> kept;
     for (const QString &arg : args)
@@ -363,6 +367,38 @@ class LayoutWindowTest : public QObject {
         QCOMPARE(services_->messages.size(), 1); // the choice made says nothing more
     }
 
+    // Tn and Tx from two columns, or one, as the boxes say; and an offset of so many hours read
+    // as --utc-offset reads it.
+    void columnsAndOffsetChosenInTheDialog() {
+        const QString file =
+            write(Export(QStringLiteral("Time,Low,High\n"), [](int, const Reading &r) {
+                return QString::asprintf("%02d/%02d/%04d %02d:00,%.2f,%.2f", r.day, r.month, r.year,
+                                         r.hour, r.value - 1, r.value + 1);
+            }));
+        show(file);
+        QStringList one, tn, tx;
+        services_->answerDialog = [&](QDialog &dialog) {
+            In<QCheckBox>(dialog, "twoColumns")->setChecked(false);
+            SelectField(In<QComboBox>(dialog, "column"), 3);
+            one = PreviewCells(dialog, 2);
+            In<QCheckBox>(dialog, "twoColumns")->setChecked(true);
+            SelectField(In<QComboBox>(dialog, "tnColumn"), 3);
+            SelectField(In<QComboBox>(dialog, "txColumn"), 2);
+            tn = PreviewCells(dialog, 2);
+            tx = PreviewCells(dialog, 3);
+            SelectData(dialog, "offset", 2); // a number of hours
+            In<QSpinBox>(dialog, "offsetHours")->setValue(12);
+            return int{QDialog::Accepted};
+        };
+        readingAction()->trigger();
+        QCOMPARE(one.mid(0, 2), QStringList({"9", "17,25"}));
+        QCOMPARE(tn.mid(0, 2), QStringList({"9", "17,25"}));
+        QCOMPARE(tx.mid(0, 2), QStringList({"7", "15,25"}));
+        QCOMPARE(listed(), CliOutput({"--tn-column", "3", "--tx-column", "2", "--utc-offset", "12"},
+                                     file, services_->clock));
+        QCOMPARE(services_->keptLayouts.values(), QStringList{"tn=3;tx=2;offset=12"});
+    }
+
     // A choice under which no line reads says so and greys OK.
     void aChoiceThatReadsNothingDisablesOk() {
         show(write("Time,Place,Temp\n13/05/2008 06:00,roof,1\n13/05/2008 12:00,roof,2\n"));
@@ -383,6 +419,22 @@ class LayoutWindowTest : public QObject {
         QVERIFY2(status.contains(QStringLiteral("refusé")) || status.contains("Aucune"),
                  qPrintable(status));
         QCOMPARE(listed(), shown);
+        QCOMPARE(services_->messages.size(), 1); // the first box only: no refusal
+    }
+
+    // Lines that read above one that does not: the file would be refused there, so OK is greyed.
+    void theDialogSaysWhereTheFileWouldBeRefused() {
+        const std::unique_ptr<const FileText> text = ReadFileText(PathOf(
+            write("Time,Temp\n13/05/2008 06:00,1\n13/05/2008 12:00,x\n13/05/2008 18:00,3\n")));
+        QVERIFY(text);
+        LayoutDialog dialog(*text, {}, DayNumberFromCivil(2026, 12, 7), ',');
+        QCOMPARE(dialog.previewRows().size(), std::size_t{3});
+        QCOMPARE(dialog.previewRows().front().kind, PreviewRow::Kind::Reading);
+        QVERIFY(!dialog.canLoad());
+        QCOMPARE(In<QLabel>(dialog, "status")->text(),
+                 QStringLiteral("Avec ces choix, le fichier serait refusé à la ligne 3."));
+        QVERIFY(!dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->isEnabled());
+        QCOMPARE(PreviewCells(dialog, 1).at(1), QStringLiteral("la valeur n'est pas un nombre"));
     }
 
     // Day or month first: asked before any row, day first offered; the answer is kept and reads

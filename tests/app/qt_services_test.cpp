@@ -33,6 +33,28 @@ class QtServicesTest : public QObject {
         QVERIFY(QFile::exists(settings.filePath(QStringLiteral("pelk/pelk.ini"))));
     }
 
+    // A logger's choices and whether it was met are kept by its titles, whatever they hold, and
+    // apart from every other logger's; forgetting takes them away.
+    void aLoggersReadingIsKeptByItsTitles() {
+        QTemporaryDir settings;
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+        const QString logger = QStringLiteral("Date/Heure\x1FTempérature [°C]\x1F");
+        const QString other = QStringLiteral("Date/Heure\x1FHumidité\x1F");
+        QtWindowServices().keepLayout(logger, QStringLiteral("date-order=dmy"));
+        QtWindowServices().setLayoutMet(logger, true);
+        QCOMPARE(QtWindowServices().keptLayout(logger), QStringLiteral("date-order=dmy"));
+        QVERIFY(QtWindowServices().layoutMet(logger));
+        QCOMPARE(QtWindowServices().keptLayout(other), QString());
+        QVERIFY(!QtWindowServices().layoutMet(other));
+        QtWindowServices().keepLayout(logger, {});
+        QtWindowServices().setLayoutMet(logger, false);
+        QCOMPARE(QtWindowServices().keptLayout(logger), QString());
+        QVERIFY(!QtWindowServices().layoutMet(logger));
+        QtWindowServices().setLastFolder(QStringLiteral("/tmp"));
+        QSettings kept(settings.filePath(QStringLiteral("pelk/pelk.ini")), QSettings::IniFormat);
+        QCOMPARE(kept.allKeys(), QStringList{"lastFolder"}); // nothing left of the logger
+    }
+
     // The dialog shows each filter's own text, and "Tous les fichiers (*.*)" lets every name
     // through, with a dot or without.
     void allFilesListsNamesWithoutADotToo() {
