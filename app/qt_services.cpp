@@ -99,16 +99,25 @@ std::optional<QString> QtWindowServices::chooseExportFile(QWidget *parent,
 std::optional<QString> QtWindowServices::chooseImageFile(QWidget *parent) {
     QFileDialog dialog(parent, QStringLiteral("Enregistrer l'image"), QDir::homePath());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilters(
-        {QStringLiteral("Image PNG (*.png)"), QStringLiteral("Image SVG (*.svg)")});
+    QStringList filters = {QStringLiteral("Image PNG (*.png)"),
+                           QStringLiteral("Document PDF (*.pdf)")};
+#ifdef PELK_HAVE_SVG
+    filters << QStringLiteral("Image SVG (*.svg)");
+#endif
+    dialog.setNameFilters(filters);
     dialog.setDefaultSuffix(QStringLiteral("png"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     QString file = dialog.selectedFiles().constFirst();
     // The filter chosen decides the format when the name does not.
+    const QString chosen = dialog.selectedNameFilter();
+    const QString suffix = chosen.contains(QStringLiteral("*.svg"))   ? QStringLiteral(".svg")
+                           : chosen.contains(QStringLiteral("*.pdf")) ? QStringLiteral(".pdf")
+                                                                      : QStringLiteral(".png");
     if (!file.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) &&
+        !file.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive) &&
         !file.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive))
-        file += dialog.selectedNameFilter().contains(QStringLiteral("svg")) ? ".svg" : ".png";
+        file += suffix;
     return file;
 }
 

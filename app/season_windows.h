@@ -10,11 +10,11 @@
 
 #include <QWidget>
 
-class QChart;
-class QChartView;
 class QTableWidget;
 
 namespace pelk {
+
+class SeasonChartView;
 
 /// "PELK – Graphique": Tn (blue) and Tx (red) per day on a date axis, broken where a window is
 /// empty, hollow markers where it is incomplete, a line at 0 °C. Hovering a point tells its date
@@ -27,17 +27,17 @@ class ChartWindow final : public QWidget {
     ChartWindow(WindowServices &services, QWidget *parent = nullptr);
 
     void showSeason(const SeasonChart &season, char separator);
-    /// The chart at the window's size, as PNG or SVG by the name's ending; false on failure.
+    /// The chart at the window's size, as PNG, PDF or (where Qt Svg is built in) SVG by the
+    /// name's ending; false on failure.
     bool saveImage(const QString &path);
     /// Asks for a file name and saves there.
     void saveImageAs();
 
-    QChart *chart() const;
-    QChartView *chartView() const { return view_; }
+    SeasonChartView *chartView() const { return view_; }
 
   private:
     WindowServices &services_;
-    QChartView *view_ = nullptr;
+    SeasonChartView *view_ = nullptr;
 };
 
 /// "PELK – Bilan mensuel": the monthly summary as a read-only table, the means of an incomplete

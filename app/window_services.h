@@ -40,7 +40,8 @@ class WindowServices {
     /// Shows the modal open-file dialog; the full path of an existing file, or nothing on cancel.
     virtual std::optional<QString> chooseExportFile(QWidget *parent,
                                                     const ExportFileRequest &request) = 0;
-    /// Asks where to save the chart's image: a path ending in .png or .svg, or nothing on cancel.
+    /// Asks where to save the chart's image: a path ending in .png, .pdf or .svg, or nothing on
+    /// cancel.
     virtual std::optional<QString> chooseImageFile(QWidget *parent) = 0;
     /// Whether the user may write into `folder`.
     virtual bool isWritableFolder(const QString &folder) = 0;

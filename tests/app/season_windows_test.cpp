@@ -1,22 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/frm_pelk.h"
 #include "app/list_view_model.h"
+#include "app/season_chart.h"
 #include "app/season_windows.h"
 #include "cli/cli_run.h"
 #include "fake_window_services.h"
 
-#include <QAbstractSeries>
-#include <QChart>
-#include <QChartView>
 #include <QClipboard>
-#include <QLegendMarker>
 #include <QMenu>
 #include <QPushButton>
-#include <QScatterSeries>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QToolTip>
-#include <QXYSeries>
+#include <QTreeView>
 #include <QtTest>
 
 #include <sstream>
@@ -54,15 +50,23 @@ QByteArray FebruaryThenThreeWeeks() {
     return bytes + march.mid(march.indexOf('\n') + 1);
 }
 
-// Points of the series of `name`, and how many strokes draw them.
-std::pair<int, int> PointsAndStrokes(QChart *chart, const QString &name) {
+// Points of the line of `name`, and how many strokes draw them.
+std::pair<int, int> PointsAndStrokes(const SeasonChartView *chart, const QString &name) {
     int points = 0, strokes = 0;
-    for (QAbstractSeries *series : chart->series())
-        if (series->type() == QAbstractSeries::SeriesTypeLine && series->name() == name) {
-            points += static_cast<QXYSeries *>(series)->count();
-            ++strokes;
-        }
+    for (const DrawnLine &line : chart->lines())
+        if (line.name == name)
+            for (const auto &stroke : line.strokes) {
+                points += static_cast<int>(stroke.size());
+                ++strokes;
+            }
     return {points, strokes};
+}
+
+const DrawnLine &LineNamed(const SeasonChartView *chart, const QString &name) {
+    for (const DrawnLine &line : chart->lines())
+        if (line.name == name)
+            return line;
+    qFatal("no line %s", qPrintable(name));
 }
 
 } // namespace
@@ -111,21 +115,85 @@ class SeasonWindowsTest : public QObject {
 
     void chartBreaksAtEmptyWindowsAndMarksIncompleteOnes() {
         window_->listMenu()->actions().at(0)->trigger();
-        QChart *chart = window_->chartWindow()->chart();
+        const SeasonChartView *chart = window_->chartWindow()->chartView();
         // 21 days, one of them without a reading in each kind of window: a gap in both lines.
         QCOMPARE(PointsAndStrokes(chart, "Tn"), std::make_pair(20, 2));
         QCOMPARE(PointsAndStrokes(chart, "Tx"), std::make_pair(20, 2));
-        int legendEntries = 0;
-        for (QLegendMarker *marker : chart->legend()->markers())
-            legendEntries +=
-                marker->isVisible() && (marker->label() == "Tn" || marker->label() == "Tx");
-        QCOMPARE(legendEntries, 2);
-        int hollow = 0;
-        for (QAbstractSeries *series : chart->series())
-            if (series->type() == QAbstractSeries::SeriesTypeScatter)
-                hollow += static_cast<QScatterSeries *>(series)->count();
-        QCOMPARE(hollow,
-                 6); // the nights of the 1st, 10th and 12th; the days of the 9th, 11th, 21st
+        QStringList legend;
+        for (const LegendEntry &entry : chart->legend())
+            legend << entry.text + (entry.hollow ? " o " : " - ") + entry.colour.name();
+        QCOMPARE(legend,
+                 QStringList({"Tn - #005ac8", "Tx - #d21e1e", "Tn (fenêtre incomplète) o #005ac8",
+                              "Tx (fenêtre incomplète) o #d21e1e"}));
+        // the nights of the 1st, 10th and 12th; the days of the 9th, 11th, 21st
+        QCOMPARE(LineNamed(chart, "Tn").hollow.size() + LineNamed(chart, "Tx").hollow.size(),
+                 std::size_t{6});
+    }
+
+    // A few days just above freezing, in tenths of a degree: steps of half a degree, written in
+    // the user's separator, and so is the hover text.
+    void chartValuesInTheUsersSeparator() {
+        SeasonChart season;
+        for (int day = 0; day < 5; ++day) {
+            season.tn.points.push_back({39500 + day, static_cast<float>(day) / 10, false});
+            season.tx.points.push_back(
+                {39500 + day, 0.1f + static_cast<float>(day) / 10, day == 4});
+        }
+        SeasonChartView chart;
+        chart.resize(600, 400);
+        chart.setSeason(season, ',');
+        QVERIFY(chart.lowestValue() <= -1 && chart.highestValue() >= 1.5);
+        QStringList labels;
+        for (const AxisTick &tick : chart.valueTicks())
+            labels << tick.label;
+        QCOMPARE(labels, QStringList({"-1", "-0,5", "0", "0,5", "1", "1,5"}));
+        const QPointF last = chart.lines().at(1).strokes.front().back();
+        QCOMPARE(chart.textAt(chart.placeOf(last)),
+                 QStringLiteral("%1 : Tx 0,5 (fenêtre incomplète)")
+                     .arg(QDate(1899, 12, 30).addDays(39504).toString("dd/MM/yyyy")));
+        QCOMPARE(chart.dateTicks().size(), std::size_t{6}); // one a day, both ends included
+        // A summer, all above it: the dashed line at 0 °C stays in sight.
+        for (ChartPoint &point : season.tn.points)
+            point.value += 20;
+        chart.setSeason(season, ',');
+        QVERIFY(chart.lowestValue() < 0);
+    }
+
+    // The °C axis and the dates: 0 °C among the values, in the user's decimal separator, and
+    // every date shown until the wheel, a dragged rectangle or a double click changes them.
+    void chartAxesAndZoom() {
+        window_->openChart();
+        SeasonChartView *chart = window_->chartWindow()->chartView();
+        QVERIFY(QTest::qWaitForWindowExposed(window_->chartWindow()));
+        const std::vector<AxisTick> values = chart->valueTicks();
+        QVERIFY(values.size() >= 4);
+        QVERIFY(std::any_of(values.begin(), values.end(),
+                            [](const AxisTick &tick) { return tick.label == "0"; }));
+        QVERIFY(std::none_of(values.begin(), values.end(),
+                             [](const AxisTick &tick) { return tick.label.contains('.'); }));
+        QVERIFY(chart->lowestValue() <= -5 && chart->highestValue() >= 17);
+        const double first = chart->firstDate(), last = chart->lastDate();
+        QCOMPARE(last - first, 21.0);
+        QCOMPARE(chart->dateTicks().front().label, QStringLiteral("01/03/08"));
+
+        const QPoint middle = chart->placeOf({(first + last) / 2, 0}).toPoint();
+        QWheelEvent nearer(middle, chart->mapToGlobal(middle), {}, {0, 120}, Qt::NoButton,
+                           Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(chart, &nearer);
+        QCOMPARE(chart->lastDateShown() - chart->firstDateShown(), 21.0 * 0.8);
+        QTest::mouseDClick(chart, Qt::LeftButton, {}, middle);
+        QCOMPARE(chart->firstDateShown(), first);
+        QCOMPARE(chart->lastDateShown(), last);
+
+        const QPoint from = chart->placeOf({first + 3, 0}).toPoint();
+        const QPoint to = chart->placeOf({first + 10, 0}).toPoint();
+        QTest::mousePress(chart, Qt::LeftButton, {}, from);
+        QMouseEvent drag(QEvent::MouseMove, to, chart->mapToGlobal(to), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(chart, &drag);
+        QTest::mouseRelease(chart, Qt::LeftButton, {}, to);
+        QVERIFY(std::abs(chart->firstDateShown() - (first + 3)) < 0.1);
+        QVERIFY(std::abs(chart->lastDateShown() - (first + 10)) < 0.1);
     }
 
     void summaryEqualsPelkCliAndCopiesIt() {
@@ -164,26 +232,36 @@ class SeasonWindowsTest : public QObject {
         QFETCH(QString, name);
         QFETCH(QColor, colour);
         window_->openChart();
-        QChart *chart = window_->chartWindow()->chart();
-        QXYSeries *firstStroke = nullptr;
-        const QScatterSeries *hollow = nullptr;
-        for (QAbstractSeries *series : chart->series()) {
-            if (series->type() == QAbstractSeries::SeriesTypeLine && series->name() == name) {
-                QCOMPARE(static_cast<QXYSeries *>(series)->pen().color(), colour);
-                if (firstStroke == nullptr)
-                    firstStroke = static_cast<QXYSeries *>(series);
-            }
-            if (series->name() == name + " (fenêtre incomplète)")
-                hollow = qobject_cast<QScatterSeries *>(series);
+        SeasonChartView *chart = window_->chartWindow()->chartView();
+        QVERIFY(QTest::qWaitForWindowExposed(window_->chartWindow()));
+        const DrawnLine &line = LineNamed(chart, name);
+        QCOMPARE(line.colour, colour);
+        QCOMPARE(line.hollow.size(), std::size_t{3});
+        // The line's first point tells the list's value of its day; a hollow one says why.
+        const QPointF firstPoint = line.strokes.front().front();
+        const int row = name == "Tn" ? 1 : 2;
+        const QString listed =
+            window_->findChild<QTreeView *>("Lv")->model()->index(0, row).data().toString();
+        const bool hollowFirst = line.hollow.front() == firstPoint;
+        QCOMPARE(chart->textAt(chart->placeOf(firstPoint) + QPointF(2, 1)),
+                 "01/03/2008 : " + name + " " + listed +
+                     (hollowFirst ? " (fenêtre incomplète)" : ""));
+        QTest::mouseMove(chart, chart->placeOf(line.hollow.back()).toPoint());
+        QTRY_VERIFY(QToolTip::text().endsWith(QStringLiteral(" (fenêtre incomplète)")));
+        QVERIFY(QToolTip::text().contains(' ' + name + ' '));
+        QCOMPARE(chart->textAt(chart->placeOf(firstPoint) + QPointF(0, 40)), QString());
+        // As drawn: a hollow marker is white inside and ringed in the line's colour.
+        const QImage drawn = chart->grab().toImage();
+        const qreal scale = chart->devicePixelRatioF();
+        const QPointF centre = chart->placeOf(line.hollow.back()) * scale;
+        QCOMPARE(drawn.pixelColor(centre.toPoint()), QColor(Qt::white));
+        bool ringed = false;
+        for (qreal r = 2 * scale; r <= 5 * scale; r += 0.5) {
+            const QColor ring = drawn.pixelColor((centre + QPointF(r, 0)).toPoint());
+            const int hue = qAbs(ring.hue() - colour.hue());
+            ringed = ringed || (std::min(hue, 360 - hue) < 15 && ring.saturation() > 120);
         }
-        QVERIFY(firstStroke != nullptr && hollow != nullptr);
-        QCOMPARE(hollow->count(), 3);
-        QCOMPARE(hollow->pen().color(), colour);
-        QCOMPARE(hollow->brush().color(), QColor(Qt::white));
-        QVERIFY(
-            chart->legend()->markers(const_cast<QScatterSeries *>(hollow)).value(0)->isVisible());
-        Q_EMIT firstStroke->hovered(QPointF(firstStroke->at(0).x(), 2.5), true);
-        QTRY_COMPARE(QToolTip::text(), "01/03/2008 : " + name + " 2,5");
+        QVERIFY(ringed);
     }
 
     // The means of a month with days missing are shown muted, in italics, with a tooltip that
@@ -233,12 +311,13 @@ class SeasonWindowsTest : public QObject {
         april.close();
         services_->chosenFile = april.fileName();
         window_->OpenAnother();
-        QTRY_COMPARE(PointsAndStrokes(window_->chartWindow()->chart(), "Tx"), std::make_pair(1, 1));
+        QTRY_COMPARE(PointsAndStrokes(window_->chartWindow()->chartView(), "Tx"),
+                     std::make_pair(1, 1));
         QCOMPARE(window_->summaryWindow()->table()->rowCount(), 1);
         QVERIFY(window_->summaryWindow()->table()->item(0, 0)->text().contains("04"));
     }
 
-    void savesPngAndSvg() {
+    void savesPngPdfAndSvg() {
         window_->openChart();
         ChartWindow *chart = window_->chartWindow();
         QVERIFY(QTest::qWaitForWindowExposed(chart));
@@ -254,6 +333,12 @@ class SeasonWindowsTest : public QObject {
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray text = file.readAll();
         QVERIFY(text.startsWith("<?xml") && text.contains("<svg") && text.contains("</svg>"));
+        const QString pdf = dir_.filePath(QStringLiteral("chart.pdf"));
+        QVERIFY(chart->saveImage(pdf));
+        QFile printed(pdf);
+        QVERIFY(printed.open(QIODevice::ReadOnly));
+        const QByteArray document = printed.readAll();
+        QVERIFY(document.startsWith("%PDF-") && document.contains("%%EOF"));
         // Saved without a word; a save that fails says so, with the name.
         QVERIFY(services_->messages.isEmpty());
         const QString nowhere = dir_.filePath(QStringLiteral("gone/chart.png"));

@@ -23,6 +23,8 @@ done
 depends=$(dpkg-deb -f "$deb" Depends)
 grep -q "fonts-wine" <<<"$depends" || failed "Depends lacks fonts-wine: $depends"
 grep -q "libqt6widgets6" <<<"$depends" || failed "Depends lacks the Qt libraries: $depends"
+# The chart is drawn with Qt Widgets alone.
+! grep -q "libqt6charts" <<<"$depends" || failed "Depends still names Qt Charts: $depends"
 
 tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
 dpkg-deb -x "$deb" "$tmp"
