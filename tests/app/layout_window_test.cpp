@@ -377,8 +377,10 @@ class LayoutWindowTest : public QObject {
             }));
         show(file);
         QStringList one, tn, tx;
+        int headersUnticked = 0;
         services_->answerDialog = [&](QDialog &dialog) {
             In<QCheckBox>(dialog, "twoColumns")->setChecked(false);
+            headersUnticked = In<QTableWidget>(dialog, "preview")->columnCount();
             SelectField(In<QComboBox>(dialog, "column"), 3);
             one = PreviewCells(dialog, 2);
             In<QCheckBox>(dialog, "twoColumns")->setChecked(true);
@@ -391,6 +393,7 @@ class LayoutWindowTest : public QObject {
             return int{QDialog::Accepted};
         };
         readingAction()->trigger();
+        QCOMPARE(headersUnticked, 3); // one value column as soon as the box is unticked
         QCOMPARE(one.mid(0, 2), QStringList({"9", "17,25"}));
         QCOMPARE(tn.mid(0, 2), QStringList({"9", "17,25"}));
         QCOMPARE(tx.mid(0, 2), QStringList({"7", "15,25"}));
