@@ -371,7 +371,7 @@ class LayoutWindowTest : public QObject {
     // as --utc-offset reads it.
     void columnsAndOffsetChosenInTheDialog() {
         const QString file =
-            write(Export(QStringLiteral("Time,Low,High\n"), [](int, const Reading &r) {
+            write(Export(QStringLiteral("Time,Temp_Min,Temp_Max\n"), [](int, const Reading &r) {
                 return QString::asprintf("%02d/%02d/%04d %02d:00,%.2f,%.2f", r.day, r.month, r.year,
                                          r.hour, r.value - 1, r.value + 1);
             }));
