@@ -7,10 +7,12 @@ PACKAGES := g++ make cmake qt6-base-dev qt6-svg-dev libgtest-dev libgmock-dev li
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 PACKAGING_PACKAGES := dpkg-dev file help2man appstream desktop-file-utils lintian
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64 wine64 wine
+WINDOWS_QT_PACKAGES := g++-mingw-w64-x86-64-posix qt6-base-dev-tools dpkg-dev ninja-build nsis \
+    fonts-dejavu-core xvfb xdotool xclip
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test test-asan test-package test-windows package mutants bench fuzz format clean
+.PHONY: all deps build run test test-asan test-package test-windows windows package mutants bench fuzz format clean
 
 all: build
 
@@ -69,6 +71,21 @@ test-windows: build
 	export WINEPREFIX=$(CURDIR)/build/windows-cli/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="; \
 	mkdir -p $$WINEPREFIX && wineserver --persistent && wine wineboot --init && \
 	{ ctest --preset windows-cli -j $(JOBS); status=$$?; wineserver --kill; exit $$status; }
+
+# The window for Windows: a Qt for Windows built once from Debian's own sources (cached in
+# ~/.cache/pelk, or PELK_QT_CACHE), pelk.exe and pelk-cli.exe built against it, every test run
+# under Wine, then the portable zip and the installer, in build/windows.
+windows: build
+	$(MAKE) deps EXTRA_PACKAGES="$(WINDOWS_PACKAGES) $(WINDOWS_QT_PACKAGES)"
+	qt=$$(packaging/windows/build-qt.sh | tee /dev/stderr | tail -n 1) && \
+	cmake --preset windows -DPELK_WINDOWS_QT=$$qt -DPELK_LINUX_CLI=$(CURDIR)/build/debug/cli/pelk-cli
+	cmake --build --preset windows -j $(JOBS)
+	export WINEPREFIX=$(CURDIR)/build/windows/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="; \
+	mkdir -p $$WINEPREFIX && wineserver --persistent && wine wineboot --init && \
+	{ ctest --preset windows -j $(JOBS); status=$$?; wineserver --kill; exit $$status; }
+	cmake --build --preset windows --target windows_packages
+	tests/windows/installer_test.sh build/windows/Pelk-*-setup.exe
+	@ls -l build/windows/Pelk-*-setup.exe build/windows/Pelk-*-windows.zip
 
 # Plants each fault of tools/mutants/faults.tsv alone in a scratch copy and names the tests that
 # catch it (PELK_MUTANTS_DIR chooses the copy's folder). Long: not part of `make test`.

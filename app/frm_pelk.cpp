@@ -28,6 +28,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QTreeView>
 #include <QUrl>
@@ -88,6 +89,12 @@ QString DialogFolder(WindowServices &services, const QString &programFolder) {
     const QString last = services.lastFolder();
     if (!last.isEmpty() && QDir(last).exists())
         return last;
+#ifdef Q_OS_WIN
+    // Installed under Program Files: where Windows users keep their files.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QDir(documents).exists())
+        return documents;
+#endif
     return QDir::homePath();
 }
 

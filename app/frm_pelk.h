@@ -44,7 +44,7 @@ QStringList ExportNamePatterns();
 
 /// The folder the open-file dialog opens in: the program's own where the user may write (a
 /// portable copy beside its exports), else that of the last file opened while it exists, else
-/// the user's home.
+/// the user's Documents on Windows, else the user's home.
 QString DialogFolder(WindowServices &services, const QString &programFolder);
 
 class FrmPelk final : public QWidget {

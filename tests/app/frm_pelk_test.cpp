@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QMimeData>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <QtTest>
@@ -287,8 +288,16 @@ class FrmPelkTest : public QObject {
         const QString last = QDir::tempPath();
         QTest::newRow("portable copy") << true << last << program;
         QTest::newRow("installed, a file opened before") << false << last << last;
-        QTest::newRow("installed, that folder gone") << false << last + "/gone" << QDir::homePath();
-        QTest::newRow("installed, first run") << false << QString() << QDir::homePath();
+        // On Windows, where people keep their files: Documents.
+        QString fallback = QDir::homePath();
+#ifdef Q_OS_WIN
+        const QString documents =
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (QDir(documents).exists())
+            fallback = documents;
+#endif
+        QTest::newRow("installed, that folder gone") << false << last + "/gone" << fallback;
+        QTest::newRow("installed, first run") << false << QString() << fallback;
     }
 
     void dialogOpensInAFolderTheUserMayUse() {
@@ -401,6 +410,9 @@ class FrmPelkTest : public QObject {
     }
 
     void boldButtonTextsFitAndDrawHeavier() {
+#ifdef Q_OS_WIN
+        QSKIP("Windows draws its own MS Sans Serif bold; the overstrike is for Linux's look-alike");
+#endif
         showWindow();
         for (QPushButton *pushButton : {button("Command1"), button("Command2")}) {
             // Measured as the style draws it: a pixel more per glyph, one for the second stroke.

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# pelk.exe under Wine on a virtual screen: it opens the sample export named on its command line,
+# its copy button puts the list on the clipboard, and that list is the Linux pelk-cli's.
+#
+#   window_end_to_end.sh PELK_EXE SAMPLE LINUX_PELK_CLI
+set -euo pipefail
+exe=$1 sample=$2 linux_cli=$3
+for tool in Xvfb xdotool xclip wine; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool missing"; exit 77; }
+done
+work=$(mktemp -d)
+display=:$((90 + RANDOM % 100))
+cleanup() {
+    [ -n "${pelk:-}" ] && kill "$pelk" 2>/dev/null || true
+    wineserver -k 2>/dev/null || true
+    [ -n "${screen:-}" ] && kill "$screen" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
+screen=$!
+# Both programs on the same clock and decimal separator.
+export DISPLAY=$display WINEDEBUG=-all TZ=UTC0 LANG=C LC_ALL=
+# A prefix of its own, with Wine's fonts where Windows keeps them: this Wine does not find its
+# own otherwise, and every text would be drawn in a symbol font.
+export WINEPREFIX=${WINEPREFIX:-$work/wine}
+mkdir -p "$WINEPREFIX"
+# A Wine session of its own (the test runs alone): Wine hands its clipboard to the X display of
+# the session's first program, which must be this one.
+wineserver -k 2>/dev/null || true
+timeout 120 wine wineboot --init >/dev/null 2>&1 || true
+mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+
+echo "sentinel" | xclip -selection clipboard
+timeout 120 wine "$exe" "$sample" >/dev/null 2>&1 &
+pelk=$!
+window=""
+for _ in $(seq 60); do
+    window=$(xdotool search --name '^PELK$' 2>/dev/null | head -n 1 || true)
+    [ -n "$window" ] && break
+    sleep 1
+done
+[ -n "$window" ] || { echo "FAIL: no PELK window under Wine"; exit 1; }
+"$linux_cli" "$sample" 2>/dev/null | tr -d '\r' >"$work/linux.txt"
+# The copy button, at its place in the window's client area, pressed until the list is there:
+# the window shows before its list is filled, and Wine hands the clipboard over in its time.
+for _ in $(seq 10); do
+    sleep 2
+    xdotool mousemove --window "$window" 89 463 click 1
+    sleep 1
+    xclip -o -selection clipboard 2>/dev/null | tr -d '\r' >"$work/window.txt" || true
+    cmp -s "$work/window.txt" "$work/linux.txt" && break
+done
+if ! cmp -s "$work/window.txt" "$work/linux.txt"; then
+    echo "FAIL: the window's list under Wine differs from pelk-cli's"
+    diff "$work/linux.txt" "$work/window.txt" | head -n 20
+    exit 1
+fi
+echo "PASS: pelk.exe under Wine lists $(($(wc -l <"$work/window.txt") - 1)) days, as pelk-cli does"
