@@ -77,7 +77,7 @@ test-windows: build
 # under Wine, then the portable zip and the installer, in build/windows.
 windows: build
 	$(MAKE) deps EXTRA_PACKAGES="$(WINDOWS_PACKAGES) $(WINDOWS_QT_PACKAGES)"
-	qt=$$(packaging/windows/build-qt.sh | tee /dev/stderr | tail -n 1) && \
+	qt=$$(packaging/windows/build-qt.sh) && \
 	cmake --preset windows -DPELK_WINDOWS_QT=$$qt -DPELK_LINUX_CLI=$(CURDIR)/build/debug/cli/pelk-cli
 	cmake --build --preset windows -j $(JOBS)
 	export WINEPREFIX=$(CURDIR)/build/windows/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="; \
