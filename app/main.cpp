@@ -22,7 +22,15 @@ int main(int argc, char *argv[]) {
     pelk::SetUpApplication(app);
 
     // Qt has taken its own options out of argv; what is left are ours, a file name byte for byte.
+    // On Windows argv is in the ANSI code page: Qt's own list has every name whole, as UTF-8.
+#ifdef Q_OS_WIN
+    std::vector<std::string> args;
+    const QStringList arguments = QCoreApplication::arguments();
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        args.push_back(arguments.at(i).toStdString());
+#else
     const std::vector<std::string> args(argv + 1, argv + argc);
+#endif
     pelk::LoadOptions options;
     std::optional<std::string> file;
     if (const auto error = pelk::ParseLoadArguments(args, options, file)) {

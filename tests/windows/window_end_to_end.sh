@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# pelk.exe under Wine on a virtual screen: it opens the sample export named on its command line,
+# pelk.exe under Wine on a virtual screen: it opens the sample export named on its command line
+# (under a name with accents),
 # its copy button puts the list on the clipboard, and that list is the Linux pelk-cli's.
 #
 #   window_end_to_end.sh PELK_EXE SAMPLE LINUX_PELK_CLI
@@ -34,7 +35,11 @@ mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
 cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
 
 echo "sentinel" | xclip -selection clipboard
-timeout 120 wine "$exe" "$sample" >/dev/null 2>&1 &
+# Under a name with accents, as French users name their files, and a letter that no Windows
+# code page of theirs holds.
+accented="$work/données été Ω.txt"
+cp "$sample" "$accented"
+timeout 120 wine "$exe" "$accented" >/dev/null 2>&1 &
 pelk=$!
 window=""
 for _ in $(seq 60); do
