@@ -305,7 +305,10 @@ void FrmPelk::dropEvent(QDropEvent *event) {
 
 void FrmPelk::openInPlace(const std::filesystem::path &file) {
     // Read into tables of its own, so that a refused file leaves the list and its tables whole.
-    FileLoad run = loadFile(file);
+    showInPlace(file, loadFile(file));
+}
+
+void FrmPelk::showInPlace(const std::filesystem::path &file, FileLoad &&run) {
     if (run.cancelled) {
         rememberFolderOf(file);
         return;
@@ -369,10 +372,7 @@ FrmPelk::FileLoad FrmPelk::loadFile(const std::filesystem::path &file) {
     }
     FileLoad answered = loadWith(file, answer.choices);
     answered.chosen = true;
-    if (!key.isEmpty() && answered.load.read.status == ReadResult::Status::Loaded)
-        PassOverFailure([&] {
-            services_.keepLayout(key, QString::fromStdString(ChoicesText(answer.choices)));
-        });
+    keepChoices(key, answered);
     return answered;
 }
 
@@ -416,26 +416,18 @@ void FrmPelk::ReadingOfTheFile() {
     } else if (answer.result == QDialog::Accepted) {
         run = loadWith(file, answer.choices);
         run.chosen = true;
-        if (!key.isEmpty() && run.load.read.status == ReadResult::Status::Loaded)
-            PassOverFailure([&] {
-                services_.keepLayout(key, QString::fromStdString(ChoicesText(answer.choices)));
-            });
+        keepChoices(key, run);
     } else {
         return; // Annuler: the list as it was
     }
-    if (run.cancelled)
-        return;
-    switch (run.load.read.status) {
-    case ReadResult::Status::BadFormat:
-        showRefusal(run.load.read);
-        return;
-    case ReadResult::Status::CannotOpen:
-    case ReadResult::Status::ReadFailed:
-        return;
-    case ReadResult::Status::Loaded:
-        break;
-    }
-    listLoad(file, std::move(run), true);
+    showInPlace(file, std::move(run));
+}
+
+void FrmPelk::keepChoices(const QString &layoutKey, const FileLoad &run) {
+    if (layoutKey.isEmpty() || run.load.read.status != ReadResult::Status::Loaded)
+        return; // nothing to know the logger by, or choices that read nothing
+    PassOverFailure(
+        [&] { services_.keepLayout(layoutKey, QString::fromStdString(ChoicesText(run.choices))); });
 }
 
 void FrmPelk::listLoad(const std::filesystem::path &file, FileLoad &&run, bool newList) {

@@ -107,6 +107,10 @@ class FrmPelk final : public QWidget {
     std::optional<std::filesystem::path> chooseFile();
     /// Loads `file` in place of the list; a file refused or unread leaves the list as it is.
     void openInPlace(const std::filesystem::path &file);
+    /// A load in place of the list when it read; its refusal told, the list kept otherwise.
+    void showInPlace(const std::filesystem::path &file, FileLoad &&run);
+    /// The choices `run` was read with, kept for its logger when they read the file.
+    void keepChoices(const QString &layoutKey, const FileLoad &run);
     /// Reads `file` with the command line's choices, else those kept for its logger, else asks
     /// what the file cannot tell.
     FileLoad loadFile(const std::filesystem::path &file);

@@ -295,9 +295,9 @@ std::int32_t LayoutDialog::fieldCount() const {
     return static_cast<std::int32_t>(count);
 }
 
-void LayoutDialog::fillFieldList(QComboBox *combo) const {
+void LayoutDialog::fillFieldList(QComboBox *combo, std::int32_t fields) const {
     combo->clear();
-    for (std::int32_t field = 1; field <= fieldCount(); ++field) {
+    for (std::int32_t field = 1; field <= fields; ++field) {
         const std::string title = TitleOf(layout_, field);
         combo->addItem(
             title.empty() ? QString::number(field)
@@ -313,8 +313,9 @@ void LayoutDialog::showLayout() {
     SelectData(dateOrder_, QVariant(static_cast<int>(layout_.dateOrder)));
     dateOrder_->setEnabled(HasDatePieces(layout_.timestampKind));
 
+    const std::int32_t fields = fieldCount(); // a line split once, for the three lists
     for (QComboBox *combo : {column_, tnColumn_, txColumn_})
-        fillFieldList(combo);
+        fillFieldList(combo, fields);
     const bool two = layout_.tnField != 0;
     twoColumns_->setChecked(two);
     if (two) {
@@ -324,7 +325,7 @@ void LayoutDialog::showLayout() {
     } else {
         SelectData(column_, QVariant(layout_.valueField));
         SelectData(tnColumn_, QVariant(layout_.valueField));
-        SelectData(txColumn_, QVariant(std::min(layout_.valueField + 1, fieldCount())));
+        SelectData(txColumn_, QVariant(std::min(layout_.valueField + 1, fields)));
     }
     column_->setEnabled(!two);
     tnColumn_->setEnabled(two);

@@ -59,7 +59,7 @@ class LayoutDialog final : public QDialog {
     void refresh();
     void showLayout();
     void showPreview();
-    void fillFieldList(QComboBox *combo) const;
+    void fillFieldList(QComboBox *combo, std::int32_t fields) const;
     std::int32_t fieldCount() const;
     void chooseFromControls(QObject *changed);
 

@@ -1,16 +1,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Cross-building the core and pelk-cli for 64-bit Windows with Debian's MinGW-w64; the programs
 # and tests run under Wine.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# The compilers and where they find their libraries, as for the Qt built for Windows.
+include(${CMAKE_CURRENT_LIST_DIR}/../packaging/windows/mingw-qt.cmake)
 # One .exe that needs no MinGW DLL beside it.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 find_program(WINE NAMES wine64 wine REQUIRED)
