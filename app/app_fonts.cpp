@@ -54,7 +54,14 @@ QFont ListFont() {
 }
 
 QFont ButtonFont() {
+#ifdef Q_OS_WIN
+    // Windows' own MS Sans Serif is a bitmap face whose smallest strike is 13 pixels high: the
+    // labels drawn bold from it are wider than their buttons. Windows' own dialogs have drawn
+    // their controls in Tahoma instead since Windows 2000 ("MS Shell Dlg 2"); so do these.
+    return BoldFont(kListFontFamily);
+#else
     return BoldFont(kButtonFontFamily);
+#endif
 }
 
 bool NeedsOverstrike(const QFont &font) {

@@ -4,7 +4,8 @@
 /// 8.25 point bold. Where the system lacks a family, look-alike font files (Debian's
 /// fonts-wine) are registered with the application first; where those are missing too, Qt's
 /// matching falls back on the nearest sans-serif of the same size and weight. A bitmap font
-/// cannot be made bold by Qt; the buttons' style draws it bold the way Windows does.
+/// cannot be made bold by Qt; the buttons' style draws it bold the way Windows does. On Windows
+/// the buttons are drawn in Tahoma, where the system's MS Sans Serif is too large for them.
 #pragma once
 
 #include <QFont>

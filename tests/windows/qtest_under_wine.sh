@@ -5,13 +5,24 @@
 # unreliably. Wine passes on no QT_* variable, so the platform is named on the command line.
 # Wine sometimes leaves the process standing after its tests have finished: then the suite's
 # own report decides, and the hang is said.
+# With --screen, the suite runs on Windows' own platform on a virtual screen, with Wine's fonts:
+# what offscreen cannot show, such as the faces Windows draws the controls in.
 #
-#   qtest_under_wine.sh SUITE.exe
+#   qtest_under_wine.sh [--screen] SUITE.exe [TEST FUNCTION...]
 set -uo pipefail
+platform=(-platform offscreen)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+if [ "$1" = --screen ]; then
+    shift
+    platform=()
+    source "$(dirname "$0")/wine_screen.sh"
+    trap 'stop_wine_screen; rm -rf "$work"' EXIT
+fi
 suite=$1
-report=$(mktemp --suffix=.txt)
-trap 'rm -f "$report"' EXIT
-timeout 120 wine "$suite" -platform offscreen -o "$(winepath -w "$report" 2>/dev/null)",txt
+shift
+report=$work/report.txt
+timeout 120 wine "$suite" "${platform[@]}" -o "$(winepath -w "$report" 2>/dev/null)",txt "$@"
 status=$?
 cat "$report"
 if [ "$status" -eq 124 ]; then
