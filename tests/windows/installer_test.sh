@@ -8,22 +8,15 @@
 set -euo pipefail
 setup=$1
 work=$(mktemp -d)
-display=:$((90 + RANDOM % 100))
 cleanup() {
     [ -n "${pelk:-}" ] && kill "$pelk" 2>/dev/null || true
-    [ -n "${screen:-}" ] && kill "$screen" 2>/dev/null || true
-    wineserver -k 2>/dev/null || true
+    stop_wine_screen
     rm -rf "$work"
 }
 trap cleanup EXIT
 failed() { echo "FAIL: $*"; exit 1; }
-Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
-screen=$!
-export DISPLAY=$display WINEDEBUG=-all WINEPREFIX=$work/wine WINEDLLOVERRIDES="mscoree,mshtml="
-mkdir -p "$WINEPREFIX"
-timeout 120 wine wineboot --init >/dev/null 2>&1 || true
-mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
-cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+WINEPREFIX=$work/wine
+source "$(dirname "$0")/wine_screen.sh"
 
 started=$(date +%s)
 timeout 120 wine "$setup" /S

@@ -11,28 +11,16 @@ for tool in Xvfb xdotool xclip wine; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool missing"; exit 77; }
 done
 work=$(mktemp -d)
-display=:$((90 + RANDOM % 100))
 cleanup() {
     [ -n "${pelk:-}" ] && kill "$pelk" 2>/dev/null || true
-    wineserver -k 2>/dev/null || true
-    [ -n "${screen:-}" ] && kill "$screen" 2>/dev/null || true
+    stop_wine_screen
     rm -rf "$work"
 }
 trap cleanup EXIT
-Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
-screen=$!
-# Both programs on the same clock and decimal separator.
-export DISPLAY=$display WINEDEBUG=-all TZ=UTC0 LANG=C LC_ALL=
-# A prefix of its own, with Wine's fonts where Windows keeps them: this Wine does not find its
-# own otherwise, and every text would be drawn in a symbol font.
-export WINEPREFIX=${WINEPREFIX:-$work/wine}
-mkdir -p "$WINEPREFIX"
-# A Wine session of its own (the test runs alone): Wine hands its clipboard to the X display of
-# the session's first program, which must be this one.
-wineserver -k 2>/dev/null || true
-timeout 120 wine wineboot --init >/dev/null 2>&1 || true
-mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
-cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+# Both programs on the same clock and decimal separator, with file names in UTF-8 as Linux
+# users' are: Wine then hands pelk.exe a Unicode command line and a Windows code page.
+export TZ=UTC0 LANG=C.UTF-8 LC_ALL=
+source "$(dirname "$0")/wine_screen.sh"
 
 echo "sentinel" | xclip -selection clipboard
 # Under a name with accents, as French users name their files, and a letter that no Windows
