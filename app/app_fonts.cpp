@@ -57,8 +57,9 @@ QFont ButtonFont() {
 #ifdef Q_OS_WIN
     // Windows' own MS Sans Serif is a bitmap face whose smallest strike is 13 pixels high: the
     // labels drawn bold from it are wider than their buttons. Windows' own dialogs have drawn
-    // their controls in Tahoma instead since Windows 2000 ("MS Shell Dlg 2"); so do these.
-    return BoldFont(kListFontFamily);
+    // their controls in Tahoma instead since Windows 2000 ("MS Shell Dlg 2"); so do these,
+    // in the list's own font.
+    return ListFont();
 #else
     return BoldFont(kButtonFontFamily);
 #endif

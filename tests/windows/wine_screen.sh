@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the tests that show Windows programs under Wine: a virtual screen of their own and
-# a Wine session of their own on it, in WINEPREFIX (or a new prefix in WORK), with Wine's fonts
+# a Wine session of their own on it, in WINEPREFIX (else a new prefix in the caller's $work), with Wine's fonts
 # where Windows keeps them: this Wine does not find its own otherwise, and every text would be
 # drawn in a symbol font. Wine hands its clipboard to the X display of the session's first
 # program, so the session is begun afresh on this screen. stop_wine_screen ends both.
