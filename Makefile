@@ -3,7 +3,7 @@
 # Everything else here serves them or the developers.
 
 SHELL := /bin/bash
-PACKAGES := g++ make cmake qt6-base-dev qt6-svg-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-wine
+PACKAGES := g++ make cmake qt6-base-dev qt6-svg-dev libgtest-dev libgmock-dev libbenchmark-dev librapidcheck-dev fonts-wine
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 PACKAGING_PACKAGES := dpkg-dev file help2man appstream desktop-file-utils lintian
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64 wine64 wine

@@ -1,0 +1,685 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "layout_generator.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <sstream>
+
+namespace pelk::generated {
+namespace {
+
+template <typename... Args> std::string Format(const char *format, Args... args) {
+    char text[128];
+    std::snprintf(text, sizeof text, format, args...);
+    return text;
+}
+
+char SeparatorChar(Separator separator) {
+    switch (separator) {
+    case Separator::Tab:
+        return '\t';
+    case Separator::Semicolon:
+        return ';';
+    case Separator::Comma:
+        return ',';
+    }
+    return '\t';
+}
+
+bool TimestampsCarryTheirClock(Stamp stamp) {
+    return stamp == Stamp::IsoUtc || stamp == Stamp::IsoWithOffset || stamp == Stamp::UnixSeconds;
+}
+
+// The order of the date pieces; nothing where there are none.
+std::optional<DateOrder> OrderOf(Stamp stamp) {
+    switch (stamp) {
+    case Stamp::DayMonthYear:
+    case Stamp::DayMonthShortYear:
+    case Stamp::TwelveHourDayFirst:
+    case Stamp::DateThenTime:
+        return DateOrder::DayMonthYear;
+    case Stamp::MonthDayYear:
+    case Stamp::MonthDayShortYear:
+        return DateOrder::MonthDayYear;
+    case Stamp::YearMonthDayDashes:
+    case Stamp::YearMonthDayDots:
+    case Stamp::IsoUtc:
+    case Stamp::IsoWithOffset:
+        return DateOrder::YearMonthDay;
+    case Stamp::UnixSeconds:
+    case Stamp::SixFields:
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+std::int32_t StampWidth(Stamp stamp) {
+    switch (stamp) {
+    case Stamp::DateThenTime:
+        return 2;
+    case Stamp::SixFields:
+        return 6;
+    default:
+        return 1;
+    }
+}
+
+WrittenUnit UnitOf(Unit unit) {
+    switch (unit) {
+    case Unit::CelsiusUnnamed:
+    case Unit::CelsiusInTitle:
+    case Unit::CelsiusInValues:
+        return WrittenUnit::Celsius;
+    case Unit::FahrenheitInTitle:
+    case Unit::FahrenheitInValues:
+        return WrittenUnit::Fahrenheit;
+    case Unit::KelvinInTitle:
+    case Unit::KelvinInValues:
+        return WrittenUnit::Kelvin;
+    }
+    return WrittenUnit::Celsius;
+}
+
+bool UnitInValues(Unit unit) {
+    return unit == Unit::CelsiusInValues || unit == Unit::FahrenheitInValues ||
+           unit == Unit::KelvinInValues;
+}
+
+bool UnitInTitle(Unit unit) {
+    return unit == Unit::CelsiusInTitle || unit == Unit::FahrenheitInTitle ||
+           unit == Unit::KelvinInTitle;
+}
+
+const char kDegree[] = "\xC2\xB0";
+
+// Where each column stands, 1-based.
+struct Fields {
+    std::int32_t timestamp = 1;
+    std::int32_t humidity = 0;
+    std::int32_t first = 2; ///< the temperature, or the first of minimum and maximum
+    std::int32_t battery = 0;
+    std::int32_t minimum = 0;
+    std::int32_t maximum = 0;
+};
+
+Fields FieldsOf(const GeneratedLayout &layout) {
+    Fields fields;
+    fields.timestamp = layout.recordNumber ? 2 : 1;
+    std::int32_t next = fields.timestamp + StampWidth(layout.stamp);
+    if (layout.extras == Extras::Before || layout.extras == Extras::Both)
+        fields.humidity = next++;
+    fields.first = next;
+    next += layout.columns == Columns::Temperature ? 1 : 2;
+    if (layout.extras == Extras::After || layout.extras == Extras::Both)
+        fields.battery = next;
+    if (layout.columns == Columns::MinimumThenMaximum) {
+        fields.minimum = fields.first;
+        fields.maximum = fields.first + 1;
+    } else if (layout.columns == Columns::MaximumThenMinimum) {
+        fields.maximum = fields.first;
+        fields.minimum = fields.first + 1;
+    }
+    return fields;
+}
+
+// Minutes since day number 0, 00:00.
+std::int64_t MinuteOf(const GeneratedReadings &readings, std::size_t i) {
+    return DayNumberFromCivil(readings.year, readings.month, readings.day) * 1440 +
+           readings.minuteOfDay + static_cast<std::int64_t>(i) * readings.intervalMinutes;
+}
+
+CivilDateTime CivilOf(std::int64_t minute) {
+    const std::int64_t day = minute >= 0 ? minute / 1440 : (minute - 1439) / 1440;
+    return SplitDateTime(MakeDateTime(day, static_cast<int>(minute - day * 1440) * 60));
+}
+
+std::string Signed(bool negative, const std::string &digits) {
+    return negative ? "-" + digits : digits;
+}
+
+// `hundredths` of a degree C in the file's unit and decimals, exactly.
+std::string DegreesText(const GeneratedLayout &layout, int hundredths) {
+    std::string text;
+    switch (UnitOf(layout.unit)) {
+    case WrittenUnit::Fahrenheit: {
+        const int thousandths = hundredths * 18 + 32000; // F x 1000, exact
+        const int a = std::abs(thousandths);
+        text = Signed(thousandths < 0, Format("%d.%03d", a / 1000, a % 1000));
+        break;
+    }
+    case WrittenUnit::Kelvin: {
+        const int kelvin = hundredths + 27315;
+        text = Format("%d.%02d", kelvin / 100, kelvin % 100);
+        break;
+    }
+    default: {
+        const int a = std::abs(hundredths);
+        text = layout.decimals == 1 ? Format("%d.%d", a / 100, a % 100 / 10)
+                                    : Format("%d.%02d", a / 100, a % 100);
+        text = Signed(hundredths < 0, text);
+        break;
+    }
+    }
+    if (layout.decimalMark == DecimalMark::Comma)
+        std::replace(text.begin(), text.end(), '.', ',');
+    if (UnitInValues(layout.unit)) {
+        switch (UnitOf(layout.unit)) {
+        case WrittenUnit::Fahrenheit:
+            text += std::string(" ") + kDegree + "F";
+            break;
+        case WrittenUnit::Kelvin:
+            text += " K";
+            break;
+        default:
+            text += std::string(" ") + kDegree + "C";
+            break;
+        }
+    }
+    return text;
+}
+
+std::string PlainNumber(const GeneratedLayout &layout, int tenths) {
+    std::string text = Format("%d.%d", tenths / 10, tenths % 10);
+    if (layout.decimalMark == DecimalMark::Comma)
+        std::replace(text.begin(), text.end(), '.', ',');
+    return text;
+}
+
+std::vector<std::string> StampCells(const GeneratedLayout &layout, std::int64_t minute) {
+    const std::int64_t written =
+        layout.stamp == Stamp::IsoWithOffset ? minute + layout.timestampOffsetMinutes : minute;
+    const CivilDateTime t = CivilOf(written);
+    switch (layout.stamp) {
+    case Stamp::DayMonthYear:
+        return {Format("%02d/%02d/%04d %02d:%02d:00", t.day, t.month, t.year, t.hour, t.minute)};
+    case Stamp::MonthDayYear:
+        return {Format("%02d/%02d/%04d %02d:%02d", t.month, t.day, t.year, t.hour, t.minute)};
+    case Stamp::YearMonthDayDashes:
+        return {Format("%04d-%02d-%02d %02d:%02d:00", t.year, t.month, t.day, t.hour, t.minute)};
+    case Stamp::YearMonthDayDots:
+        return {Format("%04d.%02d.%02d %02d:%02d", t.year, t.month, t.day, t.hour, t.minute)};
+    case Stamp::DayMonthShortYear:
+        return {Format("%02d/%02d/%02d %02d:%02d:00", t.day, t.month, t.year % 100, t.hour,
+                       t.minute)};
+    case Stamp::MonthDayShortYear:
+        return {Format("%d/%d/%02d %d:%02d", t.month, t.day, t.year % 100, t.hour, t.minute)};
+    case Stamp::TwelveHourDayFirst:
+        return {Format("%02d/%02d/%04d %d:%02d:00 %s", t.day, t.month, t.year,
+                       t.hour % 12 == 0 ? 12 : t.hour % 12, t.minute, t.hour < 12 ? "AM" : "PM")};
+    case Stamp::DateThenTime:
+        return {Format("%02d.%02d.%04d", t.day, t.month, t.year),
+                Format("%02d:%02d:00", t.hour, t.minute)};
+    case Stamp::IsoUtc:
+        return {Format("%04d-%02d-%02dT%02d:%02d:00Z", t.year, t.month, t.day, t.hour, t.minute)};
+    case Stamp::IsoWithOffset: {
+        const int offset = std::abs(layout.timestampOffsetMinutes);
+        return {Format("%04d-%02d-%02dT%02d:%02d:00%c%02d:%02d", t.year, t.month, t.day, t.hour,
+                       t.minute, layout.timestampOffsetMinutes < 0 ? '-' : '+', offset / 60,
+                       offset % 60)};
+    }
+    case Stamp::UnixSeconds:
+        return {Format("%lld", static_cast<long long>(
+                                   (minute - DayNumberFromCivil(1970, 1, 1) * 1440) * 60))};
+    case Stamp::SixFields:
+        return {std::to_string(t.year),   std::to_string(t.month),  std::to_string(t.day),
+                std::to_string(t.hour),   std::to_string(t.minute), "0"};
+    }
+    return {};
+}
+
+struct Title {
+    std::string upper; ///< the first row's part when the titles take two rows
+    std::string lower;
+};
+
+std::string OffsetTitle(const GeneratedLayout &layout) {
+    if (layout.offset != StatedOffset::InTitle)
+        return "";
+    const std::string offset = Format("GMT%c%02d:00", layout.offsetHours < 0 ? '-' : '+',
+                                      std::abs(layout.offsetHours));
+    // A comma inside a title only where the title is quoted.
+    return layout.quoting == Quoting::None ? " (" + offset + ")" : ", " + offset;
+}
+
+std::vector<Title> Titles(const GeneratedLayout &layout) {
+    std::vector<Title> titles;
+    if (layout.recordNumber)
+        titles.push_back({"", "#"});
+    const std::string offset = OffsetTitle(layout);
+    switch (layout.stamp) {
+    case Stamp::DateThenTime:
+        titles.push_back({"", "Date"});
+        titles.push_back({"", "Time" + offset});
+        break;
+    case Stamp::UnixSeconds:
+        titles.push_back({"Unix", "Time"});
+        break;
+    case Stamp::SixFields:
+        for (const char *name : {"Year", "Month", "Day", "Hour", "Minute", "Second"})
+            titles.push_back({"", name + (name[0] == 'H' ? offset : "")});
+        break;
+    default:
+        titles.push_back({"Date", "Time" + offset});
+        break;
+    }
+    if (layout.extras == Extras::Before || layout.extras == Extras::Both)
+        titles.push_back({"RH", "(%)"});
+    std::string unit;
+    switch (UnitInTitle(layout.unit) ? UnitOf(layout.unit) : WrittenUnit::None) {
+    case WrittenUnit::Celsius:
+        unit = std::string(" (") + kDegree + "C)";
+        break;
+    case WrittenUnit::Fahrenheit:
+        unit = std::string(" (") + kDegree + "F)";
+        break;
+    case WrittenUnit::Kelvin:
+        unit = " [K]";
+        break;
+    case WrittenUnit::None:
+        break;
+    }
+    switch (layout.columns) {
+    case Columns::Temperature:
+        titles.push_back({"Temp", unit.empty() ? "" : unit.substr(1)});
+        break;
+    case Columns::MinimumThenMaximum:
+        titles.push_back({"Low", "Temp" + unit});
+        titles.push_back({"Hi", "Temp" + unit});
+        break;
+    case Columns::MaximumThenMinimum:
+        titles.push_back({"Hi", "Temp" + unit});
+        titles.push_back({"Low", "Temp" + unit});
+        break;
+    }
+    if (layout.extras == Extras::After || layout.extras == Extras::Both)
+        titles.push_back({"Battery", "(V)"});
+    return titles;
+}
+
+std::string Quote(const std::string &cell) { return "\"" + cell + "\""; }
+
+std::string JoinCells(const std::vector<std::string> &cells, char separator, bool quoted) {
+    std::string line;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        if (i > 0)
+            line += separator;
+        line += quoted ? Quote(cells[i]) : cells[i];
+    }
+    return line;
+}
+
+// Settings as loggers write them before their titles: no dates, no offset, no unit, and the
+// last one a single field, so that none is taken for a row of titles.
+std::vector<std::string> SettingsLines(const GeneratedLayout &layout) {
+    static const std::vector<std::vector<std::string>> kSettings = {
+        {"Logger", "X12-0456"},    {"Serial number", "20480"}, {"Site", "North wall", "shade"},
+        {"Interval", "600 s"},     {"Model", "TL-20"},         {"Firmware", "v3"},
+        {"Channel", "1", "air"},   {"Battery", "good"},        {"Operator", "J. Martin"},
+        {"Started by", "software"}};
+    std::vector<std::string> lines;
+    const char separator = SeparatorChar(layout.separator);
+    for (int i = 0; i + 1 < layout.settingsLines; ++i)
+        lines.push_back(JoinCells(kSettings[static_cast<std::size_t>(i) % kSettings.size()],
+                                  separator, false));
+    if (layout.settingsLines > 0)
+        lines.push_back("Logged data:");
+    return lines;
+}
+
+// The file as UTF-8 lines, before its encoding and line ends.
+std::vector<std::string> TextLines(const GeneratedLayout &layout,
+                                   const GeneratedReadings &readings) {
+    const char separator = SeparatorChar(layout.separator);
+    std::vector<std::string> lines = SettingsLines(layout);
+    const std::vector<Title> titles = Titles(layout);
+    const bool quoteTitles = layout.quoting != Quoting::None;
+    std::vector<std::string> upper;
+    std::vector<std::string> lower;
+    std::vector<std::string> joined;
+    for (const Title &title : titles) {
+        upper.push_back(title.upper);
+        lower.push_back(title.lower);
+        joined.push_back(title.upper.empty()   ? title.lower
+                         : title.lower.empty() ? title.upper
+                                               : title.upper + " " + title.lower);
+    }
+    if (layout.titleRows == TitleRows::One)
+        lines.push_back(JoinCells(joined, separator, quoteTitles));
+    if (layout.titleRows == TitleRows::Two) {
+        lines.push_back(JoinCells(upper, separator, quoteTitles));
+        lines.push_back(JoinCells(lower, separator, quoteTitles));
+    }
+    const bool quoteData = layout.quoting == Quoting::EveryField;
+    for (std::size_t i = 0; i < readings.hundredths.size(); ++i) {
+        const bool event = layout.dataRows == DataRows::WithEvents && readings.event[i];
+        std::vector<std::string> cells;
+        if (layout.recordNumber)
+            cells.push_back(std::to_string(i + 1));
+        for (std::string &cell : StampCells(layout, MinuteOf(readings, i)))
+            cells.push_back(std::move(cell));
+        if (layout.extras == Extras::Before || layout.extras == Extras::Both)
+            cells.push_back(PlainNumber(layout, 300 + static_cast<int>(i * 37 % 500)));
+        const int minimum = readings.hundredths[i];
+        const int maximum = minimum + readings.spread[i];
+        switch (layout.columns) {
+        case Columns::Temperature:
+            cells.push_back(event ? "" : DegreesText(layout, minimum));
+            break;
+        case Columns::MinimumThenMaximum:
+            cells.push_back(event ? "" : DegreesText(layout, minimum));
+            cells.push_back(event ? "" : DegreesText(layout, maximum));
+            break;
+        case Columns::MaximumThenMinimum:
+            cells.push_back(event ? "" : DegreesText(layout, maximum));
+            cells.push_back(event ? "" : DegreesText(layout, minimum));
+            break;
+        }
+        if (layout.extras == Extras::After || layout.extras == Extras::Both)
+            cells.push_back(PlainNumber(layout, 30 + static_cast<int>(i % 7)));
+        lines.push_back(JoinCells(cells, separator, quoteData));
+    }
+    return lines;
+}
+
+std::string Latin1FromUtf8(const std::string &text) {
+    std::string bytes;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0xC0 && i + 1 < text.size()) { // two-byte sequences only: ° and é
+            bytes += static_cast<char>(((c & 0x1F) << 6) |
+                                       (static_cast<unsigned char>(text[i + 1]) & 0x3F));
+            ++i;
+        } else {
+            bytes += static_cast<char>(c);
+        }
+    }
+    return bytes;
+}
+
+std::string Utf16LittleEndianFromUtf8(const std::string &text) {
+    std::string bytes = "\xFF\xFE";
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        unsigned unit = c;
+        if (c >= 0xC0 && i + 1 < text.size()) {
+            unit = ((c & 0x1Fu) << 6) | (static_cast<unsigned char>(text[i + 1]) & 0x3Fu);
+            ++i;
+        }
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
+
+} // namespace
+
+std::string TextOf(const GeneratedLayout &layout, const GeneratedReadings &readings) {
+    const char *end = layout.lineEnd == LineEnd::CrLf ? "\r\n"
+                      : layout.lineEnd == LineEnd::Lf ? "\n"
+                                                      : "\r";
+    std::string text;
+    for (const std::string &line : TextLines(layout, readings))
+        text.append(line).append(end);
+    return text;
+}
+
+namespace {
+
+template <typename E> rc::Gen<E> Any(std::initializer_list<E> values) {
+    return rc::gen::elementOf(std::vector<E>(values));
+}
+
+} // namespace
+
+GeneratedLayout Consistent(GeneratedLayout layout) {
+    if (layout.separator != Separator::Semicolon)
+        layout.decimalMark = DecimalMark::Point;
+    if (layout.beforeTitles == BeforeTitles::Nothing)
+        layout.settingsLines = 0;
+    else
+        layout.settingsLines = std::clamp(layout.settingsLines, 1, 20);
+    if (layout.titleRows == TitleRows::None) {
+        if (UnitInTitle(layout.unit))
+            layout.unit = Unit::CelsiusUnnamed;
+        layout.offset = StatedOffset::None;
+    }
+    if (TimestampsCarryTheirClock(layout.stamp))
+        layout.offset = StatedOffset::None;
+    if (layout.offset == StatedOffset::None)
+        layout.offsetHours = 0;
+    if (layout.stamp != Stamp::IsoWithOffset)
+        layout.timestampOffsetMinutes = 0;
+    // Only where the dates leave the order open can the option be what says it.
+    const auto order = OrderOf(layout.stamp);
+    if (!order || *order == DateOrder::YearMonthDay)
+        layout.dateOrderSource = DateOrderSource::Data;
+    layout.decimals = std::clamp(layout.decimals, 1, 2);
+    return layout;
+}
+
+rc::Gen<GeneratedLayout> GenLayout() {
+    using namespace rc;
+    const auto layout = gen::build<GeneratedLayout>(
+        gen::set(&GeneratedLayout::separator,
+                 Any({Separator::Tab, Separator::Semicolon, Separator::Comma})),
+        gen::set(&GeneratedLayout::quoting,
+                 Any({Quoting::None, Quoting::Titles, Quoting::EveryField})),
+        gen::set(&GeneratedLayout::lineEnd, Any({LineEnd::CrLf, LineEnd::Lf, LineEnd::Cr})),
+        gen::set(&GeneratedLayout::encoding,
+                 Any({Encoding::Utf8, Encoding::Utf8WithMark, Encoding::Latin1,
+                      Encoding::Utf16LittleEndianWithMark})),
+        gen::set(&GeneratedLayout::beforeTitles,
+                 Any({BeforeTitles::Nothing, BeforeTitles::Settings})),
+        gen::set(&GeneratedLayout::settingsLines, gen::inRange(1, 21)),
+        gen::set(&GeneratedLayout::titleRows,
+                 Any({TitleRows::One, TitleRows::Two, TitleRows::None})),
+        gen::set(&GeneratedLayout::recordNumber, gen::arbitrary<bool>()),
+        gen::set(&GeneratedLayout::stamp,
+                 Any({Stamp::DayMonthYear, Stamp::MonthDayYear, Stamp::YearMonthDayDashes,
+                      Stamp::YearMonthDayDots, Stamp::DayMonthShortYear,
+                      Stamp::MonthDayShortYear, Stamp::TwelveHourDayFirst, Stamp::DateThenTime,
+                      Stamp::IsoUtc, Stamp::IsoWithOffset, Stamp::UnixSeconds,
+                      Stamp::SixFields})),
+        gen::set(&GeneratedLayout::unit,
+                 Any({Unit::CelsiusUnnamed, Unit::CelsiusInTitle, Unit::FahrenheitInTitle,
+                      Unit::KelvinInTitle, Unit::CelsiusInValues, Unit::FahrenheitInValues,
+                      Unit::KelvinInValues})),
+        gen::set(&GeneratedLayout::offset, Any({StatedOffset::None, StatedOffset::InTitle})),
+        gen::set(&GeneratedLayout::offsetHours, gen::inRange(-5, 6)),
+        gen::set(&GeneratedLayout::timestampOffsetMinutes,
+                 Any({60, 120, -300, -240, 330, -210, 0})),
+        gen::set(&GeneratedLayout::extras,
+                 Any({Extras::None, Extras::Before, Extras::After, Extras::Both})),
+        gen::set(&GeneratedLayout::columns,
+                 Any({Columns::Temperature, Columns::MinimumThenMaximum,
+                      Columns::MaximumThenMinimum})),
+        gen::set(&GeneratedLayout::decimalMark, Any({DecimalMark::Point, DecimalMark::Comma})),
+        gen::set(&GeneratedLayout::dataRows, Any({DataRows::Readings, DataRows::WithEvents})),
+        gen::set(&GeneratedLayout::dateOrderSource,
+                 Any({DateOrderSource::Data, DateOrderSource::Option})),
+        gen::set(&GeneratedLayout::decimals, gen::inRange(1, 3)));
+    return gen::map(layout, &Consistent);
+}
+
+rc::Gen<GeneratedReadings> GenReadings(const GeneratedLayout &layout) {
+    return rc::gen::exec([layout] {
+        using namespace rc;
+        GeneratedReadings readings;
+        readings.year = *gen::inRange(2000, 2026);
+        readings.month = *gen::inRange(1, 13);
+        // Days above 12 all through, so that the dates alone tell day from month, unless the
+        // option says the order; at most 4 days and a day of offset on, within any month.
+        readings.day = layout.dateOrderSource == DateOrderSource::Data ? *gen::inRange(13, 21)
+                                                                       : *gen::inRange(1, 21);
+        readings.minuteOfDay = *gen::inRange(0, 1440);
+        readings.intervalMinutes = *gen::elementOf(std::vector<int>{10, 15, 20, 30, 60, 120, 180});
+        const int days = *gen::inRange(2, 5);
+        const auto count = static_cast<std::size_t>(days * 1440 / readings.intervalMinutes);
+        const int step = layout.decimals == 1 ? 10 : 1;
+        for (int value : *gen::container<std::vector<int>>(count, gen::inRange(-3000, 4201)))
+            readings.hundredths.push_back(value / step * step);
+        for (int value : *gen::container<std::vector<int>>(count, gen::inRange(0, 301)))
+            readings.spread.push_back(value / step * step);
+        readings.event.assign(count, false);
+        if (layout.dataRows == DataRows::WithEvents) {
+            // Neither the first row nor the last: the data starts and ends with readings.
+            const int events = *gen::inRange(1, 4);
+            for (int e = 0; e < events; ++e)
+                readings.event[static_cast<std::size_t>(
+                    *gen::inRange(1, static_cast<int>(count) - 1))] = true;
+        }
+        return readings;
+    });
+}
+
+std::string WriteFile(const GeneratedLayout &layout, const GeneratedReadings &readings) {
+    const std::string text = TextOf(layout, readings);
+    switch (layout.encoding) {
+    case Encoding::Utf8:
+        return text;
+    case Encoding::Utf8WithMark:
+        return "\xEF\xBB\xBF" + text;
+    case Encoding::Latin1:
+        return Latin1FromUtf8(text);
+    case Encoding::Utf16LittleEndianWithMark:
+        return Utf16LittleEndianFromUtf8(text);
+    }
+    return text;
+}
+
+std::string ExportFormOf(const GeneratedLayout &layout, const GeneratedReadings &readings,
+                         Series series) {
+    std::string text = "Date\tValue\r\n";
+    for (std::size_t i = 0; i < readings.hundredths.size(); ++i) {
+        if (layout.dataRows == DataRows::WithEvents && readings.event[i])
+            continue;
+        const CivilDateTime t = CivilOf(MinuteOf(readings, i));
+        const int value =
+            readings.hundredths[i] + (series == Series::Maximum ? readings.spread[i] : 0);
+        const int a = std::abs(value);
+        text += Format("%02d/%02d/%04d %02d:%02d\t", t.month, t.day, t.year, t.hour, t.minute) +
+                Signed(value < 0, Format("%d.%02d", a / 100, a % 100)) + "\r\n";
+    }
+    return text;
+}
+
+LoadOptions OptionsForFile(const GeneratedLayout &layout) {
+    LoadOptions options;
+    if (layout.titleRows == TitleRows::None) {
+        const Fields fields = FieldsOf(layout);
+        if (layout.columns == Columns::Temperature) {
+            options.valueFieldChosen = true;
+            options.valueField = fields.first;
+        } else {
+            options.tnField = fields.minimum;
+            options.txField = fields.maximum;
+        }
+    }
+    if (layout.dateOrderSource == DateOrderSource::Option)
+        options.dateOrder = OrderOf(layout.stamp);
+    return options;
+}
+
+LoadOptions OptionsForExportForm(const GeneratedLayout &layout) {
+    LoadOptions options;
+    if (layout.offset == StatedOffset::InTitle)
+        options.utcOffsetHours = static_cast<std::int16_t>(layout.offsetHours);
+    if (TimestampsCarryTheirClock(layout.stamp))
+        options.utcOffsetHours = 0;
+    return options;
+}
+
+ExpectedLayout ExpectedLayoutOf(const GeneratedLayout &layout, const GeneratedReadings &readings) {
+    ExpectedLayout expected;
+    switch (layout.encoding) {
+    case Encoding::Utf8:
+    case Encoding::Utf8WithMark:
+        expected.encoding = TextEncoding::Utf8;
+        break;
+    case Encoding::Latin1: {
+        // Latin-1 only shows where some character is not ASCII.
+        const std::string text = TextOf(layout, readings);
+        const bool ascii = std::all_of(text.begin(), text.end(),
+                                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        expected.encoding = ascii ? TextEncoding::Utf8 : TextEncoding::Latin1;
+        break;
+    }
+    case Encoding::Utf16LittleEndianWithMark:
+        expected.encoding = TextEncoding::Utf16LittleEndian;
+        break;
+    }
+    expected.separator = SeparatorChar(layout.separator);
+    expected.titleRows = layout.titleRows == TitleRows::One   ? 1
+                         : layout.titleRows == TitleRows::Two ? 2
+                                                              : 0;
+    expected.firstDataLine = layout.settingsLines + expected.titleRows + 1;
+    switch (layout.stamp) {
+    case Stamp::DateThenTime:
+        expected.timestampKind = TimestampKind::DateThenTime;
+        break;
+    case Stamp::SixFields:
+        expected.timestampKind = TimestampKind::SixFields;
+        break;
+    case Stamp::UnixSeconds:
+        expected.timestampKind = TimestampKind::UnixSeconds;
+        break;
+    default:
+        expected.timestampKind = TimestampKind::OneField;
+        break;
+    }
+    const Fields fields = FieldsOf(layout);
+    expected.timestampField = fields.timestamp;
+    expected.dateOrder = OrderOf(layout.stamp);
+    expected.yearFirst = expected.dateOrder == DateOrder::YearMonthDay;
+    if (layout.columns == Columns::Temperature) {
+        expected.valueField = fields.first;
+    } else {
+        expected.valueField = fields.maximum;
+        expected.tnField = fields.minimum;
+    }
+    expected.columnReason = layout.titleRows == TitleRows::None ? ColumnReason::Chosen
+                            : layout.columns == Columns::Temperature
+                                ? ColumnReason::Title
+                                : ColumnReason::MinimumAndMaximum;
+    if (layout.stamp == Stamp::IsoUtc || layout.stamp == Stamp::IsoWithOffset)
+        expected.offsetSource = OffsetSource::Timestamps;
+    else if (layout.stamp == Stamp::UnixSeconds)
+        expected.offsetSource = OffsetSource::UnixSeconds;
+    else if (layout.offset == StatedOffset::InTitle) {
+        expected.offsetSource = OffsetSource::Titles;
+        expected.offsetSeconds = layout.offsetHours * 3600;
+    }
+    expected.unit = UnitOf(layout.unit);
+    expected.unitFromValues = UnitInValues(layout.unit);
+    if (layout.dataRows == DataRows::WithEvents)
+        expected.events = std::count(readings.event.begin(), readings.event.end(), true);
+    return expected;
+}
+
+std::string Describe(const GeneratedLayout &layout) {
+    std::ostringstream text;
+    text << "separator " << static_cast<int>(layout.separator) << ", quoting "
+         << static_cast<int>(layout.quoting) << ", line end " << static_cast<int>(layout.lineEnd)
+         << ", encoding " << static_cast<int>(layout.encoding) << ", settings lines "
+         << layout.settingsLines << ", title rows " << static_cast<int>(layout.titleRows)
+         << ", record number " << layout.recordNumber << ", stamp "
+         << static_cast<int>(layout.stamp) << ", unit " << static_cast<int>(layout.unit)
+         << ", offset " << static_cast<int>(layout.offset) << " " << layout.offsetHours
+         << " h, timestamp offset " << layout.timestampOffsetMinutes << " min, extras "
+         << static_cast<int>(layout.extras) << ", columns " << static_cast<int>(layout.columns)
+         << ", decimal mark " << static_cast<int>(layout.decimalMark) << ", data rows "
+         << static_cast<int>(layout.dataRows) << ", date order source "
+         << static_cast<int>(layout.dateOrderSource) << ", decimals " << layout.decimals;
+    return text.str();
+}
+
+void showValue(const GeneratedLayout &layout, std::ostream &os) { os << Describe(layout); }
+
+void showValue(const GeneratedReadings &readings, std::ostream &os) {
+    os << readings.hundredths.size() << " readings from " << readings.year << "-"
+       << readings.month << "-" << readings.day << " minute " << readings.minuteOfDay
+       << " every " << readings.intervalMinutes << " min";
+}
+
+} // namespace pelk::generated
