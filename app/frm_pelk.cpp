@@ -440,7 +440,7 @@ void FrmPelk::listLoad(const std::filesystem::path &file, FileLoad &&run, bool n
     readingAction_->setEnabled(listedLayout_.has_value());
     if (newList)
         attachNewList();
-    showLoaded(run.load.read, firstReadingNote(run));
+    showLoaded(run.load, firstReadingNote(run));
 }
 
 std::string FrmPelk::firstReadingNote(const FileLoad &run) {
@@ -473,7 +473,8 @@ void FrmPelk::showRefusal(const ReadResult &result) {
                           QString::fromLatin1(kApplicationTitle), QString::fromStdString(detail));
 }
 
-void FrmPelk::showLoaded(const ReadResult &result, const std::string &howRead) {
+void FrmPelk::showLoaded(const ExportLoad &load, const std::string &howRead) {
+    const ReadResult &result = load.read;
     if (tables_->MeasurementCount != 0)
         PassOverFailure([this] {
             FillResultsList(*list_, *tables_);
@@ -484,8 +485,9 @@ void FrmPelk::showLoaded(const ReadResult &result, const std::string &howRead) {
     // counts.
     std::string notice = howRead;
     PassOverFailure([&] {
-        const std::string leftOut = LeftOutNotice(result, tables_->DailyLeftOut);
-        notice.append(notice.empty() || leftOut.empty() ? "" : "\n\n").append(leftOut);
+        for (const std::string &more : {LeftOutNotice(result, tables_->DailyLeftOut),
+                                        LoadNotice(load, tables_->MeasurementCount)})
+            notice.append(notice.empty() || more.empty() ? "" : "\n\n").append(more);
     });
     if (!notice.empty())
         services_.showMessage(this, QString::fromStdString(notice),

@@ -124,7 +124,7 @@ class FrmPelk final : public QWidget {
     std::string firstReadingNote(const FileLoad &run);
     void rememberFolderOf(const std::filesystem::path &file);
     void showRefusal(const ReadResult &result);
-    void showLoaded(const ReadResult &result, const std::string &howRead);
+    void showLoaded(const ExportLoad &load, const std::string &howRead);
     void keepSelectionInList();
     void refreshSeasonWindows();
     template <typename Window> void openSeasonWindow(Window *&window);

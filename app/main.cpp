@@ -37,7 +37,7 @@ int main(int argc, char *argv[]) {
         std::cerr << "pelk: " << *error
                   << "\nUsage: pelk [--max-gap MINUTES] [--utc-offset HOURS|local-by-date] "
                      "[--date-order dmy|mdy|ymd] [--column N] [--tn-column N] [--tx-column N] "
-                     "[--strict] "
+                     "[--strict] [--keep-error-values] "
                      "[FILE]\n";
         return 64;
     }

@@ -71,6 +71,10 @@ the UTC offset (0, 1 or 2 hours) is that of the local zone (TZ) right now.
   --date-order dmy|mdy|ymd   in another layout, the order of day, month and
                              year, where the file cannot tell.
   --strict                   the export form only: refuse any other layout.
+  --keep-error-values        read the values a sensor writes when it has no
+                             reading (-270, -127, -200, +-999 and beyond, a
+                             power-on 85) as readings; by default they are
+                             passed over, and only told in the export form.
   --utc-offset HOURS         use this offset (whole hours, -12 to 14) instead
                              of the detected one.
   --utc-offset local-by-date each day's windows use the offset of the local
@@ -271,6 +275,19 @@ void WriteWarnings(const ProgramTables &tables, const ExportLoad &load, const Lo
     if (left.daysBeyondCapacity > 0)
         err << kWarning << left.daysBeyondCapacity << " day(s) beyond the " << kDayCapacity
             << " listed\n";
+    if (tables.MeasurementCount == 0) {
+        err << kWarning << "no reading found";
+        if (load.emptyLineStop > 0)
+            err << ": reading stopped at the empty line " << load.emptyLineStop;
+        err << '\n';
+    }
+    if (!load.layout && facts.errorValueCount() > 0) {
+        err << kWarning << facts.errorValueCount() << " reading(s) hold a sensor's error value ("
+            << ErrorValueList(facts, "x", '.') << "), listed as readings on";
+        for (const std::int64_t day : facts.errorValueDays)
+            err << ' ' << FormatDayLabel(static_cast<double>(day));
+        err << "; other layouts pass such values over\n";
+    }
     const bool offsetFromFile =
         load.layout && (load.layout->offsetSource == OffsetSource::Titles ||
                         load.layout->offsetSource == OffsetSource::Timestamps ||
@@ -312,8 +329,8 @@ int RunCli(std::span<const std::string_view> args, char localeSeparator, const C
         }
         // Options with a value: "--name value" or "--name=value".
         const std::string_view name = arg.substr(0, arg.find('='));
-        if (arg == kStrictOption) {
-            options.strict = true;
+        if (arg == kStrictOption || arg == kKeepErrorValuesOption) {
+            (arg == kStrictOption ? options.strict : options.keepErrorValues) = true;
             continue;
         }
         if (name == "--sort" || IsLoadOptionWithValue(name)) {

@@ -104,8 +104,8 @@ std::optional<std::string> ParseLoadArguments(std::span<const std::string> args,
             file = arg;
             continue;
         }
-        if (arg == kStrictOption) {
-            options.strict = true;
+        if (arg == kStrictOption || arg == kKeepErrorValuesOption) {
+            (arg == kStrictOption ? options.strict : options.keepErrorValues) = true;
             continue;
         }
         const std::string_view name = arg.substr(0, arg.find('='));

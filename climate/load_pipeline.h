@@ -24,7 +24,8 @@ struct LoadOptions {
     bool valueFieldChosen = false; ///< valueField was said, and wins over the titles of any layout
 
     // For files in another layout than the export form.
-    bool strict = false; ///< the export form only: no other layout is recognised
+    bool strict = false;          ///< the export form only: no other layout is recognised
+    bool keepErrorValues = false; ///< a sensor's error values are read as readings
     std::optional<DateOrder> dateOrder;
     std::optional<std::int32_t> tnField; ///< Tn from this field, Tx from txField (or valueField)
     std::optional<std::int32_t> txField;
@@ -37,6 +38,7 @@ inline constexpr char kTnColumnOption[] = "--tn-column";
 inline constexpr char kTxColumnOption[] = "--tx-column";
 inline constexpr char kColumnOption[] = "--column";
 inline constexpr char kStrictOption[] = "--strict";
+inline constexpr char kKeepErrorValuesOption[] = "--keep-error-values";
 /// The highest field --column may name: an export line holds at most kMaxDataLineLength bytes,
 /// so at most one field more.
 inline constexpr std::int32_t kLastValueField = static_cast<std::int32_t>(kMaxDataLineLength) + 1;

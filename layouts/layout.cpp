@@ -22,6 +22,17 @@ std::string TitleOf(const Layout &layout, std::int32_t field) {
     return layout.titles[static_cast<std::size_t>(field) - 1];
 }
 
+bool StartsLikeData(std::string_view line) {
+    std::size_t i = 0;
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
+        ++i;
+    if (i < line.size() && line[i] == '"')
+        ++i;
+    if (i < line.size() && (line[i] == '+' || line[i] == '-'))
+        ++i;
+    return i < line.size() && line[i] >= '0' && line[i] <= '9';
+}
+
 std::string_view Utf8Prefix(std::string_view text, std::size_t bytes) {
     if (text.size() <= bytes)
         return text;

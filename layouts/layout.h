@@ -31,6 +31,7 @@ enum class DateOrderReason {
     OnlyValid,  ///< under the other orders some date is impossible
     SteadyInTime, ///< under the other orders the readings jump back and forth in time
     Title,        ///< the data leaves several; a title names this one
+    ExportForm,   ///< the data leaves several; the file is laid out as the export form, month first
     Chosen        ///< said by the user
 };
 
@@ -47,8 +48,11 @@ enum class OffsetSource {
 struct Layout {
     TextEncoding encoding = TextEncoding::Utf8;
     char separator = '\t';
-    bool quoted = false;             ///< some fields are in double quotes
-    std::int64_t firstDataLine = 2;  ///< 1-based line of the first reading
+    bool quoted = false;            ///< some fields are in double quotes
+    std::int64_t firstDataLine = 2; ///< 1-based line of the first reading
+    /// 1-based last line of the data; the text after it (a program's closing words) is passed
+    /// over. 0: the file's last line.
+    std::int64_t lastDataLine = 0;
     std::int64_t titleRows = 0;      ///< title rows just above it, joined into `titles`
     std::vector<std::string> titles; ///< per field, field 1 at index 0
 
@@ -69,12 +73,19 @@ struct Layout {
 
     WrittenUnit unit = WrittenUnit::Celsius;
     bool unitFromValues = false; ///< the unit is written after the numbers, not in a title
+    bool unitFromRange = false;  ///< no unit stated: the values can only be kelvin
+
+    bool errorValuesKept = false; ///< a sensor's error values read as readings all the same
 };
 
 /// Field `n` (1-based)'s title, or "".
 std::string TitleOf(const Layout &layout, std::int32_t field);
 
 std::string_view DateOrderText(DateOrder order);
+
+/// Whether a line begins as a row of data does: a digit, or a sign before one, after blanks and
+/// an opening quote. A line that does not (a comment, a remark, a program's message) is text.
+bool StartsLikeData(std::string_view line);
 
 /// At most `bytes` bytes of `text`, not cut inside a UTF-8 sequence.
 std::string_view Utf8Prefix(std::string_view text, std::size_t bytes);

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "layouts/layout_explanation.h"
 
+#include "climate/locale_conversions.h"
+#include "layouts/layout_note.h"
+
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -72,6 +75,8 @@ std::string OrdreDesDates(const Layout &layout) {
         return text + " (le seul ordre où les relevés se suivent dans le temps)";
     case DateOrderReason::Title:
         return text + " (nommé dans son titre)";
+    case DateOrderReason::ExportForm:
+        return text + " (l'ordre de l'export Excel)";
     case DateOrderReason::Chosen:
         return text + " (choisi)";
     case DateOrderReason::Irrelevant:
@@ -135,6 +140,15 @@ std::string LignesPassees(const Layout &layout, const LayoutReadFacts &facts) {
             std::to_string(facts.firstRowWithoutValue) + ")");
     if (facts.emptyRows > 0)
         add(std::to_string(facts.emptyRows) + " vide" + (facts.emptyRows == 1 ? "" : "s"));
+    auto addCounted = [&](std::int64_t count, std::string_view what, std::int64_t first) {
+        if (count > 0)
+            add(std::to_string(count) + " " + std::string(what) + " (la première à la ligne " +
+                std::to_string(first) + ")");
+    };
+    addCounted(facts.datedLinesBefore, "datées avant les données, sans relevé",
+               facts.firstDatedLineBefore);
+    addCounted(facts.textRows, "de texte parmi les relevés", facts.firstTextRow);
+    addCounted(facts.linesAfter, "de texte après les données", facts.firstLineAfter);
     return text.empty() ? "aucune" : text;
 }
 
@@ -173,6 +187,37 @@ template <typename T> std::optional<T> WholeNumber(std::string_view text) {
 
 } // namespace
 
+std::string ErrorValuesNotice(const LayoutReadFacts &facts) {
+    const std::int64_t count = facts.errorValueCount();
+    if (count == 0)
+        return {};
+    return std::to_string(count) +
+           (count == 1 ? " valeur d'erreur du capteur écartée : "
+                       : " valeurs d'erreur du capteur écartées : ") +
+           ErrorValueList(facts, "×", ',');
+}
+
+std::string LoadNotice(const ExportLoad &load, std::int32_t readingCount) {
+    if (load.read.status != ReadResult::Status::Loaded)
+        return {};
+    if (readingCount == 0)
+        return load.emptyLineStop > 0 ? "Aucun relevé trouvé : la lecture s'est arrêtée à la "
+                                        "ligne vide " +
+                                            std::to_string(load.emptyLineStop) + "."
+                                      : "Aucun relevé trouvé dans ce fichier.";
+    const std::int64_t count = load.facts.errorValueCount();
+    if (load.layout || count == 0)
+        return {};
+    std::string days;
+    for (const std::int64_t day : load.facts.errorValueDays)
+        days += (days.empty() ? "" : ", ") + FormatDayLabel(static_cast<double>(day));
+    return std::to_string(count) +
+           (count == 1 ? " relevé a la valeur d'erreur d'un capteur ("
+                       : " relevés ont la valeur d'erreur d'un capteur (") +
+           ErrorValueList(load.facts, "×", ',') + ") et " +
+           (count == 1 ? "reste listé" : "restent listés") + " : " + days + ".";
+}
+
 std::string LayoutExplanation(const Layout &layout, const LayoutReadFacts &facts) {
     std::string text = "Ce fichier n'est pas un export Excel ; il a été lu ainsi :\n";
     text += "- séparateur : " + SeparatorNom(layout.separator) +
@@ -183,8 +228,11 @@ std::string LayoutExplanation(const Layout &layout, const LayoutReadFacts &facts
     if (layout.unit == WrittenUnit::Fahrenheit)
         text += "- degrés F convertis en °C\n";
     else if (layout.unit == WrittenUnit::Kelvin)
-        text += "- kelvins convertis en °C\n";
+        text += layout.unitFromRange ? "- kelvins (d'après les valeurs) convertis en °C\n"
+                                     : "- kelvins convertis en °C\n";
     text += "- lignes passées : " + LignesPassees(layout, facts) + "\n";
+    if (const std::string errors = ErrorValuesNotice(facts); !errors.empty())
+        text += "- " + errors + "\n";
     text += "Pour changer cette lecture : Lecture du fichier… (Ctrl+L).";
     return text;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "layouts/layout_note.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -81,6 +82,9 @@ std::string DateOrderNote(const Layout &layout) {
     case DateOrderReason::Title:
         text += " (named in its title)";
         break;
+    case DateOrderReason::ExportForm:
+        text += " (the export form's order)";
+        break;
     case DateOrderReason::Chosen:
         text += " (--date-order)";
         break;
@@ -131,7 +135,9 @@ std::string OffsetNote(const Layout &layout) {
 }
 
 std::string UnitNote(const Layout &layout) {
-    const std::string where = layout.unitFromValues ? " (written in the values)" : "";
+    const std::string where = layout.unitFromValues  ? " (written in the values)"
+                              : layout.unitFromRange ? " (from its values)"
+                                                     : "";
     switch (layout.unit) {
     case WrittenUnit::Fahrenheit:
         return "degrees F" + where + " turned into degrees C";
@@ -154,10 +160,35 @@ std::string PassedOverNote(const Layout &layout, const LayoutReadFacts &facts) {
             std::to_string(facts.firstRowWithoutValue) + ")");
     if (facts.emptyRows > 0)
         add(std::to_string(facts.emptyRows) + " empty row(s)");
+    auto addCounted = [&](std::int64_t count, std::string_view what, std::int64_t first) {
+        if (count > 0)
+            add(std::to_string(count) + " " + std::string(what) + " (first at line " +
+                std::to_string(first) + ")");
+    };
+    addCounted(facts.datedLinesBefore, "dated line(s) before the data without a reading",
+               facts.firstDatedLineBefore);
+    addCounted(facts.textRows, "line(s) of text among the readings", facts.firstTextRow);
+    addCounted(facts.linesAfter, "line(s) of text after the data", facts.firstLineAfter);
+    if (facts.errorValueCount() > 0)
+        add(std::to_string(facts.errorValueCount()) +
+            " sensor error value(s): " + ErrorValueList(facts, "x", '.'));
     return text.empty() ? "no row passed over" : "passed over: " + text;
 }
 
 } // namespace
+
+std::string ErrorValueList(const LayoutReadFacts &facts, std::string_view times, char decimal) {
+    std::string text;
+    for (const auto &[value, count] : facts.errorValues) {
+        char number[32];
+        std::snprintf(number, sizeof number, "%.7g", value);
+        std::string written = number;
+        std::replace(written.begin(), written.end(), '.', decimal);
+        text +=
+            (text.empty() ? "" : ", ") + written + " " + std::string(times) + std::to_string(count);
+    }
+    return text;
+}
 
 std::string LayoutNote(const Layout &layout, const LayoutReadFacts &facts) {
     std::string note = SeparatorName(layout.separator) + " separated";

@@ -16,4 +16,8 @@ namespace pelk {
 /// unit, the rows passed over.
 std::string LayoutNote(const Layout &layout, const LayoutReadFacts &facts);
 
+/// "-127 x2, 85 x1": each error value of `facts` as written, then `times` and its count, with
+/// `decimal` as the decimal separator.
+std::string ErrorValueList(const LayoutReadFacts &facts, std::string_view times, char decimal);
+
 } // namespace pelk

@@ -2,6 +2,7 @@
 #include "layouts/layout_reader.h"
 
 #include "climate/daily_extremes.h"
+#include "layouts/error_values.h"
 #include "layouts/recognise.h"
 #include "layouts/text.h"
 
@@ -245,7 +246,20 @@ struct RunOutcome {
     std::int64_t emptyRows = 0;
     std::int64_t rowsWithoutValue = 0;
     std::int64_t firstRowWithoutValue = 0;
+    std::int64_t textRows = 0;
+    std::int64_t firstTextRow = 0;
+    std::vector<std::pair<double, std::int64_t>> errorValues;
 };
+
+void CountErrorValue(std::vector<std::pair<double, std::int64_t>> &counts, double value,
+                     std::int64_t times = 1) {
+    for (auto &[written, count] : counts)
+        if (written == value) {
+            count += times;
+            return;
+        }
+    counts.emplace_back(value, times);
+}
 
 RunOutcome ReadRun(const std::vector<std::string_view> &lines, std::size_t from, std::size_t to,
                    const Layout &layout) {
@@ -280,13 +294,22 @@ RunOutcome ReadRun(const std::vector<std::string_view> &lines, std::size_t from,
             return fail(lineNumber, line.substr(0, kMaxLayoutLineLength), LineFault::LineTooLong);
         const auto &fields = splitter.split(line, fieldsWanted);
         const auto timestampAt = static_cast<std::size_t>(layout.timestampField) - 1;
-        if (timestampAt >= fields.size() || fields[timestampAt].empty()) {
+        if (timestampAt >= fields.size() || !StartsLikeData(fields[timestampAt])) {
+            const bool stampWritten = timestampAt < fields.size() && !fields[timestampAt].empty();
             const auto &all = splitter.split(line);
-            if (std::all_of(all.begin(), all.end(), [](std::string_view f) { return f.empty(); })) {
+            if (!stampWritten &&
+                std::all_of(all.begin(), all.end(), [](std::string_view f) { return f.empty(); })) {
                 ++run.emptyRows;
                 continue;
             }
-            return fail(lineNumber, line, LineFault::NotADate);
+            if (!StartsLikeData(line)) {
+                // A comment or a remark among the readings: no reading, and no fault of the file.
+                if (run.textRows++ == 0)
+                    run.firstTextRow = lineNumber;
+                continue;
+            }
+            if (!stampWritten)
+                return fail(lineNumber, line, LineFault::NotADate);
         }
         auto instant = TimestampOf(fields, layout, onUtc, lastDate);
         if (!instant)
@@ -314,6 +337,18 @@ RunOutcome ReadRun(const std::vector<std::string_view> &lines, std::size_t from,
             maximum.number ? Celsius(*maximum.number, layout.unit) : std::nullopt;
         if (!celsius || !maximumCelsius)
             return fail(lineNumber, line, LineFault::NotANumber);
+        if (!layout.errorValuesKept) {
+            const bool error = IsSensorErrorValue(*value.number, *celsius);
+            const bool maximumError =
+                twoColumns && IsSensorErrorValue(*maximum.number, *maximumCelsius);
+            if (error || maximumError) {
+                if (error)
+                    CountErrorValue(run.errorValues, *value.number);
+                if (maximumError)
+                    CountErrorValue(run.errorValues, *maximum.number);
+                continue;
+            }
+        }
         if (run.readings.size() == static_cast<std::size_t>(MeasurementTableType::capacity()))
             return fail(lineNumber, line, LineFault::TooManyReadings);
         run.readings.push_back({MakeDateTime(instant->day, instant->seconds), *celsius});
@@ -329,13 +364,13 @@ constexpr std::size_t kLinesWorthTwoRuns = 100'000;
 
 // The data lines read in two runs side by side where that is worth it, else in one.
 std::vector<RunOutcome> ReadRuns(const std::vector<std::string_view> &lines, std::size_t from,
-                                 const Layout &layout) {
+                                 std::size_t to, const Layout &layout) {
     std::vector<RunOutcome> runs;
-    const std::size_t middle = from + (lines.size() - from) / 2;
-    if (lines.size() - from >= kLinesWorthTwoRuns && std::thread::hardware_concurrency() >= 2) {
+    const std::size_t middle = from + (to - from) / 2;
+    if (to - from >= kLinesWorthTwoRuns && std::thread::hardware_concurrency() >= 2) {
         try {
-            auto later = std::async(std::launch::async,
-                                    [&] { return ReadRun(lines, middle, lines.size(), layout); });
+            auto later =
+                std::async(std::launch::async, [&] { return ReadRun(lines, middle, to, layout); });
             runs.push_back(ReadRun(lines, from, middle, layout));
             runs.push_back(later.get());
             return runs;
@@ -343,8 +378,58 @@ std::vector<RunOutcome> ReadRuns(const std::vector<std::string_view> &lines, std
             runs.clear(); // no thread to be had: one run will do
         }
     }
-    runs.push_back(ReadRun(lines, from, lines.size(), layout));
+    runs.push_back(ReadRun(lines, from, to, layout));
     return runs;
+}
+
+// Lines before the data with a timestamp where the data has its own: a table of log notes.
+void CountDatedLinesBefore(const std::vector<std::string_view> &lines, const Layout &layout,
+                           LayoutReadFacts &facts) {
+    FieldSplitter splitter(layout.separator);
+    LastDate lastDate;
+    const auto before = std::min(lines.size(), static_cast<std::size_t>(layout.firstDataLine - 1));
+    for (std::size_t i = 0; i < before; ++i)
+        if (StartsLikeData(lines[i]) &&
+            TimestampOf(splitter.split(lines[i]), layout, false, lastDate) &&
+            facts.datedLinesBefore++ == 0)
+            facts.firstDatedLineBefore = static_cast<std::int64_t>(i) + 1;
+}
+
+// The line after the data's last, 0-based.
+std::size_t DataEnd(const std::vector<std::string_view> &lines, const Layout &layout) {
+    return layout.lastDataLine > 0
+               ? std::min(lines.size(), static_cast<std::size_t>(layout.lastDataLine))
+               : lines.size();
+}
+
+// Passes over a 1-Wire probe's power-on 85 where it stands out from both neighbours in time.
+void PassOverPowerOnSpikes(ProgramTables &tables, std::vector<std::int64_t> &lines,
+                           LayoutReadFacts &facts) {
+    const auto readings = tables.MeasurementTable.entries(1, tables.MeasurementCount);
+    const bool twoColumns = !facts.maximumValues.empty();
+    std::size_t kept = 0;
+    std::optional<float> before;
+    for (std::size_t i = 0; i < readings.size(); ++i) {
+        const float value = readings[i].Value;
+        const std::optional<float> after =
+            i + 1 < readings.size() ? std::optional<float>(readings[i + 1].Value) : std::nullopt;
+        if (IsPowerOnSpike(before, value, after) &&
+            (!twoColumns || IsPowerOnSpike(before, facts.maximumValues[i], after))) {
+            CountErrorValue(facts.errorValues, value);
+            before = value;
+            continue;
+        }
+        before = value;
+        readings[kept] = readings[i];
+        lines[kept] = lines[i];
+        if (twoColumns)
+            facts.maximumValues[kept] = facts.maximumValues[i];
+        ++kept;
+    }
+    tables.MeasurementCount = static_cast<std::int32_t>(kept);
+    lines.resize(kept);
+    if (twoColumns)
+        facts.maximumValues.resize(kept);
 }
 
 } // namespace
@@ -352,9 +437,10 @@ std::vector<RunOutcome> ReadRuns(const std::vector<std::string_view> &lines, std
 ReadResult ReadWithLayout(const std::vector<std::string_view> &lines, const Layout &layout,
                           ProgramTables &tables, LayoutReadFacts &facts) {
     tables.MeasurementCount = 0;
-    facts.maximumValues.clear();
+    facts = {};
+    const std::size_t end = DataEnd(lines, layout);
     std::vector<RunOutcome> runs =
-        ReadRuns(lines, static_cast<std::size_t>(layout.firstDataLine - 1), layout);
+        ReadRuns(lines, static_cast<std::size_t>(layout.firstDataLine - 1), end, layout);
     // The runs joined in file order: the first refused line decides, and so does the first
     // reading past the table's room.
     ReadResult result;
@@ -383,17 +469,33 @@ ReadResult ReadWithLayout(const std::vector<std::string_view> &lines, const Layo
         if (facts.rowsWithoutValue == 0)
             facts.firstRowWithoutValue = run.firstRowWithoutValue;
         facts.rowsWithoutValue += run.rowsWithoutValue;
+        if (facts.textRows == 0)
+            facts.firstTextRow = run.firstTextRow;
+        facts.textRows += run.textRows;
+        for (const auto &[value, times] : run.errorValues)
+            CountErrorValue(facts.errorValues, value, times);
     }
     tables.MeasurementCount = count;
     PutInTimeOrder(tables, lineOfEntry, facts);
+    if (!layout.errorValuesKept)
+        PassOverPowerOnSpikes(tables, lineOfEntry, facts);
+    FieldSplitter splitter(layout.separator);
+    for (std::size_t i = end; i < lines.size(); ++i) {
+        const auto &fields = splitter.split(lines[i]);
+        if (std::all_of(fields.begin(), fields.end(), [](std::string_view f) { return f.empty(); }))
+            ++facts.emptyRows; // as among the readings
+        else if (facts.linesAfter++ == 0)
+            facts.firstLineAfter = static_cast<std::int64_t>(i) + 1;
+    }
+    CountDatedLinesBefore(lines, layout, facts);
     result.readingLines.setEveryLine(std::move(lineOfEntry));
     return result;
 }
 
 namespace {
 
-ExportLoad LoadRecognised(std::string_view bytes, ProgramTables &tables,
-                          const LayoutChoices &choices, ReadResult exportFormRefusal) {
+ExportLoad LoadInOwnLayout(std::string_view bytes, ProgramTables &tables,
+                           const LayoutChoices &choices, ReadResult exportFormRefusal) {
     ExportLoad load;
     load.read = std::move(exportFormRefusal);
     const DecodedText decoded = DecodeText(bytes);
@@ -416,8 +518,14 @@ ExportLoad LoadRecognised(std::string_view bytes, ProgramTables &tables,
         return load; // a broken export: its own refusal says best what is wrong
     const Layout &layout = recognition.layout;
     ReadResult read = ReadWithLayout(lines, layout, tables, load.facts);
-    if (read.status != ReadResult::Status::Loaded && LooksLikeTheExportForm(layout))
-        return load; // a broken export: its own refusal says best what is wrong
+    // A file laid out as the export form is held to it: a line it cannot read is a fault of the
+    // export, which its own refusal says best, not text to pass over.
+    if (LooksLikeTheExportForm(layout) && (read.status != ReadResult::Status::Loaded ||
+                                           load.facts.textRows > 0 || load.facts.linesAfter > 0)) {
+        tables.MeasurementCount = 0;
+        load.facts = {};
+        return load;
+    }
     load.read = std::move(read);
     load.layout = layout;
     if (load.read.status != ReadResult::Status::Loaded)
@@ -451,6 +559,68 @@ ExportLoad LoadRecognised(std::string_view bytes, ProgramTables &tables,
 
 } // namespace
 
+namespace {
+
+// A refused file, or one whose export-form reading found no reading at all (it stops at the
+// first empty line, which may stand just under the titles): the file's own layout may read it.
+bool WorthRecognising(const ReadResult &read, const ProgramTables &tables,
+                      const LoadOptions &options) {
+    if (options.strict)
+        return false;
+    return read.status == ReadResult::Status::BadFormat ||
+           (read.status == ReadResult::Status::Loaded && tables.MeasurementCount == 0);
+}
+
+// The export form lists every reading as it always has; a sensor's error values among them are
+// only told, with their days.
+void TellExportFormErrorValues(ProgramTables &tables, const LoadOptions &options,
+                               LayoutReadFacts &facts) {
+    if (options.keepErrorValues || tables.MeasurementCount == 0)
+        return;
+    const auto readings = tables.MeasurementTable.entries(1, tables.MeasurementCount);
+    for (std::size_t i = 0; i < readings.size(); ++i) {
+        const float value = readings[i].Value;
+        const std::optional<float> before =
+            i > 0 ? std::optional<float>(readings[i - 1].Value) : std::nullopt;
+        const std::optional<float> after =
+            i + 1 < readings.size() ? std::optional<float>(readings[i + 1].Value) : std::nullopt;
+        if (!IsSensorErrorValue(value, value) && !IsPowerOnSpike(before, value, after))
+            continue;
+        CountErrorValue(facts.errorValues, value);
+        const std::int64_t day = CalendarDay(readings[i].Timestamp);
+        if (std::find(facts.errorValueDays.begin(), facts.errorValueDays.end(), day) ==
+            facts.errorValueDays.end())
+            facts.errorValueDays.push_back(day);
+    }
+}
+
+// The file's own layout, and where a load that found no reading stopped, so that an empty list
+// never goes untold.
+ExportLoad LoadRecognised(std::string_view bytes, ProgramTables &tables,
+                          const LayoutChoices &choices, ReadResult exportFormResult) {
+    ExportLoad load = LoadInOwnLayout(bytes, tables, choices, std::move(exportFormResult));
+    if (load.read.status != ReadResult::Status::Loaded || tables.MeasurementCount != 0 ||
+        load.layout)
+        return load;
+    const DecodedText decoded = DecodeText(bytes);
+    const std::vector<std::string_view> lines = SplitLines(decoded.text());
+    for (std::size_t i = 1; i < lines.size(); ++i)
+        if (TrimBlanks(lines[i]).empty()) {
+            load.emptyLineStop = static_cast<std::int64_t>(i) + 1;
+            break;
+        }
+    return load;
+}
+
+} // namespace
+
+std::int64_t LayoutReadFacts::errorValueCount() const {
+    std::int64_t count = 0;
+    for (const auto &[value, times] : errorValues)
+        count += times;
+    return count;
+}
+
 LayoutChoices ChoicesFromOptions(const LoadOptions &options) {
     LayoutChoices choices;
     choices.dateOrder = options.dateOrder;
@@ -462,6 +632,7 @@ LayoutChoices ChoicesFromOptions(const LoadOptions &options) {
     choices.offsetLocalByDate = options.utcOffsetLocalByDate;
     if (options.utcOffsetHours)
         choices.offsetHours = *options.utcOffsetHours;
+    choices.keepErrorValues = options.keepErrorValues;
     return choices;
 }
 
@@ -479,8 +650,10 @@ ExportLoad LoadAnyExport(const std::filesystem::path &path, ProgramTables &table
                          const LoadOptions &options, const LayoutChoices &choices) {
     ExportLoad load;
     load.read = LoadExport(path, tables);
-    if (load.read.status != ReadResult::Status::BadFormat || options.strict)
+    if (!WorthRecognising(load.read, tables, options)) {
+        TellExportFormErrorValues(tables, options, load.facts);
         return load;
+    }
     const std::optional<WholeFile> file = ReadWholeFile(path);
     if (!file)
         return load;
@@ -491,8 +664,10 @@ ExportLoad LoadAnyExportBytes(std::string_view bytes, ProgramTables &tables,
                               const LoadOptions &options, const LayoutChoices &choices) {
     ExportLoad load;
     load.read = LoadExportBytes(bytes, tables);
-    if (load.read.status != ReadResult::Status::BadFormat || options.strict)
+    if (!WorthRecognising(load.read, tables, options)) {
+        TellExportFormErrorValues(tables, options, load.facts);
         return load;
+    }
     return LoadRecognised(bytes, tables, choices, std::move(load.read));
 }
 

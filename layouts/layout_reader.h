@@ -29,6 +29,22 @@ struct LayoutReadFacts {
     std::int64_t firstRowWithoutValue = 0;
     std::int64_t emptyRows =
         0; ///< empty lines, or lines without a timestamp, after the first reading
+    /// Text among the readings: a comment or a remark ("# probe moved", "// clock set").
+    std::int64_t textRows = 0;
+    std::int64_t firstTextRow = 0;
+    /// Dated lines before the data that hold no reading (a table of log notes).
+    std::int64_t datedLinesBefore = 0;
+    std::int64_t firstDatedLineBefore = 0;
+    /// Lines of text after the data ("download complete"), empty lines not counted.
+    std::int64_t linesAfter = 0;
+    std::int64_t firstLineAfter = 0;
+
+    /// Values that a sensor writes when it has no reading, passed over (or, in the export form,
+    /// only told): each value as written, with how many times it came.
+    std::vector<std::pair<double, std::int64_t>> errorValues;
+    /// The days that hold such a value, in the export form, where they stay in the list.
+    std::vector<std::int64_t> errorValueDays;
+    std::int64_t errorValueCount() const;
 
     /// Readings that come before an earlier line's time (a clock reset, a file sorted otherwise):
     /// put into time order, and told.
@@ -52,6 +68,9 @@ struct ExportLoad {
     ReadResult read;
     std::optional<Layout> layout; ///< set when the file was read in a layout of its own
     LayoutReadFacts facts;
+    /// With no reading found in the export form: the empty line where its reading stopped, or 0
+    /// when it read to the end of the file.
+    std::int64_t emptyLineStop = 0;
 };
 
 /// What the load options choose of a layout (--date-order, --column, ...).

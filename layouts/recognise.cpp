@@ -87,8 +87,30 @@ struct SeparatorFit {
     char separator = '\t';
     std::size_t start = 0; ///< 0-based line of the first reading
     Place place;
-    std::size_t score = 0; ///< sample lines from the start with the timestamp in that place
+    std::size_t score = 0; ///< sample lines of the data's shape in its run
+    std::size_t end = 0;   ///< 0-based line after the data's last
 };
+
+// A line of the data's shape: a timestamp, and a number in some other field. Dated lines without
+// one (a table of log notes, a logger's events) are no readings to judge the data by.
+struct LineShape {
+    Place place;
+    bool reading = false;
+    bool dataLike = false; ///< begins as data does, so it counts against a run it does not join
+};
+
+bool HasNumberBeside(const std::vector<std::string_view> &fields, const Place &place) {
+    const auto first = static_cast<std::size_t>(place.field) - 1;
+    const auto after = first + static_cast<std::size_t>(TimestampWidth(place.kind));
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        if ((i < first || i >= after) && ParseValueText(fields[i]).number)
+            return true;
+    return false;
+}
+
+Place PlaceUnder(const std::vector<std::string_view> &fields, const LayoutChoices &choices) {
+    return choices.timestampField ? PlaceAt(fields, *choices.timestampField) : PlaceOf(fields);
+}
 
 SeparatorFit FitSeparator(const std::vector<std::string_view> &lines, char separator,
                           const LayoutChoices &choices) {
@@ -99,63 +121,130 @@ SeparatorFit FitSeparator(const std::vector<std::string_view> &lines, char separ
                   *choices.firstDataLine - 1, 0, static_cast<std::int64_t>(lines.size())))
             : 0;
     const std::size_t sample = std::min(lines.size(), from + kSampleLines);
-    std::vector<Place> places(sample);
+    std::vector<LineShape> shapes(sample);
     for (std::size_t i = from; i < sample; ++i) {
         const auto &fields = splitter.split(lines[i]);
-        places[i] =
-            choices.timestampField ? PlaceAt(fields, *choices.timestampField) : PlaceOf(fields);
+        LineShape &shape = shapes[i];
+        shape.place = PlaceUnder(fields, choices);
+        shape.reading = shape.place.field != 0 && HasNumberBeside(fields, shape.place);
+        shape.dataLike = StartsLikeData(lines[i]);
     }
     SeparatorFit fit;
     fit.separator = separator;
+    // The readings of the run from `start`, and where it ends: at a reading in another place.
+    auto runFrom = [&](std::size_t start) {
+        std::size_t readings = 0;
+        std::size_t j = start;
+        for (; j < sample; ++j) {
+            if (!shapes[j].reading)
+                continue;
+            if (!(shapes[j].place == shapes[start].place))
+                break;
+            ++readings;
+        }
+        return std::pair{readings, j};
+    };
     if (choices.firstDataLine) {
         // Where the user says the data starts, whatever the lines after it.
-        if (from >= sample || places[from].field == 0)
+        if (from >= sample || shapes[from].place.field == 0)
             return fit;
         fit.start = from;
-        fit.place = places[from];
-        for (std::size_t j = from; j < sample; ++j)
-            fit.score += places[j] == places[from];
+        fit.place = shapes[from].place;
+        fit.score = std::max<std::size_t>(runFrom(from).first, 1);
         return fit;
     }
-    for (std::size_t i = 0; i < sample; ++i) {
-        if (places[i].field == 0)
+    // The data is the longest run of readings in one place. A run starts where most of the lines
+    // that look like data hold a reading in that place, so that a stray dated line is no start.
+    for (std::size_t i = 0; i < sample;) {
+        if (!shapes[i].reading) {
+            ++i;
             continue;
+        }
         std::size_t seen = 0;
         std::size_t same = 0;
         for (std::size_t j = i; j < sample && seen < kConfirmingLines; ++j) {
-            if (lines[j].empty())
+            if (!shapes[j].reading && !shapes[j].dataLike && shapes[j].place.field == 0)
                 continue;
             ++seen;
-            same += places[j] == places[i];
+            same += shapes[j].place == shapes[i].place;
         }
-        if (same * 10 < seen * 8)
+        if (same * 10 < seen * 8) {
+            ++i;
             continue;
-        fit.start = i;
-        fit.place = places[i];
-        for (std::size_t j = i; j < sample; ++j)
-            fit.score += places[j] == places[i];
-        return fit;
+        }
+        const auto [readings, end] = runFrom(i);
+        if (readings > fit.score) {
+            fit.start = i;
+            fit.place = shapes[i].place;
+            fit.score = readings;
+        }
+        i = end;
     }
     return fit;
+}
+
+// A broken reading rather than a program's words: "03/15/2008 14:40;6" under TAB.
+bool StartsWithDate(std::string_view line) {
+    const std::size_t word = line.find_first_of(" \t;,");
+    return ParseStampPieces(TrimBlanks(line.substr(0, word))).has_value();
+}
+
+// The last line of the data: after it, text, empty lines and lines too narrow to hold a timestamp
+// and a value (a program's closing words) are passed over.
+std::size_t LastDataLine(const std::vector<std::string_view> &lines, const SeparatorFit &fit) {
+    FieldSplitter splitter(fit.separator);
+    const auto narrowest =
+        static_cast<std::size_t>(fit.place.field + TimestampWidth(fit.place.kind));
+    std::size_t last = lines.size();
+    while (last > fit.start + 1) {
+        const std::string_view line = lines[last - 1];
+        if (StartsLikeData(line) &&
+            (splitter.split(line, narrowest).size() >= narrowest || StartsWithDate(line)))
+            break;
+        --last;
+    }
+    return last;
+}
+
+// A row of the preamble that holds values, not names: numbers, or a rule of dashes.
+bool HoldsNoNames(const std::vector<std::string_view> &fields, bool &rule) {
+    bool numbers = true;
+    bool any = false;
+    rule = true;
+    for (const std::string_view field : fields) {
+        if (field.empty())
+            continue;
+        any = true;
+        numbers = numbers && ParseValueText(field).number.has_value();
+        rule = rule && field.find_first_not_of("-=_ ") == std::string_view::npos;
+    }
+    rule = any && rule;
+    return any && (numbers || rule);
 }
 
 std::vector<std::string> JoinTitles(const std::vector<std::string_view> &lines, std::size_t start,
                                     char separator, std::int64_t &titleRows) {
     FieldSplitter splitter(separator);
-    std::size_t first = start;
-    std::size_t width = 0; // title rows are as wide as the one just above the data
-    while (first > 0 && start - first < kMostTitleRows) {
-        const auto &fields = splitter.split(lines[first - 1]);
+    std::vector<std::size_t> rows; // from the data upwards
+    std::size_t width = 0;         // title rows are as wide as the one just above the data
+    for (std::size_t row = start; row > 0 && start - row < kMostTitleRows; --row) {
+        const auto &fields = splitter.split(lines[row - 1]);
         if (fields.size() < 2 || PlaceOf(fields).field != 0 ||
             (width != 0 && fields.size() != width))
             break;
+        bool rule = false;
+        if (HoldsNoNames(fields, rule)) {
+            if (rule)
+                continue; // a rule under the titles
+            break;        // values of the preamble
+        }
         width = fields.size();
-        --first;
+        rows.push_back(row - 1);
     }
-    titleRows = static_cast<std::int64_t>(start - first);
+    titleRows = static_cast<std::int64_t>(rows.empty() ? 0 : start - rows.back());
     std::vector<std::string> titles;
-    for (std::size_t row = first; row < start; ++row) {
-        const auto &fields = splitter.split(lines[row]);
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+        const auto &fields = splitter.split(lines[*row]);
         if (titles.size() < fields.size())
             titles.resize(fields.size());
         for (std::size_t c = 0; c < fields.size(); ++c) {
@@ -192,12 +281,13 @@ struct OrderFit {
 
 // The dates of the file as written, one entry each time the date changes from one line to the
 // next: what the date order is judged by.
-std::vector<DatePieces> DateChanges(const std::vector<std::string_view> &lines, std::size_t start,
-                                    char separator, const Place &place) {
+std::vector<DatePieces> DateChanges(const std::vector<std::string_view> &lines,
+                                    const SeparatorFit &fit) {
+    const Place &place = fit.place;
     std::vector<DatePieces> dates;
-    FieldSplitter splitter(separator);
+    FieldSplitter splitter(fit.separator);
     std::string_view previous;
-    for (std::size_t i = start; i < lines.size(); ++i) {
+    for (std::size_t i = fit.start; i < fit.end; ++i) {
         const auto &fields = splitter.split(lines[i], static_cast<std::size_t>(place.field));
         if (static_cast<std::size_t>(place.field) > fields.size())
             continue;
@@ -210,7 +300,9 @@ std::vector<DatePieces> DateChanges(const std::vector<std::string_view> &lines, 
         if (date.empty() || date == previous)
             continue;
         previous = date;
-        const auto stamp = ParseStampPieces(date);
+        auto stamp = ParseStampPieces(date);
+        if (!stamp)
+            stamp = ParseStampPieces(field); // the time written before the date
         if (stamp && (dates.empty() || !(dates.back() == stamp->date)))
             dates.push_back(stamp->date);
     }
@@ -248,7 +340,7 @@ bool SameDays(const std::vector<DatePieces> &dates, const OrderFit &a, const Ord
 void DecideDateOrder(const std::vector<std::string_view> &lines, const SeparatorFit &fit,
                      const LayoutChoices &choices, std::int64_t today, Recognition &recognition) {
     Layout &layout = recognition.layout;
-    const std::vector<DatePieces> dates = DateChanges(lines, fit.start, fit.separator, fit.place);
+    const std::vector<DatePieces> dates = DateChanges(lines, fit);
     if (choices.dateOrder) {
         layout.dateOrder = *choices.dateOrder;
         layout.dateOrderReason = DateOrderReason::Chosen;
@@ -256,6 +348,8 @@ void DecideDateOrder(const std::vector<std::string_view> &lines, const Separator
             layout.twoDigitYearBase = TwoDigitYearBase(dates.front(), layout.dateOrder, today);
         return;
     }
+    if (dates.empty())
+        return; // no date reads: the reader refuses the first line
     std::vector<OrderFit> fits;
     for (const DateOrder order : kDateOrders) {
         OrderFit orderFit = FitOrder(dates, order, today);
@@ -301,19 +395,39 @@ void DecideDateOrder(const std::vector<std::string_view> &lines, const Separator
             if (orderFit.order == *named && orderFit.variation == fits.front().variation)
                 return take(orderFit, DateOrderReason::Title);
     }
+    // The export form's own layout, only below an empty line where it stopped: its own order.
+    if (fit.separator == '\t' && fit.place == Place{TimestampKind::OneField, 1} && fit.start >= 2) {
+        for (const OrderFit &orderFit : fits)
+            if (orderFit.order == DateOrder::MonthDayYear)
+                return take(orderFit, DateOrderReason::ExportForm);
+    }
     recognition.outcome = Recognition::Outcome::DateOrderUnknown;
     recognition.undecidedLine = static_cast<std::int64_t>(fit.start) + 1;
 }
 
 // Whether every non-empty cell of field `field` in the sample's data lines is a number, and one
 // at least is.
+struct NumberRange {
+    std::size_t count = 0;
+    double lowest = 0;
+    double highest = 0;
+};
+
+// Values that can only be kelvin: an air temperature in degrees C or F never lies here whole.
+constexpr double kKelvinLowest = 200;
+constexpr double kKelvinHighest = 340;
+
 bool HoldsNumbers(const std::vector<std::string_view> &lines, const SeparatorFit &fit,
-                  std::int32_t field, WrittenUnit *unitSeen = nullptr) {
+                  std::int32_t field, WrittenUnit *unitSeen = nullptr,
+                  NumberRange *range = nullptr) {
     FieldSplitter splitter(fit.separator);
-    const std::size_t end = std::min(lines.size(), fit.start + kSampleLines);
+    const std::size_t end = std::min(fit.end, fit.start + kSampleLines);
+    const auto timestampAt = static_cast<std::size_t>(fit.place.field) - 1;
     bool number = false;
     for (std::size_t i = fit.start; i < end; ++i) {
         const auto &fields = splitter.split(lines[i]);
+        if (timestampAt >= fields.size() || !StartsLikeData(fields[timestampAt]))
+            continue; // a comment or a remark among the readings
         if (static_cast<std::size_t>(field) > fields.size())
             continue;
         const ValueText value = ParseValueText(fields[static_cast<std::size_t>(field) - 1]);
@@ -323,6 +437,13 @@ bool HoldsNumbers(const std::vector<std::string_view> &lines, const SeparatorFit
             return false;
         if (unitSeen && value.unit != WrittenUnit::None)
             *unitSeen = value.unit;
+        if (range) {
+            range->lowest =
+                range->count == 0 ? *value.number : std::min(range->lowest, *value.number);
+            range->highest =
+                range->count == 0 ? *value.number : std::max(range->highest, *value.number);
+            ++range->count;
+        }
         number = true;
     }
     return number;
@@ -372,7 +493,12 @@ void ChooseColumns(const std::vector<std::string_view> &lines, const SeparatorFi
             }
     }
     if (!temperatures.empty()) {
-        layout.valueField = temperatures.front();
+        // Where some columns state their unit and others do not, the unsaid one may be in
+        // anything: a column that says it is taken.
+        const auto stated = std::find_if(temperatures.begin(), temperatures.end(), [&](auto f) {
+            return UnitNamed(TitleOf(layout, f)) != WrittenUnit::None;
+        });
+        layout.valueField = stated != temperatures.end() ? *stated : temperatures.front();
         layout.columnReason = ColumnReason::Title;
         return;
     }
@@ -401,13 +527,18 @@ void ChooseUnit(const std::vector<std::string_view> &lines, const SeparatorFit &
         return;
     }
     WrittenUnit seen = WrittenUnit::None;
-    HoldsNumbers(lines, fit, field, &seen);
+    NumberRange range;
+    HoldsNumbers(lines, fit, field, &seen, &range);
     if (seen != WrittenUnit::None) {
         layout.unit = seen;
         layout.unitFromValues = true;
         return;
     }
-    layout.unit = WrittenUnit::Celsius;
+    // Readings that all lie between 200 and 340 are no air temperature in degrees C or F, and
+    // are one in kelvin (-73 to 67 degrees C).
+    layout.unitFromRange =
+        range.count > 0 && range.lowest >= kKelvinLowest && range.highest <= kKelvinHighest;
+    layout.unit = layout.unitFromRange ? WrittenUnit::Kelvin : WrittenUnit::Celsius;
 }
 
 void ChooseOffset(const std::vector<std::string_view> &lines, const SeparatorFit &fit,
@@ -460,21 +591,27 @@ Recognition Recognise(const std::vector<std::string_view> &lines, TextEncoding e
     }
     if (best.score == 0)
         return recognition;
-    // A line before the data with a timestamp where the readings have theirs is a reading that
-    // would be passed over in silence: such a file is no layout of its own but a broken one.
-    // Unless the user said where the data starts.
+    // A reading before the data, in the place where the data holds its readings, would be passed
+    // over in silence: such a file is no layout of its own but a broken one. Unless the user said
+    // where the data starts.
     for (const char separator : kSeparators) {
         if (choices.firstDataLine)
             break;
         FieldSplitter splitter(separator);
-        for (std::size_t i = 0; i < best.start; ++i)
-            if (PlaceOf(splitter.split(lines[i])) == best.place)
+        for (std::size_t i = 0; i < best.start; ++i) {
+            const auto &fields = splitter.split(lines[i]);
+            const Place place = PlaceUnder(fields, choices);
+            if (place == best.place && HasNumberBeside(fields, place))
                 return recognition;
+        }
     }
     Layout &layout = recognition.layout;
     layout.encoding = encoding;
+    layout.errorValuesKept = choices.keepErrorValues;
     layout.separator = best.separator;
     layout.firstDataLine = static_cast<std::int64_t>(best.start) + 1;
+    best.end = LastDataLine(lines, best);
+    layout.lastDataLine = static_cast<std::int64_t>(best.end);
     layout.titles = JoinTitles(lines, best.start, best.separator, layout.titleRows);
     layout.timestampKind = best.place.kind;
     layout.timestampField = best.place.field;

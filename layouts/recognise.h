@@ -32,6 +32,7 @@ struct LayoutChoices {
     std::optional<int> offsetHours;
     bool offsetLocalByDate = false;
     std::optional<WrittenUnit> unit; ///< the unit of the values, converted to degrees C
+    bool keepErrorValues = false;    ///< --keep-error-values
 
     bool operator==(const LayoutChoices &) const = default;
 };

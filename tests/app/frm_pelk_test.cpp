@@ -176,8 +176,15 @@ class FrmPelkTest : public QObject {
             services_->chosenFile = dir_.filePath(file);
         showWindow(content);
         QCOMPARE(lv()->model()->rowCount(), 0);
-        if (!badFormat) { // as a cancel: the window stays, without a word
-            QVERIFY(services_->messages.isEmpty() && services_->endRequests.isEmpty());
+        if (!badFormat) { // the window stays; a file with no reading says so
+            QVERIFY(services_->endRequests.isEmpty());
+            if (content.isEmpty()) {
+                QVERIFY(services_->messages.isEmpty());
+            } else {
+                QCOMPARE(services_->messages.size(), 1);
+                QCOMPARE(services_->messages[0].text,
+                         QStringLiteral("Aucun relevé trouvé dans ce fichier."));
+            }
             return;
         }
         QCOMPARE(services_->calls.mid(3), QStringList({"showMessage", "endProgram"}));
@@ -282,7 +289,9 @@ class FrmPelkTest : public QObject {
         }
         QCOMPARE(Rows(lv()->model()), kByDate);
         QCOMPARE(services_->keptFolder, dir_.path());
-        QVERIFY(services_->messages.isEmpty() && services_->endRequests.isEmpty());
+        // Only the first file's word that it held no reading.
+        QCOMPARE(services_->messages.size(), content.isEmpty() ? 0 : 1);
+        QVERIFY(services_->endRequests.isEmpty());
     }
 
     void dialogOpensInAFolderTheUserMayUse_data() {

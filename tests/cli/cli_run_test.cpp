@@ -93,12 +93,27 @@ TEST_F(CliTest, prints_the_clipboard_text_of_the_list) {
               "Date\tTn\tTx\t\r\n2008-03-05\t4,5\t4,5\r\n");
 }
 
-TEST_F(CliTest, no_readings_gives_the_header_alone) {
-    for (const char *bytes : {"", "header\r\n", "header\r\n\r\n03/05/2008 00:00\t4\r\n"}) {
+TEST_F(CliTest, no_readings_gives_the_header_alone_and_says_why) {
+    for (const auto &[bytes, why] : {
+             std::pair{"", "no reading found\n"},
+             std::pair{"header\r\n", "no reading found\n"},
+             std::pair{"header\r\n\r\nno reading\r\n",
+                       "no reading found: reading stopped at the empty line 2\n"},
+         }) {
         const CliRun run = Run({Write(bytes)});
         EXPECT_EQ(run.status, 0);
         EXPECT_EQ(run.out, "Date\tTn\tTx\t\r\n");
+        EXPECT_EQ(run.err, std::string("pelk-cli: warning: ") + why) << bytes;
     }
+}
+
+TEST_F(CliTest, readings_below_an_empty_second_line_are_read_not_dropped) {
+    // The export form stops at the first empty line; here it would list nothing, in silence.
+    const CliRun run = Run({Write("header\r\n\r\n03/05/2008 00:00\t4\r\n")});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "Date\tTn\tTx\t\r\n2008-03-05\t4\t-100\r\n");
+    EXPECT_NE(run.err.find("data from line 3"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("month/day/year (the export form's order)"), std::string::npos);
 }
 
 TEST_F(CliTest, malformed_file_says_so_then_which_line_and_why_and_prints_nothing) {
