@@ -41,7 +41,9 @@ const bool kCasesPerRun = [] {
 }();
 
 // 2026-12-07 12:00 on a computer at UTC: a file that says nothing of its clock is on UTC too.
-ClockReading Clock() { return {MakeDateTime(DayNumberFromCivil(2026, 12, 7), 12 * 3600), 12, 12}; }
+ClockReading Clock() {
+    return {MakeDateTime(DayNumberFromCivil(2026, 12, 7), 12 * 3600), 12, 12};
+}
 
 struct Loaded {
     std::unique_ptr<ProgramTables> tables = std::make_unique<ProgramTables>();
@@ -128,7 +130,8 @@ RC_GTEST_PROP(generated_layouts, read_as_the_same_readings_in_the_export_form, (
     const GeneratedLayout layout = *GenLayout();
     const GeneratedReadings readings = *GenReadings(layout);
     const std::string bytes = WriteFile(layout, readings);
-    RC_LOG() << Describe(layout) << "\n" << bytes.size() << " bytes; as UTF-8:\n"
+    RC_LOG() << Describe(layout) << "\n"
+             << bytes.size() << " bytes; as UTF-8:\n"
              << Head(TextOf(layout, readings)) << "\n";
 
     const Loaded got = Load(bytes, OptionsForFile(layout));
@@ -170,6 +173,8 @@ RC_GTEST_PROP(generated_layouts, read_as_the_same_readings_in_the_export_form, (
     RC_ASSERT(got.tables->MeasurementCount ==
               static_cast<std::int32_t>(readings.hundredths.size() - want.events));
     RC_ASSERT(got.load.facts.rowsWithoutValue == want.events);
+    RC_ASSERT(got.load.facts.outOfOrder == 0);
+    RC_ASSERT(got.load.facts.newestFirst == (layout.timeOrder == TimeOrder::NewestFirst));
     RC_ASSERT(found.encoding == want.encoding);
     RC_ASSERT(found.separator == want.separator);
     if (layout.quoting == Quoting::EveryField)
@@ -189,6 +194,8 @@ RC_GTEST_PROP(generated_layouts, read_as_the_same_readings_in_the_export_form, (
         else
             RC_ASSERT(found.dateOrderReason == DateOrderReason::OnlyValid ||
                       found.dateOrderReason == DateOrderReason::SteadyInTime);
+        if (layout.dateOrderSource == DateOrderSource::Data)
+            RC_ASSERT(found.overruledTitleOrder.empty() == !want.titleOverruled);
     }
     RC_ASSERT(found.valueField == want.valueField);
     RC_ASSERT(found.tnField == want.tnField);
@@ -302,8 +309,7 @@ TEST(layout_generator, every_field_quoted_and_the_clock_on_each_timestamp) {
     layout.dataRows = DataRows::WithEvents;
     GeneratedReadings readings = TwoDays();
     readings.event[1] = true;
-    const std::vector<std::string> lines =
-        LinesOf(WriteFile(Consistent(layout), readings), "\n");
+    const std::vector<std::string> lines = LinesOf(WriteFile(Consistent(layout), readings), "\n");
     EXPECT_EQ(lines[0], "\"Date Time\",\"Temp\"");
     EXPECT_EQ(lines[1], "\"2008-03-14T06:30:00-03:30\",\"12.50\"");
     EXPECT_EQ(lines[2], "\"2008-03-14T12:30:00-03:30\",\"\"");
@@ -323,8 +329,7 @@ TEST(layout_generator, unix_seconds_count_from_1970_utc) {
     readings.month = 1;
     readings.day = 6;
     readings.minuteOfDay = 11 * 60 + 26;
-    const std::vector<std::string> lines =
-        LinesOf(WriteFile(Consistent(layout), readings), "\n");
+    const std::vector<std::string> lines = LinesOf(WriteFile(Consistent(layout), readings), "\n");
     EXPECT_EQ(lines[1], "1578309960;12.50");
 }
 

@@ -93,6 +93,10 @@ bool UnitInTitle(Unit unit) {
 
 const char kDegree[] = "\xC2\xB0";
 
+bool HasEvents(const GeneratedLayout &layout) {
+    return layout.dataRows != DataRows::Readings;
+}
+
 // Where each column stands, 1-based.
 struct Fields {
     std::int32_t timestamp = 1;
@@ -200,8 +204,8 @@ std::vector<std::string> StampCells(const GeneratedLayout &layout, std::int64_t 
     case Stamp::YearMonthDayDots:
         return {Format("%04d.%02d.%02d %02d:%02d", t.year, t.month, t.day, t.hour, t.minute)};
     case Stamp::DayMonthShortYear:
-        return {Format("%02d/%02d/%02d %02d:%02d:00", t.day, t.month, t.year % 100, t.hour,
-                       t.minute)};
+        return {
+            Format("%02d/%02d/%02d %02d:%02d:00", t.day, t.month, t.year % 100, t.hour, t.minute)};
     case Stamp::MonthDayShortYear:
         return {Format("%d/%d/%02d %d:%02d", t.month, t.day, t.year % 100, t.hour, t.minute)};
     case Stamp::TwelveHourDayFirst:
@@ -219,11 +223,11 @@ std::vector<std::string> StampCells(const GeneratedLayout &layout, std::int64_t 
                        offset % 60)};
     }
     case Stamp::UnixSeconds:
-        return {Format("%lld", static_cast<long long>(
-                                   (minute - DayNumberFromCivil(1970, 1, 1) * 1440) * 60))};
+        return {Format(
+            "%lld", static_cast<long long>((minute - DayNumberFromCivil(1970, 1, 1) * 1440) * 60))};
     case Stamp::SixFields:
-        return {std::to_string(t.year),   std::to_string(t.month),  std::to_string(t.day),
-                std::to_string(t.hour),   std::to_string(t.minute), "0"};
+        return {std::to_string(t.year), std::to_string(t.month),  std::to_string(t.day),
+                std::to_string(t.hour), std::to_string(t.minute), "0"};
     }
     return {};
 }
@@ -234,22 +238,47 @@ struct Title {
 };
 
 std::string OffsetTitle(const GeneratedLayout &layout) {
-    if (layout.offset != StatedOffset::InTitle)
+    if (layout.offset != StatedOffset::InTitle && layout.offset != StatedOffset::InTitleShort)
         return "";
-    const std::string offset = Format("GMT%c%02d:00", layout.offsetHours < 0 ? '-' : '+',
-                                      std::abs(layout.offsetHours));
+    const std::string offset = layout.offset == StatedOffset::InTitle
+                                   ? Format("GMT%c%02d:00", layout.offsetHours < 0 ? '-' : '+',
+                                            std::abs(layout.offsetHours))
+                                   : Format("UTC%+d", layout.offsetHours);
     // A comma inside a title only where the title is quoted.
     return layout.quoting == Quoting::None ? " (" + offset + ")" : ", " + offset;
 }
 
+std::string OrderTitle(const GeneratedLayout &layout) {
+    const auto order = OrderOf(layout.stamp);
+    if (layout.dateOrderTitle == DateOrderTitle::None || !order)
+        return "";
+    const bool shortYear =
+        layout.stamp == Stamp::DayMonthShortYear || layout.stamp == Stamp::MonthDayShortYear;
+    const char *year = shortYear ? "YY" : "YYYY";
+    DateOrder named = *order;
+    if (layout.dateOrderTitle == DateOrderTitle::Contradicted)
+        named =
+            *order == DateOrder::DayMonthYear ? DateOrder::MonthDayYear : DateOrder::DayMonthYear;
+    switch (named) {
+    case DateOrder::DayMonthYear:
+        return std::string(" (DD/MM/") + year + ")";
+    case DateOrder::MonthDayYear:
+        return std::string(" (MM/DD/") + year + ")";
+    case DateOrder::YearMonthDay:
+        return " (YYYY-MM-DD)";
+    }
+    return "";
+}
+
 std::vector<Title> Titles(const GeneratedLayout &layout) {
     std::vector<Title> titles;
+    const std::string order = OrderTitle(layout);
     if (layout.recordNumber)
         titles.push_back({"", "#"});
     const std::string offset = OffsetTitle(layout);
     switch (layout.stamp) {
     case Stamp::DateThenTime:
-        titles.push_back({"", "Date"});
+        titles.push_back({"", "Date" + order});
         titles.push_back({"", "Time" + offset});
         break;
     case Stamp::UnixSeconds:
@@ -260,18 +289,20 @@ std::vector<Title> Titles(const GeneratedLayout &layout) {
             titles.push_back({"", name + (name[0] == 'H' ? offset : "")});
         break;
     default:
-        titles.push_back({"Date", "Time" + offset});
+        titles.push_back({"Date", "Time" + order + offset});
         break;
     }
     if (layout.extras == Extras::Before || layout.extras == Extras::Both)
         titles.push_back({"RH", "(%)"});
+    // Quoted titles write the unit after a comma, as "Temp, °C".
+    const bool quoted = layout.quoting != Quoting::None;
     std::string unit;
     switch (UnitInTitle(layout.unit) ? UnitOf(layout.unit) : WrittenUnit::None) {
     case WrittenUnit::Celsius:
-        unit = std::string(" (") + kDegree + "C)";
+        unit = quoted ? std::string(", ") + kDegree + "C" : std::string(" (") + kDegree + "C)";
         break;
     case WrittenUnit::Fahrenheit:
-        unit = std::string(" (") + kDegree + "F)";
+        unit = quoted ? std::string(", ") + kDegree + "F" : std::string(" (") + kDegree + "F)";
         break;
     case WrittenUnit::Kelvin:
         unit = " [K]";
@@ -279,17 +310,21 @@ std::vector<Title> Titles(const GeneratedLayout &layout) {
     case WrittenUnit::None:
         break;
     }
+    const std::string word = layout.temperatureWord == TemperatureWord::Temp ? "Temp"
+                             : layout.temperatureWord == TemperatureWord::Temperature
+                                 ? "Temperature"
+                                 : "Temp\xC3\xA9rature";
     switch (layout.columns) {
     case Columns::Temperature:
-        titles.push_back({"Temp", unit.empty() ? "" : unit.substr(1)});
+        titles.push_back({word, unit.empty() ? "" : unit.substr(unit[0] == ',' ? 2 : 1)});
         break;
     case Columns::MinimumThenMaximum:
-        titles.push_back({"Low", "Temp" + unit});
-        titles.push_back({"Hi", "Temp" + unit});
+        titles.push_back({"Low", word + unit});
+        titles.push_back({"Hi", word + unit});
         break;
     case Columns::MaximumThenMinimum:
-        titles.push_back({"Hi", "Temp" + unit});
-        titles.push_back({"Low", "Temp" + unit});
+        titles.push_back({"Hi", word + unit});
+        titles.push_back({"Low", word + unit});
         break;
     }
     if (layout.extras == Extras::After || layout.extras == Extras::Both)
@@ -297,7 +332,9 @@ std::vector<Title> Titles(const GeneratedLayout &layout) {
     return titles;
 }
 
-std::string Quote(const std::string &cell) { return "\"" + cell + "\""; }
+std::string Quote(const std::string &cell) {
+    return "\"" + cell + "\"";
+}
 
 std::string JoinCells(const std::vector<std::string> &cells, char separator, bool quoted) {
     std::string line;
@@ -320,9 +357,11 @@ std::vector<std::string> SettingsLines(const GeneratedLayout &layout) {
     std::vector<std::string> lines;
     const char separator = SeparatorChar(layout.separator);
     for (int i = 0; i + 1 < layout.settingsLines; ++i)
-        lines.push_back(JoinCells(kSettings[static_cast<std::size_t>(i) % kSettings.size()],
-                                  separator, false));
-    if (layout.settingsLines > 0)
+        lines.push_back(
+            JoinCells(kSettings[static_cast<std::size_t>(i) % kSettings.size()], separator, false));
+    if (layout.offset == StatedOffset::InSettings)
+        lines.push_back(Format("Time zone: UTC%+d", layout.offsetHours));
+    else if (layout.settingsLines > 0)
         lines.push_back("Logged data:");
     return lines;
 }
@@ -344,18 +383,24 @@ std::vector<std::string> TextLines(const GeneratedLayout &layout,
                          : title.lower.empty() ? title.upper
                                                : title.upper + " " + title.lower);
     }
+    const std::string end = layout.trailingSeparator ? std::string(1, separator) : "";
     if (layout.titleRows == TitleRows::One)
-        lines.push_back(JoinCells(joined, separator, quoteTitles));
+        lines.push_back(JoinCells(joined, separator, quoteTitles) + end);
     if (layout.titleRows == TitleRows::Two) {
-        lines.push_back(JoinCells(upper, separator, quoteTitles));
-        lines.push_back(JoinCells(lower, separator, quoteTitles));
+        lines.push_back(JoinCells(upper, separator, quoteTitles) + end);
+        lines.push_back(JoinCells(lower, separator, quoteTitles) + end);
     }
     const bool quoteData = layout.quoting == Quoting::EveryField;
-    for (std::size_t i = 0; i < readings.hundredths.size(); ++i) {
-        const bool event = layout.dataRows == DataRows::WithEvents && readings.event[i];
+    const std::string marker = layout.dataRows == DataRows::WithNanEvents    ? "NAN"
+                               : layout.dataRows == DataRows::WithDashEvents ? "---"
+                                                                             : "";
+    const std::size_t count = readings.hundredths.size();
+    for (std::size_t row = 0; row < count; ++row) {
+        const std::size_t i = layout.timeOrder == TimeOrder::NewestFirst ? count - 1 - row : row;
+        const bool event = HasEvents(layout) && readings.event[i];
         std::vector<std::string> cells;
         if (layout.recordNumber)
-            cells.push_back(std::to_string(i + 1));
+            cells.push_back(std::to_string(row + 1));
         for (std::string &cell : StampCells(layout, MinuteOf(readings, i)))
             cells.push_back(std::move(cell));
         if (layout.extras == Extras::Before || layout.extras == Extras::Both)
@@ -364,20 +409,20 @@ std::vector<std::string> TextLines(const GeneratedLayout &layout,
         const int maximum = minimum + readings.spread[i];
         switch (layout.columns) {
         case Columns::Temperature:
-            cells.push_back(event ? "" : DegreesText(layout, minimum));
+            cells.push_back(event ? marker : DegreesText(layout, minimum));
             break;
         case Columns::MinimumThenMaximum:
-            cells.push_back(event ? "" : DegreesText(layout, minimum));
-            cells.push_back(event ? "" : DegreesText(layout, maximum));
+            cells.push_back(event ? marker : DegreesText(layout, minimum));
+            cells.push_back(event ? marker : DegreesText(layout, maximum));
             break;
         case Columns::MaximumThenMinimum:
-            cells.push_back(event ? "" : DegreesText(layout, maximum));
-            cells.push_back(event ? "" : DegreesText(layout, minimum));
+            cells.push_back(event ? marker : DegreesText(layout, maximum));
+            cells.push_back(event ? marker : DegreesText(layout, minimum));
             break;
         }
         if (layout.extras == Extras::After || layout.extras == Extras::Both)
             cells.push_back(PlainNumber(layout, 30 + static_cast<int>(i % 7)));
-        lines.push_back(JoinCells(cells, separator, quoteData));
+        lines.push_back(JoinCells(cells, separator, quoteData) + end);
     }
     return lines;
 }
@@ -439,11 +484,16 @@ GeneratedLayout Consistent(GeneratedLayout layout) {
         layout.settingsLines = 0;
     else
         layout.settingsLines = std::clamp(layout.settingsLines, 1, 20);
+    if (layout.titleRows == TitleRows::None || !OrderOf(layout.stamp))
+        layout.dateOrderTitle = DateOrderTitle::None;
     if (layout.titleRows == TitleRows::None) {
         if (UnitInTitle(layout.unit))
             layout.unit = Unit::CelsiusUnnamed;
-        layout.offset = StatedOffset::None;
+        if (layout.offset != StatedOffset::InSettings)
+            layout.offset = StatedOffset::None;
     }
+    if (layout.offset == StatedOffset::InSettings && layout.settingsLines == 0)
+        layout.offset = StatedOffset::None;
     if (TimestampsCarryTheirClock(layout.stamp))
         layout.offset = StatedOffset::None;
     if (layout.offset == StatedOffset::None)
@@ -477,25 +527,35 @@ rc::Gen<GeneratedLayout> GenLayout() {
         gen::set(&GeneratedLayout::recordNumber, gen::arbitrary<bool>()),
         gen::set(&GeneratedLayout::stamp,
                  Any({Stamp::DayMonthYear, Stamp::MonthDayYear, Stamp::YearMonthDayDashes,
-                      Stamp::YearMonthDayDots, Stamp::DayMonthShortYear,
-                      Stamp::MonthDayShortYear, Stamp::TwelveHourDayFirst, Stamp::DateThenTime,
-                      Stamp::IsoUtc, Stamp::IsoWithOffset, Stamp::UnixSeconds,
-                      Stamp::SixFields})),
+                      Stamp::YearMonthDayDots, Stamp::DayMonthShortYear, Stamp::MonthDayShortYear,
+                      Stamp::TwelveHourDayFirst, Stamp::DateThenTime, Stamp::IsoUtc,
+                      Stamp::IsoWithOffset, Stamp::UnixSeconds, Stamp::SixFields})),
         gen::set(&GeneratedLayout::unit,
                  Any({Unit::CelsiusUnnamed, Unit::CelsiusInTitle, Unit::FahrenheitInTitle,
                       Unit::KelvinInTitle, Unit::CelsiusInValues, Unit::FahrenheitInValues,
                       Unit::KelvinInValues})),
-        gen::set(&GeneratedLayout::offset, Any({StatedOffset::None, StatedOffset::InTitle})),
+        gen::set(&GeneratedLayout::offset,
+                 Any({StatedOffset::None, StatedOffset::InTitle, StatedOffset::InTitleShort,
+                      StatedOffset::InSettings})),
         gen::set(&GeneratedLayout::offsetHours, gen::inRange(-5, 6)),
         gen::set(&GeneratedLayout::timestampOffsetMinutes,
                  Any({60, 120, -300, -240, 330, -210, 0})),
         gen::set(&GeneratedLayout::extras,
                  Any({Extras::None, Extras::Before, Extras::After, Extras::Both})),
-        gen::set(&GeneratedLayout::columns,
-                 Any({Columns::Temperature, Columns::MinimumThenMaximum,
-                      Columns::MaximumThenMinimum})),
+        gen::set(&GeneratedLayout::columns, Any({Columns::Temperature, Columns::MinimumThenMaximum,
+                                                 Columns::MaximumThenMinimum})),
         gen::set(&GeneratedLayout::decimalMark, Any({DecimalMark::Point, DecimalMark::Comma})),
-        gen::set(&GeneratedLayout::dataRows, Any({DataRows::Readings, DataRows::WithEvents})),
+        gen::set(&GeneratedLayout::temperatureWord,
+                 Any({TemperatureWord::Temp, TemperatureWord::Temperature,
+                      TemperatureWord::FrenchTemperature})),
+        gen::set(&GeneratedLayout::trailingSeparator, gen::arbitrary<bool>()),
+        gen::set(&GeneratedLayout::dateOrderTitle,
+                 Any({DateOrderTitle::None, DateOrderTitle::Right, DateOrderTitle::Contradicted})),
+        gen::set(&GeneratedLayout::timeOrder,
+                 Any({TimeOrder::OldestFirst, TimeOrder::NewestFirst})),
+        gen::set(&GeneratedLayout::dataRows,
+                 Any({DataRows::Readings, DataRows::WithEvents, DataRows::WithNanEvents,
+                      DataRows::WithDashEvents})),
         gen::set(&GeneratedLayout::dateOrderSource,
                  Any({DateOrderSource::Data, DateOrderSource::Option})),
         gen::set(&GeneratedLayout::decimals, gen::inRange(1, 3)));
@@ -522,7 +582,7 @@ rc::Gen<GeneratedReadings> GenReadings(const GeneratedLayout &layout) {
         for (int value : *gen::container<std::vector<int>>(count, gen::inRange(0, 301)))
             readings.spread.push_back(value / step * step);
         readings.event.assign(count, false);
-        if (layout.dataRows == DataRows::WithEvents) {
+        if (HasEvents(layout)) {
             // Neither the first row nor the last: the data starts and ends with readings.
             const int events = *gen::inRange(1, 4);
             for (int e = 0; e < events; ++e)
@@ -552,7 +612,7 @@ std::string ExportFormOf(const GeneratedLayout &layout, const GeneratedReadings 
                          Series series) {
     std::string text = "Date\tValue\r\n";
     for (std::size_t i = 0; i < readings.hundredths.size(); ++i) {
-        if (layout.dataRows == DataRows::WithEvents && readings.event[i])
+        if (HasEvents(layout) && readings.event[i])
             continue;
         const CivilDateTime t = CivilOf(MinuteOf(readings, i));
         const int value =
@@ -583,7 +643,7 @@ LoadOptions OptionsForFile(const GeneratedLayout &layout) {
 
 LoadOptions OptionsForExportForm(const GeneratedLayout &layout) {
     LoadOptions options;
-    if (layout.offset == StatedOffset::InTitle)
+    if (layout.offset != StatedOffset::None)
         options.utcOffsetHours = static_cast<std::int16_t>(layout.offsetHours);
     if (TimestampsCarryTheirClock(layout.stamp))
         options.utcOffsetHours = 0;
@@ -632,6 +692,8 @@ ExpectedLayout ExpectedLayoutOf(const GeneratedLayout &layout, const GeneratedRe
     expected.timestampField = fields.timestamp;
     expected.dateOrder = OrderOf(layout.stamp);
     expected.yearFirst = expected.dateOrder == DateOrder::YearMonthDay;
+    expected.titleOverruled = layout.dateOrderTitle == DateOrderTitle::Contradicted &&
+                              layout.dateOrderSource == DateOrderSource::Data;
     if (layout.columns == Columns::Temperature) {
         expected.valueField = fields.first;
     } else {
@@ -646,13 +708,13 @@ ExpectedLayout ExpectedLayoutOf(const GeneratedLayout &layout, const GeneratedRe
         expected.offsetSource = OffsetSource::Timestamps;
     else if (layout.stamp == Stamp::UnixSeconds)
         expected.offsetSource = OffsetSource::UnixSeconds;
-    else if (layout.offset == StatedOffset::InTitle) {
+    else if (layout.offset != StatedOffset::None) {
         expected.offsetSource = OffsetSource::Titles;
         expected.offsetSeconds = layout.offsetHours * 3600;
     }
     expected.unit = UnitOf(layout.unit);
     expected.unitFromValues = UnitInValues(layout.unit);
-    if (layout.dataRows == DataRows::WithEvents)
+    if (HasEvents(layout))
         expected.events = std::count(readings.event.begin(), readings.event.end(), true);
     return expected;
 }
@@ -667,19 +729,25 @@ std::string Describe(const GeneratedLayout &layout) {
          << static_cast<int>(layout.stamp) << ", unit " << static_cast<int>(layout.unit)
          << ", offset " << static_cast<int>(layout.offset) << " " << layout.offsetHours
          << " h, timestamp offset " << layout.timestampOffsetMinutes << " min, extras "
-         << static_cast<int>(layout.extras) << ", columns " << static_cast<int>(layout.columns)
-         << ", decimal mark " << static_cast<int>(layout.decimalMark) << ", data rows "
+         << static_cast<int>(layout.extras) << ", temperature word "
+         << static_cast<int>(layout.temperatureWord) << ", trailing separator "
+         << layout.trailingSeparator << ", time order " << static_cast<int>(layout.timeOrder)
+         << ", date order title " << static_cast<int>(layout.dateOrderTitle) << ", columns "
+         << static_cast<int>(layout.columns) << ", decimal mark "
+         << static_cast<int>(layout.decimalMark) << ", data rows "
          << static_cast<int>(layout.dataRows) << ", date order source "
          << static_cast<int>(layout.dateOrderSource) << ", decimals " << layout.decimals;
     return text.str();
 }
 
-void showValue(const GeneratedLayout &layout, std::ostream &os) { os << Describe(layout); }
+void showValue(const GeneratedLayout &layout, std::ostream &os) {
+    os << Describe(layout);
+}
 
 void showValue(const GeneratedReadings &readings, std::ostream &os) {
-    os << readings.hundredths.size() << " readings from " << readings.year << "-"
-       << readings.month << "-" << readings.day << " minute " << readings.minuteOfDay
-       << " every " << readings.intervalMinutes << " min";
+    os << readings.hundredths.size() << " readings from " << readings.year << "-" << readings.month
+       << "-" << readings.day << " minute " << readings.minuteOfDay << " every "
+       << readings.intervalMinutes << " min";
 }
 
 } // namespace pelk::generated

@@ -54,18 +54,18 @@ enum class TitleRows {
 };
 
 enum class Stamp {
-    DayMonthYear,          ///< 24/07/2020 21:00:00
-    MonthDayYear,          ///< 07/24/2020 21:00
-    YearMonthDayDashes,    ///< 2020-07-24 21:00:00
-    YearMonthDayDots,      ///< 2020.07.24 21:00
-    DayMonthShortYear,     ///< 24/07/20 21:00:00
-    MonthDayShortYear,     ///< 7/24/20 9:00
-    TwelveHourDayFirst,    ///< 24/07/2020 9:00:00 PM
-    DateThenTime,          ///< 24.07.2020 beside 21:00:00
-    IsoUtc,                ///< 2020-07-24T21:00:00Z
-    IsoWithOffset,         ///< 2020-07-24T23:00:00+02:00
-    UnixSeconds,           ///< 1595624400
-    SixFields,             ///< 2020;7;24;21;0;0
+    DayMonthYear,       ///< 24/07/2020 21:00:00
+    MonthDayYear,       ///< 07/24/2020 21:00
+    YearMonthDayDashes, ///< 2020-07-24 21:00:00
+    YearMonthDayDots,   ///< 2020.07.24 21:00
+    DayMonthShortYear,  ///< 24/07/20 21:00:00
+    MonthDayShortYear,  ///< 7/24/20 9:00
+    TwelveHourDayFirst, ///< 24/07/2020 9:00:00 PM
+    DateThenTime,       ///< 24.07.2020 beside 21:00:00
+    IsoUtc,             ///< 2020-07-24T21:00:00Z
+    IsoWithOffset,      ///< 2020-07-24T23:00:00+02:00
+    UnixSeconds,        ///< 1595624400
+    SixFields,          ///< 2020;7;24;21;0;0
     // MonthNames,         // 24-Jul-2020 21:00
     // TimeThenDate,       // 21:00:00 24/07/2020
     // DateCommaTimeInField, // "24/07/2020,21:00" inside one ';' field
@@ -83,8 +83,12 @@ enum class Unit {
 
 enum class StatedOffset {
     None,
-    InTitle ///< "GMT+02:00" in the timestamp's title
+    InTitle,      ///< "GMT+02:00" in the timestamp's title
+    InTitleShort, ///< "UTC+2" in the timestamp's title
+    InSettings    ///< "Time zone: UTC+2", the last of the settings lines
 };
+
+enum class TemperatureWord { Temp, Temperature, FrenchTemperature }; ///< "Température"
 
 enum class Extras { None, Before, After, Both }; ///< humidity and battery beside the temperature
 
@@ -94,7 +98,9 @@ enum class DecimalMark { Point, Comma }; ///< a comma only with ';'
 
 enum class DataRows {
     Readings,
-    WithEvents, ///< a few rows whose temperature cell is empty
+    WithEvents,     ///< a few rows whose temperature cell is empty
+    WithNanEvents,  ///< ... or holds "NAN"
+    WithDashEvents, ///< ... or holds "---"
     // WithComments, // comment lines among the data
     // WithEmptyLines, // empty lines among the data
     // WithSensorErrors, // -127, -270, -999 written for a failed sensor
@@ -104,6 +110,11 @@ enum class AfterData {
     Nothing,
     // TrailingText, // a summary after the last reading
 };
+
+enum class TimeOrder { OldestFirst, NewestFirst };
+
+/// A date order spelt in the timestamp's title: "Date (DD/MM/YYYY)", right or not.
+enum class DateOrderTitle { None, Right, Contradicted };
 
 /// Whether the dates of the file decide their order or --date-order says it.
 enum class DateOrderSource { Data, Option };
@@ -120,9 +131,13 @@ struct GeneratedLayout {
     Stamp stamp = Stamp::MonthDayYear;
     Unit unit = Unit::CelsiusUnnamed;
     StatedOffset offset = StatedOffset::None;
-    int offsetHours = 0;          ///< with InTitle
+    int offsetHours = 0;            ///< with a stated offset
     int timestampOffsetMinutes = 0; ///< with IsoWithOffset
     Extras extras = Extras::None;
+    TemperatureWord temperatureWord = TemperatureWord::Temp;
+    bool trailingSeparator = false; ///< a separator at the end of each title and data line
+    TimeOrder timeOrder = TimeOrder::OldestFirst;
+    DateOrderTitle dateOrderTitle = DateOrderTitle::None;
     Columns columns = Columns::Temperature;
     DecimalMark decimalMark = DecimalMark::Point;
     DataRows dataRows = DataRows::Readings;
@@ -176,6 +191,7 @@ struct ExpectedLayout {
     std::int32_t timestampField = 1;
     std::optional<DateOrder> dateOrder; ///< nothing: no date pieces
     bool yearFirst = false;             ///< four digits first: decided so
+    bool titleOverruled = false;        ///< the title names another order than the data
     std::int32_t valueField = 2;
     std::int32_t tnField = 0;
     ColumnReason columnReason = ColumnReason::Title;
