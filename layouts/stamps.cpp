@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "layouts/stamps.h"
 
+#include <array>
 #include <cctype>
 #include <charconv>
 #include <cmath>
 #include <string>
+#include <utility>
 
 namespace pelk {
 namespace {
@@ -32,14 +34,17 @@ void SkipBlanks(std::string_view text, std::size_t &p) {
         ++p;
 }
 
+// Whether `text` is `lower` in any case, accented Latin capitals in UTF-8 too ("É" as "é").
 bool EqualsIgnoringCase(std::string_view text, std::string_view lower) {
     if (text.size() != lower.size())
         return false;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != lower[i])
+        auto c = static_cast<unsigned char>(text[i]);
+        const bool accentedCapital =
+            i > 0 && text[i - 1] == '\xC3' && c >= 0x80 && c <= 0x9E && c != 0x97; // not "×"
+        if ((c >= 'A' && c <= 'Z') || accentedCapital)
+            c = static_cast<unsigned char>(c + 0x20);
+        if (c != static_cast<unsigned char>(lower[i]))
             return false;
     }
     return true;
@@ -126,29 +131,151 @@ bool IsDateSeparator(char c) {
     return c == '/' || c == '-' || c == '.';
 }
 
+// A byte of a word: an ASCII letter or any byte of a UTF-8 letter ("ä" is two).
+bool IsLetterByte(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+           static_cast<unsigned char>(c) >= 0x80;
+}
+
+// The names of the months in English, French and German, whole and cut short, lower case and
+// without the dot of an abbreviation: the month's number, then its words.
+struct MonthWords {
+    int month;
+    std::array<std::string_view, 9> words; // empty past the last
+};
+// The formatter would split "d\xC3\xA9" "cembre", two literals so that "c" ends no hex escape.
+// clang-format off
+constexpr MonthWords kMonthWords[] = {
+    {1, {"january", "jan", "janvier", "janv", "januar", "j\xC3\xA4nner"}},
+    {2, {"february", "feb", "f\xC3\xA9vrier", "fevrier", "f\xC3\xA9vr", "fevr", "f\xC3\xA9v", "fev",
+         "februar"}},
+    {3, {"march", "mar", "mars", "m\xC3\xA4rz", "maerz", "mrz", "m\xC3\xA4r"}},
+    {4, {"april", "apr", "avril", "avr"}},
+    {5, {"may", "mai"}},
+    {6, {"june", "jun", "juin", "juni"}},
+    {7, {"july", "jul", "juillet", "juil", "juli"}},
+    {8, {"august", "aug", "ao\xC3\xBBt", "aout"}},
+    {9, {"september", "sep", "sept", "septembre"}},
+    {10, {"october", "oct", "octobre", "oktober", "okt"}},
+    {11, {"november", "nov", "novembre"}},
+    {12, {"december", "dec", "d\xC3\xA9" "cembre", "decembre", "d\xC3\xA9" "c", "dezember",
+          "dez"}},
+};
+// clang-format on
+
+// The number of the month named by the word at `p`, `p` after the word.
+std::optional<int> MonthWordAt(std::string_view text, std::size_t &p) {
+    std::size_t end = p;
+    while (end < text.size() && IsLetterByte(text[end]))
+        ++end;
+    const std::string_view word = text.substr(p, end - p);
+    for (const MonthWords &month : kMonthWords) {
+        for (const std::string_view name : month.words) {
+            if (!name.empty() && EqualsIgnoringCase(word, name)) {
+                p = end;
+                return month.month;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// The separator after a date piece at `p`: "/", "-" or "."; blanks, alone or after it, which
+// only a date with a month word may have ("5 juin 2024", "5. März 2024"); a month word's dot
+// alone or before another separator ("21.Nov.2025", "21-nov.-2025").
+bool SeparatorAfterPiece(std::string_view text, std::size_t &p, bool afterWord, bool &blanks) {
+    const std::size_t start = p;
+    if (afterWord && p < text.size() && text[p] == '.')
+        ++p;
+    if (p < text.size() && IsDateSeparator(text[p]))
+        ++p;
+    const std::size_t blanksStart = p;
+    while (p < text.size() && text[p] == ' ')
+        ++p;
+    blanks = blanks || p != blanksStart;
+    return p != start;
+}
+
+// Three date pieces from `p`, `p` after them: digits, or a month's name as the first or second.
+std::optional<DatePieces> DateAt(std::string_view text, std::size_t &p) {
+    constexpr int kMostDigits[3] = {4, 2, 4};
+    int values[3] = {};
+    int digits[3] = {};
+    int monthWordAt = 0;
+    bool blanks = false;
+    for (int k = 0; k < 3; ++k) {
+        if (k > 0 && !SeparatorAfterPiece(text, p, monthWordAt == k, blanks))
+            return std::nullopt;
+        if (k < 2 && monthWordAt == 0 && p < text.size() && IsLetterByte(text[p])) {
+            const auto month = MonthWordAt(text, p);
+            if (!month)
+                return std::nullopt;
+            values[k] = *month;
+            monthWordAt = k + 1;
+            continue;
+        }
+        const auto value = Digits(text, p, kMostDigits[k], digits[k]);
+        if (!value)
+            return std::nullopt;
+        values[k] = *value;
+    }
+    if (digits[0] == 3 || digits[2] == 3 || (blanks && monthWordAt == 0))
+        return std::nullopt;
+    return DatePieces{values[0], values[1], values[2], digits[0], digits[2], monthWordAt};
+}
+
+// "00:00:00 21/Nov/2025": a time of day, blanks and a date, nothing after.
+std::optional<StampPieces> TimeThenDate(std::string_view field) {
+    std::size_t p = 0;
+    const auto time = TimeAt(field, p);
+    if (!time)
+        return std::nullopt;
+    const std::size_t timeEnd = p;
+    SkipBlanks(field, p);
+    if (p == timeEnd)
+        return std::nullopt;
+    const auto date = DateAt(field, p);
+    SkipBlanks(field, p);
+    if (!date || p != field.size())
+        return std::nullopt;
+    StampPieces stamp;
+    stamp.date = *date;
+    stamp.secondsOfDay = *time;
+    return stamp;
+}
+
+// Which piece, 0 to 2, holds the year, the month and the day in each order.
+struct PiecePlaces {
+    DateOrder order;
+    int year;
+    int month;
+    int day;
+};
+constexpr PiecePlaces kPiecePlaces[] = {
+    {DateOrder::DayMonthYear, 2, 1, 0},
+    {DateOrder::MonthDayYear, 2, 0, 1},
+    {DateOrder::YearMonthDay, 0, 1, 2},
+};
+
+const PiecePlaces &PlacesOf(DateOrder order) {
+    for (const PiecePlaces &places : kPiecePlaces)
+        if (places.order == order)
+            return places;
+    return kPiecePlaces[0];
+}
+
+int PieceAt(const DatePieces &pieces, int place) {
+    const int values[3] = {pieces.first, pieces.second, pieces.third};
+    return values[place];
+}
+
 } // namespace
 
 std::optional<StampPieces> ParseStampPieces(std::string_view field) {
-    DatePieces date;
     std::size_t p = 0;
-    int digits = 0;
-    const auto a = Digits(field, p, 4, digits);
-    date.firstDigits = digits;
-    if (!a || p >= field.size() || !IsDateSeparator(field[p]))
-        return std::nullopt;
-    ++p;
-    const auto b = Digits(field, p, 2, digits);
-    if (!b || p >= field.size() || !IsDateSeparator(field[p]))
-        return std::nullopt;
-    ++p;
-    const auto c = Digits(field, p, 4, digits);
-    date.thirdDigits = digits;
-    if (!c || digits == 3 || date.firstDigits == 3)
-        return std::nullopt;
-    date.first = *a;
-    date.second = *b;
-    date.third = *c;
-    return ParseStampAfterDate(field, date, p);
+    if (const auto date = DateAt(field, p))
+        return ParseStampAfterDate(field, *date, p);
+    return TimeThenDate(field);
 }
 
 std::optional<StampPieces> ParseStampAfterDate(std::string_view field, const DatePieces &date,
@@ -157,7 +284,8 @@ std::optional<StampPieces> ParseStampAfterDate(std::string_view field, const Dat
     stamp.date = date;
     stamp.dateLength = dateLength;
     std::size_t p = dateLength;
-    if (p < field.size() && (field[p] == 'T' || field[p] == ' ' || field[p] == '\t')) {
+    if (p < field.size() &&
+        (field[p] == 'T' || field[p] == ',' || field[p] == ' ' || field[p] == '\t')) {
         std::size_t q = p + 1;
         SkipBlanks(field, q);
         if (q < field.size()) {
@@ -213,12 +341,16 @@ std::optional<int> ParseSmallWholeNumber(std::string_view field) {
 }
 
 std::optional<int> YearPieceOf(const DatePieces &pieces, DateOrder order) {
-    const bool yearFirst = order == DateOrder::YearMonthDay;
+    const PiecePlaces &places = PlacesOf(order);
+    if (pieces.monthWordAt != 0 && pieces.monthWordAt != places.month + 1)
+        return std::nullopt;
+    // A year stands first or last; the piece at the other end is a day or a month.
+    const bool yearFirst = places.year == 0;
     const int digits = yearFirst ? pieces.firstDigits : pieces.thirdDigits;
     const int otherDigits = yearFirst ? pieces.thirdDigits : pieces.firstDigits;
     if (otherDigits > 2 || (digits != 2 && digits != 4))
         return std::nullopt;
-    return yearFirst ? pieces.first : pieces.third;
+    return PieceAt(pieces, places.year);
 }
 
 std::optional<std::int64_t> DayNumberOf(const DatePieces &pieces, DateOrder order,
@@ -226,20 +358,9 @@ std::optional<std::int64_t> DayNumberOf(const DatePieces &pieces, DateOrder orde
     auto year = YearPieceOf(pieces, order);
     if (!year)
         return std::nullopt;
-    int month = pieces.second;
-    int day = 0;
-    switch (order) {
-    case DateOrder::DayMonthYear:
-        day = pieces.first;
-        break;
-    case DateOrder::MonthDayYear:
-        month = pieces.first;
-        day = pieces.second;
-        break;
-    case DateOrder::YearMonthDay:
-        day = pieces.third;
-        break;
-    }
+    const PiecePlaces &places = PlacesOf(order);
+    const int month = PieceAt(pieces, places.month);
+    const int day = PieceAt(pieces, places.day);
     if (*year < 100) {
         const int base = twoDigitYearBase;
         *year = base + ((*year - base % 100) % 100 + 100) % 100;
