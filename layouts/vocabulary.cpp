@@ -21,13 +21,17 @@ bool Contains(std::span<const std::string_view> words, std::string_view word) {
     return std::find(words.begin(), words.end(), word) != words.end();
 }
 
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
+// `text` in lower case, byte for byte: ASCII letters, and the accented Latin capitals of UTF-8
+// ("É", "Ä"), whose second byte moves by 0x20.
 std::string LowerCase(std::string_view text) {
     std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(), Lower);
+    for (std::size_t i = 0; i < lower.size(); ++i) {
+        const auto c = static_cast<unsigned char>(lower[i]);
+        const bool accentedCapital =
+            i > 0 && lower[i - 1] == '\xC3' && c >= 0x80 && c <= 0x9E && c != 0x97; // not "×"
+        if ((c >= 'A' && c <= 'Z') || accentedCapital)
+            lower[i] = static_cast<char>(c + 0x20);
+    }
     return lower;
 }
 
@@ -35,6 +39,163 @@ bool IsWordByte(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
            (static_cast<unsigned char>(c) >= 0x80 && c != '\xC2' && c != '\xB0');
 }
+
+// A sign and a digit at `p`: an offset is written there, well or not.
+bool SignAndDigitAt(std::string_view text, std::size_t p) {
+    return p + 1 < text.size() && (text[p] == '+' || text[p] == '-') && text[p + 1] >= '0' &&
+           text[p + 1] <= '9';
+}
+
+// The farthest offsets any clock keeps from UTC, east and west.
+constexpr int kMostEastSeconds = 14 * 3600;
+constexpr int kMostWestSeconds = -12 * 3600;
+
+// "+1", "-03", "+0100", "+05:30" at `p`: seconds east of UTC, `p` after it.
+std::optional<int> SignedOffsetAt(std::string_view text, std::size_t &p) {
+    const int sign = text[p] == '-' ? -1 : 1;
+    std::size_t q = p + 1;
+    int number = 0;
+    int digits = 0;
+    while (q < text.size() && text[q] >= '0' && text[q] <= '9') {
+        number = number * 10 + (text[q] - '0');
+        ++q;
+        ++digits;
+        if (digits > 4)
+            return std::nullopt;
+    }
+    int hours = number;
+    int minutes = 0;
+    if (digits == 4) {
+        hours = number / 100;
+        minutes = number % 100;
+    } else if (digits == 3) {
+        return std::nullopt;
+    } else if (q + 2 < text.size() && text[q] == ':' && text[q + 1] >= '0' && text[q + 1] <= '5' &&
+               text[q + 2] >= '0' && text[q + 2] <= '9') {
+        minutes = (text[q + 1] - '0') * 10 + (text[q + 2] - '0');
+        q += 3;
+    }
+    const int seconds = sign * (hours * 3600 + minutes * 60);
+    if (minutes > 59 || seconds > kMostEastSeconds || seconds < kMostWestSeconds)
+        return std::nullopt;
+    p = q;
+    return seconds;
+}
+
+// Windows' names of its time zones, in English, German and French, and the cities of their
+// descriptions, lower case, with the IANA zone each stands for. Where one name holds another
+// ("AUS Eastern Standard Time"), the longer is meant.
+struct ZoneName {
+    std::string_view name;
+    std::string_view zone;
+};
+// The formatter would split "\xC3\xA9" "dimbourg", two literals so that "d" ends no hex escape.
+// clang-format off
+constexpr ZoneName kZoneNames[] = {
+    {"dateline standard time", "Etc/GMT+12"},
+    {"hawaiian standard time", "Pacific/Honolulu"},
+    {"alaskan standard time", "America/Anchorage"},
+    {"alaskan daylight time", "America/Anchorage"},
+    {"pacific standard time", "America/Los_Angeles"},
+    {"pacific daylight time", "America/Los_Angeles"},
+    {"pacific standard time (mexico)", "America/Tijuana"},
+    {"us mountain standard time", "America/Phoenix"},
+    {"mountain standard time", "America/Denver"},
+    {"mountain daylight time", "America/Denver"},
+    {"central america standard time", "America/Guatemala"},
+    {"central standard time", "America/Chicago"},
+    {"central daylight time", "America/Chicago"},
+    {"central standard time (mexico)", "America/Mexico_City"},
+    {"canada central standard time", "America/Regina"},
+    {"sa pacific standard time", "America/Bogota"},
+    {"eastern standard time", "America/New_York"},
+    {"eastern daylight time", "America/New_York"},
+    {"us eastern standard time", "America/Indiana/Indianapolis"},
+    {"atlantic standard time", "America/Halifax"},
+    {"atlantic daylight time", "America/Halifax"},
+    {"sa western standard time", "America/La_Paz"},
+    {"newfoundland standard time", "America/St_Johns"},
+    {"e. south america standard time", "America/Sao_Paulo"},
+    {"argentina standard time", "America/Argentina/Buenos_Aires"},
+    {"greenwich standard time", "Atlantic/Reykjavik"},
+    {"gmt standard time", "Europe/London"},
+    {"gmt daylight time", "Europe/London"},
+    {"morocco standard time", "Africa/Casablanca"},
+    {"w. europe standard time", "Europe/Berlin"},
+    {"w. europe daylight time", "Europe/Berlin"},
+    {"central europe standard time", "Europe/Budapest"},
+    {"central europe daylight time", "Europe/Budapest"},
+    {"romance standard time", "Europe/Paris"},
+    {"romance daylight time", "Europe/Paris"},
+    {"central european standard time", "Europe/Warsaw"},
+    {"central european daylight time", "Europe/Warsaw"},
+    {"w. central africa standard time", "Africa/Lagos"},
+    {"gtb standard time", "Europe/Bucharest"},
+    {"fle standard time", "Europe/Kiev"},
+    {"e. europe standard time", "Europe/Chisinau"},
+    {"egypt standard time", "Africa/Cairo"},
+    {"south africa standard time", "Africa/Johannesburg"},
+    {"israel standard time", "Asia/Jerusalem"},
+    {"turkey standard time", "Europe/Istanbul"},
+    {"russian standard time", "Europe/Moscow"},
+    {"arab standard time", "Asia/Riyadh"},
+    {"arabian standard time", "Asia/Dubai"},
+    {"iran standard time", "Asia/Tehran"},
+    {"pakistan standard time", "Asia/Karachi"},
+    {"india standard time", "Asia/Kolkata"},
+    {"nepal standard time", "Asia/Kathmandu"},
+    {"bangladesh standard time", "Asia/Dhaka"},
+    {"se asia standard time", "Asia/Bangkok"},
+    {"china standard time", "Asia/Shanghai"},
+    {"singapore standard time", "Asia/Singapore"},
+    {"taipei standard time", "Asia/Taipei"},
+    {"w. australia standard time", "Australia/Perth"},
+    {"tokyo standard time", "Asia/Tokyo"},
+    {"korea standard time", "Asia/Seoul"},
+    {"cen. australia standard time", "Australia/Adelaide"},
+    {"aus central standard time", "Australia/Darwin"},
+    {"e. australia standard time", "Australia/Brisbane"},
+    {"aus eastern standard time", "Australia/Sydney"},
+    {"aus eastern daylight time", "Australia/Sydney"},
+    {"tasmania standard time", "Australia/Hobart"},
+    {"new zealand standard time", "Pacific/Auckland"},
+    {"new zealand daylight time", "Pacific/Auckland"},
+    // German and French Windows
+    {"westeurop\xC3\xA4ische normalzeit", "Europe/Berlin"},
+    {"westeurop\xC3\xA4ische sommerzeit", "Europe/Berlin"},
+    {"mitteleurop\xC3\xA4ische zeit", "Europe/Berlin"},
+    {"mitteleurop\xC3\xA4ische sommerzeit", "Europe/Berlin"},
+    {"romanische normalzeit", "Europe/Paris"},
+    {"romanische sommerzeit", "Europe/Paris"},
+    {"gmt normalzeit", "Europe/London"},
+    {"gmt sommerzeit", "Europe/London"},
+    {"europe de l'ouest", "Europe/Berlin"},
+    {"europe centrale", "Europe/Budapest"},
+    {"paris, madrid", "Europe/Paris"},
+    // The places that describe a zone, common to its English, German and French descriptions
+    {"amsterdam, berlin, bern", "Europe/Berlin"},
+    {"madrid, paris", "Europe/Paris"},
+    {"budapest, ljubljana", "Europe/Budapest"},
+    {"sarajevo, skopje", "Europe/Warsaw"},
+    {"dublin, edinburgh", "Europe/London"},
+    {"dublin, \xC3\xA9" "dimbourg", "Europe/London"},
+    {"eastern time (us & canada)", "America/New_York"},
+    {"central time (us & canada)", "America/Chicago"},
+    {"mountain time (us & canada)", "America/Denver"},
+    {"pacific time (us & canada)", "America/Los_Angeles"},
+    {"est (\xC3\xA9tats-unis et canada)", "America/New_York"},
+    {"centre (\xC3\xA9tats-unis et canada)", "America/Chicago"},
+    {"montagnes rocheuses (\xC3\xA9tats-unis et canada)", "America/Denver"},
+    {"pacifique (\xC3\xA9tats-unis et canada)", "America/Los_Angeles"},
+    {"osaka, sapporo, tokyo", "Asia/Tokyo"},
+    {"beijing, chongqing", "Asia/Shanghai"},
+    {"canberra, melbourne, sydney", "Australia/Sydney"},
+};
+// clang-format on
+
+// The letter after a degree sign and the unit it names.
+constexpr std::pair<char, WrittenUnit> kDegreeLetters[] = {
+    {'c', WrittenUnit::Celsius}, {'f', WrittenUnit::Fahrenheit}, {'k', WrittenUnit::Kelvin}};
 
 } // namespace
 
@@ -79,12 +240,9 @@ WrittenUnit UnitNamed(std::string_view title) {
             std::size_t next = at + degree.size();
             while (next < lower.size() && lower[next] == ' ')
                 ++next;
-            if (next >= lower.size())
-                continue;
-            if (lower[next] == 'c')
-                return WrittenUnit::Celsius;
-            if (lower[next] == 'f')
-                return WrittenUnit::Fahrenheit;
+            for (const auto &[letter, unit] : kDegreeLetters)
+                if (next < lower.size() && lower[next] == letter)
+                    return unit;
         }
     }
     if (lower.find("\xE2\x84\x83") != std::string::npos)
@@ -103,9 +261,13 @@ WrittenUnit UnitNamed(std::string_view title) {
             return WrittenUnit::Kelvin;
     }
     // A unit alone, or in brackets: "C", "[C]", "(K)".
-    constexpr std::array<std::pair<std::string_view, WrittenUnit>, 9> kBracketed = {{
+    constexpr std::array<std::pair<std::string_view, WrittenUnit>, 13> kBracketed = {{
         {"[c]", WrittenUnit::Celsius},
         {"(c)", WrittenUnit::Celsius},
+        {"[*c]", WrittenUnit::Celsius}, // an asterisk for the degree sign
+        {"(*c)", WrittenUnit::Celsius},
+        {"[*f]", WrittenUnit::Fahrenheit},
+        {"(*f)", WrittenUnit::Fahrenheit},
         {"[f]", WrittenUnit::Fahrenheit},
         {"(f)", WrittenUnit::Fahrenheit},
         {"[k]", WrittenUnit::Kelvin},
@@ -199,36 +361,37 @@ std::optional<StatedOffset> OffsetNamed(std::string_view text) {
             std::size_t p = at + zone.size();
             while (p < lower.size() && lower[p] == ' ')
                 ++p;
-            StatedOffset stated;
-            if (p >= lower.size() || (lower[p] != '+' && lower[p] != '-')) {
-                if (at + zone.size() < lower.size() && IsWordByte(lower[at + zone.size()]))
+            if (SignAndDigitAt(lower, p)) {
+                const auto seconds = SignedOffsetAt(lower, p);
+                if (!seconds)
                     continue;
-                stated.text = std::string(text.substr(at, zone.size()));
-                return stated;
+                return StatedOffset{*seconds, std::string(text.substr(at, p - at))};
             }
-            const int sign = lower[p] == '-' ? -1 : 1;
-            std::size_t q = p + 1;
-            int hours = 0;
-            int digits = 0;
-            while (q < lower.size() && lower[q] >= '0' && lower[q] <= '9' && digits < 2) {
-                hours = hours * 10 + (lower[q] - '0');
-                ++q;
-                ++digits;
-            }
-            if (digits == 0 || hours > 14)
+            if (at + zone.size() < lower.size() && IsWordByte(lower[at + zone.size()]))
                 continue;
-            int minutes = 0;
-            if (q + 2 < lower.size() && lower[q] == ':' && lower[q + 1] >= '0' &&
-                lower[q + 1] <= '5' && lower[q + 2] >= '0' && lower[q + 2] <= '9') {
-                minutes = (lower[q + 1] - '0') * 10 + (lower[q + 2] - '0');
-                q += 3;
-            }
-            stated.seconds = sign * (hours * 3600 + minutes * 60);
-            stated.text = std::string(text.substr(at, q - at));
-            return stated;
+            return StatedOffset{0, std::string(text.substr(at, zone.size()))};
         }
     }
     return std::nullopt;
+}
+
+std::optional<NamedZone> ZoneNamed(std::string_view text) {
+    const std::string lower = LowerCase(text);
+    std::optional<NamedZone> longest;
+    for (const auto &[name, zone] : kZoneNames) {
+        if (longest && name.size() <= longest->text.size())
+            continue;
+        for (std::size_t at = lower.find(name); at != std::string::npos;
+             at = lower.find(name, at + 1)) {
+            const std::size_t end = at + name.size();
+            if ((at > 0 && IsWordByte(lower[at - 1])) ||
+                (end < lower.size() && IsWordByte(lower[end])))
+                continue;
+            longest = NamedZone{zone, std::string(text.substr(at, name.size()))};
+            break;
+        }
+    }
+    return longest;
 }
 
 } // namespace pelk

@@ -41,8 +41,18 @@ struct StatedOffset {
     int seconds = 0;
     std::string text; ///< as written: "GMT-04:00"
 };
-/// An offset from UTC written in a text: "GMT+02:00", "UTC+1", "UTC-04:30"; a bare "UTC" or
-/// "GMT" word is +0.
+/// An offset from UTC written in a text: "GMT+02:00", "UTC+1", "UTC-04:30", "GMT -0500",
+/// "UTC +01:00", from -12:00 to +14:00; a bare "UTC" or "GMT" word is +0.
 std::optional<StatedOffset> OffsetNamed(std::string_view text);
+
+struct NamedZone {
+    std::string_view zone; ///< the IANA name: "Europe/Berlin"
+    std::string text;      ///< as written: "W. Europe Standard Time"
+};
+/// A time zone named in a text as Windows names it, in English, German or French ("W. Europe
+/// Standard Time", "Mitteleuropäische Zeit", "Paris, Madrid"), or by the cities of its
+/// description ("Amsterdam, Berlin, Bern, Rom, Stockholm, Wien"), in any case; the longest where
+/// several match.
+std::optional<NamedZone> ZoneNamed(std::string_view text);
 
 } // namespace pelk
