@@ -115,6 +115,70 @@ std::string_view TrimBlanks(std::string_view text) {
     return text.substr(first, last - first);
 }
 
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+} // namespace
+
+// The text of a quoted field from `p` at its opening quote, `p` after the closing one, with
+// each doubled quote written once into `unquoted`, which has room for it.
+std::string_view FieldSplitter::quotedField(const char *&p, const char *end) {
+    sawQuotes_ = true;
+    const char *const start = ++p;
+    bool doubled = false;
+    while (p != end) {
+        if (*p == '"') {
+            if (p + 1 != end && p[1] == '"') {
+                doubled = true;
+                p += 2;
+                continue;
+            }
+            break;
+        }
+        ++p;
+    }
+    std::string_view inside(start, static_cast<std::size_t>(p - start));
+    if (doubled) {
+        const std::size_t from = unquoted_.size();
+        for (std::size_t k = 0; k < inside.size(); ++k) {
+            unquoted_ += inside[k];
+            if (inside[k] == '"')
+                ++k;
+        }
+        inside = std::string_view(unquoted_).substr(from);
+    }
+    return TrimBlanks(inside);
+}
+
+// Columns aligned with blanks: each run of spaces and TABs ends a field.
+const std::vector<std::string_view> &FieldSplitter::splitAtBlanks(std::string_view line,
+                                                                  std::size_t fieldsWanted) {
+    const char *p = line.data();
+    const char *const end = p + line.size();
+    for (;;) {
+        while (p != end && IsBlank(*p))
+            ++p;
+        if (p == end || fields_.size() == fieldsWanted)
+            break;
+        if (*p == '"') {
+            fields_.push_back(quotedField(p, end));
+            while (p != end && !IsBlank(*p))
+                ++p; // past the closing quote, and anything after it
+            continue;
+        }
+        const char *const start = p;
+        while (p != end && !IsBlank(*p))
+            ++p;
+        fields_.emplace_back(start, static_cast<std::size_t>(p - start));
+    }
+    if (fields_.empty())
+        fields_.emplace_back(); // a blank line is one empty field, as at any other separator
+    return fields_;
+}
+
 const std::vector<std::string_view> &FieldSplitter::split(std::string_view line,
                                                           std::size_t fieldsWanted) {
     fields_.clear();
@@ -122,6 +186,8 @@ const std::vector<std::string_view> &FieldSplitter::split(std::string_view line,
     // Room for every field written out at once, so that no view into it moves.
     unquoted_.clear();
     unquoted_.reserve(line.size());
+    if (separator_ == kBlanks)
+        return splitAtBlanks(line, fieldsWanted);
     const char *p = line.data();
     const char *const end = p + line.size();
     auto toSeparator = [&] {
@@ -132,31 +198,7 @@ const std::vector<std::string_view> &FieldSplitter::split(std::string_view line,
         while (p != end && *p == ' ')
             ++p;
         if (p != end && *p == '"') {
-            sawQuotes_ = true;
-            const char *const start = ++p;
-            bool doubled = false;
-            while (p != end) {
-                if (*p == '"') {
-                    if (p + 1 != end && p[1] == '"') {
-                        doubled = true;
-                        p += 2;
-                        continue;
-                    }
-                    break;
-                }
-                ++p;
-            }
-            std::string_view inside(start, static_cast<std::size_t>(p - start));
-            if (doubled) {
-                const std::size_t from = unquoted_.size();
-                for (std::size_t k = 0; k < inside.size(); ++k) {
-                    unquoted_ += inside[k];
-                    if (inside[k] == '"')
-                        ++k;
-                }
-                inside = std::string_view(unquoted_).substr(from);
-            }
-            fields_.push_back(TrimBlanks(inside));
+            fields_.push_back(quotedField(p, end));
             toSeparator(); // past the closing quote, and anything after it
         } else {
             while (p != end && (*p == ' ' || *p == '\t') && *p != separator_)

@@ -30,9 +30,12 @@ DecodedText DecodeText(std::string_view bytes);
 std::vector<std::string_view> SplitLines(std::string_view text);
 
 /// Cuts lines into fields at one separator. A field that starts with a double quote runs to the
-/// closing one, with "" standing for a quote inside, as spreadsheets write them.
+/// closing one, with "" standing for a quote inside, as spreadsheets write them. The separator
+/// `kBlanks` stands for runs of spaces and TABs, as between columns aligned with spaces; blanks
+/// at either end of the line then make no field.
 class FieldSplitter {
   public:
+    static constexpr char kBlanks = ' ';
     explicit FieldSplitter(char separator) : separator_(separator) {}
     char separator() const { return separator_; }
     /// The fields of `line`, blanks around each trimmed, the first `fieldsWanted` of them at
@@ -44,6 +47,10 @@ class FieldSplitter {
     bool sawQuotes() const { return sawQuotes_; }
 
   private:
+    const std::vector<std::string_view> &splitAtBlanks(std::string_view line,
+                                                       std::size_t fieldsWanted);
+    std::string_view quotedField(const char *&p, const char *end);
+
     char separator_;
     bool sawQuotes_ = false;
     std::vector<std::string_view> fields_;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "layouts/vocabulary.h"
 
+#include "layouts/text.h"
+
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -148,6 +150,41 @@ INSTANTIATE_TEST_SUITE_P(
                  WrittenUnit::Fahrenheit},
         UnitCase{"Temp \xC2\xB0 C", WrittenUnit::Celsius}, UnitCase{"Temp (*)", WrittenUnit::None},
         UnitCase{"Humidity %", WrittenUnit::None}, UnitCase{"Temp\xC2\xB0", WrittenUnit::None}));
+
+struct SplitCase {
+    char separator;
+    std::string line;
+    std::vector<std::string> fields;
+};
+
+class Fields : public ::testing::TestWithParam<SplitCase> {};
+
+TEST_P(Fields, split_at_the_separator) {
+    const SplitCase &c = GetParam();
+    FieldSplitter splitter(c.separator);
+    const auto &fields = splitter.split(c.line);
+    EXPECT_EQ(std::vector<std::string>(fields.begin(), fields.end()), c.fields) << c.line;
+    for (std::size_t wanted = 1; wanted <= c.fields.size(); ++wanted) {
+        const auto &first = splitter.split(c.line, wanted);
+        ASSERT_EQ(first.size(), wanted) << c.line;
+        for (std::size_t k = 0; k < wanted; ++k)
+            EXPECT_EQ(first[k], c.fields[k]) << c.line;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    text, Fields,
+    ::testing::Values(
+        // Blanks: runs of spaces and TABs, none at either end.
+        SplitCase{' ', "2024-01-05 08:00  12.5", {"2024-01-05", "08:00", "12.5"}},
+        SplitCase{' ', "   1   2.5\t\t3  ", {"1", "2.5", "3"}},
+        SplitCase{' ', "a \t b", {"a", "b"}},
+        SplitCase{' ', "\"Temp (C)\"  \"a \"\"b\"\"\"  4", {"Temp (C)", "a \"b\"", "4"}},
+        SplitCase{' ', "single", {"single"}}, SplitCase{' ', "", {""}}, SplitCase{' ', "   ", {""}},
+        // A separator closing the line leaves an empty field.
+        SplitCase{';', "a;b;c;", {"a", "b", "c", ""}},
+        SplitCase{',', "a, b ,,c", {"a", "b", "", "c"}},
+        SplitCase{'\t', "a\t b \t\tc", {"a", "b", "", "c"}}));
 
 } // namespace
 } // namespace pelk
