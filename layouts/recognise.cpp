@@ -359,8 +359,22 @@ void DecideDateOrder(const std::vector<std::string_view> &lines, const Separator
     const std::string title = TitleOf(layout, layout.timestampField);
     const std::optional<DateOrder> named = DateOrderNamed(title);
     if (fits.empty()) {
-        // Some date is impossible in every order: the reader refuses it at its line.
+        // Some date is impossible in every order: the reader refuses it at its line, under the
+        // order that reads most dates, so that the line told is the one at fault.
+        std::size_t mostValid = 0;
         layout.dateOrder = named.value_or(DateOrder::MonthDayYear);
+        for (const DateOrder order : kDateOrders) {
+            const int base = TwoDigitYearBase(dates.front(), order, today);
+            const auto valid = static_cast<std::size_t>(
+                std::count_if(dates.begin(), dates.end(), [&](const DatePieces &date) {
+                    return DayNumberOf(date, order, base).has_value();
+                }));
+            if (valid > mostValid) {
+                mostValid = valid;
+                layout.dateOrder = order;
+                layout.twoDigitYearBase = base;
+            }
+        }
         return;
     }
     auto take = [&](const OrderFit &chosen, DateOrderReason reason) {

@@ -3,6 +3,7 @@
 
 #include "climate/date_time.h"
 #include "climate/utc_offset.h"
+#include "layouts/layout_note.h"
 
 #include <gtest/gtest.h>
 
@@ -434,6 +435,178 @@ TEST(layout_reader, undecidable_date_order_is_refused_unless_said) {
     LoadOptions monthFirst;
     monthFirst.dateOrder = DateOrder::MonthDayYear;
     EXPECT_EQ(Load(oneDay, monthFirst).rows(), "2008-03-05 1 2\n");
+}
+
+} // namespace
+} // namespace pelk
+
+namespace pelk {
+namespace {
+
+// The same six readings over two days, with what lies around or among them in each case.
+std::string Readings(const std::string &between = "") {
+    std::string text;
+    for (int i = 0; i < 6; ++i) {
+        text += Format("2008-03-%02d %02d:00,%d\n", 5 + i / 3, i % 3 * 8, i - 2);
+        if (i == 2)
+            text += between;
+    }
+    return text;
+}
+
+struct AroundCase {
+    const char *name;
+    std::string file;
+    std::int64_t datedBefore, textAmong, after, empty;
+    std::int64_t firstDatedBefore, firstTextAmong, firstAfter;
+};
+
+class TextAroundTheData : public ::testing::TestWithParam<AroundCase> {};
+
+// What is not of the data's shape is passed over and counted, never read nor a refusal.
+TEST_P(TextAroundTheData, is_passed_over_and_counted_by_kind) {
+    const AroundCase &c = GetParam();
+    const Loaded plain = Load("Time,Temp\n" + Readings());
+    const Loaded got = Load(c.file);
+    ASSERT_EQ(got.load.read.status, ReadResult::Status::Loaded) << got.load.read.lineNumber;
+    EXPECT_EQ(got.rows(), plain.rows());
+    const LayoutReadFacts &facts = got.load.facts;
+    EXPECT_EQ(facts.datedLinesBefore, c.datedBefore);
+    EXPECT_EQ(facts.textRows, c.textAmong);
+    EXPECT_EQ(facts.linesAfter, c.after);
+    EXPECT_EQ(facts.emptyRows, c.empty);
+    EXPECT_EQ(facts.firstDatedLineBefore, c.firstDatedBefore);
+    EXPECT_EQ(facts.firstTextRow, c.firstTextAmong);
+    EXPECT_EQ(facts.firstLineAfter, c.firstAfter);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    layout_reader, TextAroundTheData,
+    ::testing::Values(
+        AroundCase{"notes_table_before",
+                   "Log Notes:\nDate and Time,Note\n2008-03-01 16:04:59,Sensor SN: 1927\n"
+                   "2008-03-01 16:05:22,Manual Start Command\n\nLog Data:\nTime,Temp\n" +
+                       Readings(),
+                   2, 0, 0, 0, 3, 0, 0},
+        AroundCase{"comments_among", "Time,Temp\n" + Readings("# probe moved\n// clock set\n\n"), 0,
+                   2, 0, 1, 0, 5, 0},
+        AroundCase{"program_words_after",
+                   "Time,Temp\n" + Readings() +
+                       "download complete\n-- end of log --\n12 readings\n",
+                   0, 0, 3, 0, 0, 0, 8},
+        AroundCase{"empty_line_under_the_titles", "Time,Temp\n\n" + Readings(), 0, 0, 0, 0, 0, 0,
+                   0},
+        AroundCase{"export_form_below_an_empty_line",
+                   "Time\tTemp\n\n03/05/2008 00:00\t-2\n"
+                   "03/05/2008 08:00\t-1\n03/05/2008 16:00\t0\n03/06/2008 00:00\t1\n"
+                   "03/06/2008 08:00\t2\n03/06/2008 16:00\t3\n",
+                   0, 0, 0, 0, 0, 0, 0}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(layout_reader, a_broken_reading_among_the_data_still_refuses_the_file) {
+    // Of the data's shape, with a date that does not exist: no text to pass over.
+    const Loaded got = Load("Time,Temp\n" + Readings("2008-02-30 10:00,4\n"));
+    EXPECT_EQ(got.load.read.status, ReadResult::Status::BadFormat);
+    EXPECT_EQ(got.load.read.lineNumber, 5);
+    EXPECT_EQ(got.load.read.fault, LineFault::NotADate);
+    // The same at the very end, where text would be passed over.
+    const Loaded last = Load("Time,Temp\n" + Readings() + "2008-03-06 17:00;4\n");
+    EXPECT_EQ(last.load.read.status, ReadResult::Status::BadFormat);
+    EXPECT_EQ(last.load.read.lineNumber, 8);
+}
+
+TEST(layout_reader, a_file_with_no_reading_says_where_reading_stopped) {
+    EXPECT_EQ(Load("Time\tTemp\n\nnothing here\n").load.emptyLineStop, 2);
+    EXPECT_EQ(Load("Time\tTemp\n").load.emptyLineStop, 0);
+    EXPECT_EQ(Load("Time\tTemp\n").load.read.status, ReadResult::Status::Loaded);
+}
+
+struct ErrorValueCase {
+    const char *name;
+    std::vector<double> values; ///< one reading every 8 hours from 2008-03-05 00:00
+    std::string rows;           ///< the day rows, error values passed over
+    std::string told;           ///< the error values, as the note lists them
+};
+
+class SensorErrorValues : public ::testing::TestWithParam<ErrorValueCase> {};
+
+std::string CommaFile(const std::vector<double> &values) {
+    std::string text = "Time,Temp\n";
+    for (std::size_t i = 0; i < values.size(); ++i)
+        text += Format("2008-03-%02d %02d:00,%g\n", 5 + static_cast<int>(i) / 3,
+                       static_cast<int>(i) % 3 * 8, values[i]);
+    return text;
+}
+
+TEST_P(SensorErrorValues, are_passed_over_and_told_by_value_unless_kept) {
+    const ErrorValueCase &c = GetParam();
+    const Loaded got = Load(CommaFile(c.values));
+    ASSERT_EQ(got.load.read.status, ReadResult::Status::Loaded);
+    EXPECT_EQ(got.rows(), c.rows);
+    EXPECT_EQ(ErrorValueList(got.load.facts, "x", '.'), c.told);
+    LoadOptions keep;
+    keep.keepErrorValues = true;
+    const Loaded kept = Load(CommaFile(c.values), keep);
+    EXPECT_EQ(kept.tables->MeasurementCount, static_cast<std::int32_t>(c.values.size()));
+    EXPECT_TRUE(kept.load.facts.errorValues.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    layout_reader, SensorErrorValues,
+    ::testing::Values(ErrorValueCase{"open_thermocouple_first",
+                                     {-270, 20, 21, 22, 23, 24},
+                                     "2008-03-05 20 22\n2008-03-06 22 24\n",
+                                     "-270 x1"},
+                      ErrorValueCase{"disconnected_probe_and_unused_channel",
+                                     {-127, 20, -127, -200, 23, 24},
+                                     "2008-03-05 20 20\n2008-03-06 23 24\n",
+                                     "-127 x2, -200 x1"},
+                      ErrorValueCase{"missing_value_codes",
+                                     {-999.9, 20, 9999, 3276.7, 23, -9999},
+                                     "2008-03-05 20 20\n2008-03-06 23 23\n",
+                                     "-999.9 x1, 9999 x1, 3276.7 x1, -9999 x1"},
+                      ErrorValueCase{"power_on_85_between_cooler_readings",
+                                     {20, 85, 21, 22, 23, 24},
+                                     "2008-03-05 20 22\n2008-03-06 22 24\n",
+                                     "85 x1"},
+                      ErrorValueCase{"a_real_85_in_a_hot_spell",
+                                     {80, 85, 84, 82, 83, 84},
+                                     "2008-03-05 80 85\n2008-03-06 82 84\n",
+                                     ""},
+                      ErrorValueCase{"cold_but_true",
+                                     {-126.9, -60, -249.9, -199.9, 998, 20},
+                                     "2008-03-05 -249.9 -60\n2008-03-06 -199.9 998\n",
+                                     ""}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(layout_reader, the_export_form_lists_error_values_and_tells_their_days) {
+    const std::string file = "Date\tValue\n03/05/2008 00:00\t-127\n03/05/2008 08:00\t4\n"
+                             "03/06/2008 08:00\t5\n03/07/2008 00:00\t-270\n";
+    const Loaded got = Load(file);
+    EXPECT_FALSE(got.load.layout);
+    EXPECT_EQ(got.tables->MeasurementCount, 4);
+    EXPECT_EQ(ErrorValueList(got.load.facts, "x", '.'), "-127 x1, -270 x1");
+    EXPECT_EQ(got.load.facts.errorValueDays,
+              (std::vector<std::int64_t>{DayNumberFromCivil(2008, 3, 5),
+                                         DayNumberFromCivil(2008, 3, 7)}));
+    LoadOptions keep;
+    keep.keepErrorValues = true;
+    EXPECT_TRUE(Load(file, keep).load.facts.errorValueDays.empty());
+}
+
+TEST(layout_reader, a_column_without_a_unit_whose_values_can_only_be_kelvin_is_kelvin) {
+    const Loaded got = Load("Station;Date;Temp\xC3\xA9rature;Temp\xC3\xA9rature (\xC2\xB0"
+                            "C)\n1;2008-03-05 10:00;290.15;17\n1;2008-03-05 11:00;291.15;18\n");
+    ASSERT_TRUE(got.load.layout);
+    EXPECT_EQ(got.load.layout->valueField, 4); // the one that states its unit
+    const Loaded kelvin = Load("Date;Temp\n2008-03-05 10:00;290.15\n2008-03-05 11:00;299.35\n");
+    ASSERT_TRUE(kelvin.load.layout);
+    EXPECT_EQ(kelvin.load.layout->unit, WrittenUnit::Kelvin);
+    EXPECT_TRUE(kelvin.load.layout->unitFromRange);
+    EXPECT_EQ(kelvin.rows(), "2008-03-05 17 26.2\n");
+    // A warm greenhouse in degrees C lies below 200 somewhere.
+    const Loaded celsius = Load("Date;Temp\n2008-03-05 10:00;45\n2008-03-05 11:00;250\n");
+    EXPECT_EQ(celsius.load.layout->unit, WrittenUnit::Celsius);
 }
 
 } // namespace
