@@ -5,6 +5,7 @@
 
 #include <array>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,10 @@ struct StampCase {
     std::vector<DateOrder> orders;
     int secondsOfDay = -1;
 };
+
+void PrintTo(const StampCase &c, std::ostream *out) {
+    *out << '"' << c.field << '"';
+}
 
 std::string OrderName(DateOrder order) {
     switch (order) {
@@ -103,6 +108,8 @@ INSTANTIATE_TEST_SUITE_P(
                       StampCase{"Nov 21 2025", {2025, 11, 21}, kMonthFirst},
                       StampCase{
                           "Nov 21 2025 14:30", {2025, 11, 21}, kMonthFirst, 14 * 3600 + 30 * 60},
+                      // Numbers that the day-first order would read as a date of its own.
+                      StampCase{"Dec 5 2024", {2024, 12, 5}, kMonthFirst},
                       StampCase{"2025-Nov-21", {2025, 11, 21}, kYearFirst},
                       // A two-digit year leaves day-first and year-first to the data.
                       StampCase{"15-oct-24", {2024, 10, 15}, kDayOrYearFirst}));
@@ -161,6 +168,10 @@ struct TimeCase {
     std::string field;
     int secondsOfDay;
 };
+
+void PrintTo(const TimeCase &c, std::ostream *out) {
+    *out << '"' << c.field << '"';
+}
 
 class TimeOfDay : public ::testing::TestWithParam<TimeCase> {};
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,10 @@ struct OffsetCase {
     std::optional<int> seconds; ///< nothing: no offset named
     std::string written = "";
 };
+
+void PrintTo(const OffsetCase &c, std::ostream *out) {
+    *out << '"' << c.text << '"';
+}
 
 class Offsets : public ::testing::TestWithParam<OffsetCase> {};
 
@@ -60,6 +65,10 @@ struct ZoneCase {
     std::optional<std::string> zone;
     std::string written = "";
 };
+
+void PrintTo(const ZoneCase &c, std::ostream *out) {
+    *out << '"' << c.text << '"';
+}
 
 class Zones : public ::testing::TestWithParam<ZoneCase> {};
 
@@ -126,6 +135,10 @@ struct UnitCase {
     WrittenUnit unit;
 };
 
+void PrintTo(const UnitCase &c, std::ostream *out) {
+    *out << '"' << c.title << '"';
+}
+
 class Units : public ::testing::TestWithParam<UnitCase> {};
 
 TEST_P(Units, named_in_a_title) {
@@ -156,6 +169,10 @@ struct SplitCase {
     std::string line;
     std::vector<std::string> fields;
 };
+
+void PrintTo(const SplitCase &c, std::ostream *out) {
+    *out << '"' << c.line << '"';
+}
 
 class Fields : public ::testing::TestWithParam<SplitCase> {};
 
