@@ -114,6 +114,7 @@ void LayoutDialog::buildControls() {
     separator_->addItem(QStringLiteral("tabulation"), QVariant(int{'\t'}));
     separator_->addItem(QStringLiteral("point-virgule (;)"), QVariant(int{';'}));
     separator_->addItem(QStringLiteral("virgule (,)"), QVariant(int{','}));
+    separator_->addItem(QStringLiteral("espaces"), QVariant(int{FieldSplitter::kBlanks}));
 
     const int lineCount = static_cast<int>(std::max<std::size_t>(text_.lines().size(), 1));
     firstLine_ = named(new QSpinBox(this), "firstLine");

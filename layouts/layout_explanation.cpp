@@ -19,6 +19,8 @@ std::string SeparatorNom(char separator) {
         return "point-virgule";
     case ',':
         return "virgule";
+    case FieldSplitter::kBlanks:
+        return "espaces";
     }
     return std::string("« ") + separator + " »";
 }
@@ -288,7 +290,9 @@ std::optional<LayoutChoices> ChoicesFromText(std::string_view text) {
         const std::string_view value = item.substr(equals + 1);
         const auto number = WholeNumber<std::int64_t>(value);
         const bool field = number && *number >= 1 && *number <= kLastField;
-        if (name == "separator" && number && (*number == '\t' || *number == ';' || *number == ','))
+        if (name == "separator" && number &&
+            (*number == '\t' || *number == ';' || *number == ',' ||
+             *number == FieldSplitter::kBlanks))
             choices.separator = static_cast<char>(*number);
         else if (name == "first-line" && number && *number >= 1)
             choices.firstDataLine = *number;

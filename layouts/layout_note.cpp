@@ -16,6 +16,8 @@ std::string SeparatorName(char separator) {
         return "';'";
     case ',':
         return "','";
+    case FieldSplitter::kBlanks:
+        return "blanks";
     }
     return std::string("'") + separator + "'";
 }

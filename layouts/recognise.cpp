@@ -10,7 +10,8 @@
 namespace pelk {
 namespace {
 
-constexpr std::array<char, 3> kSeparators = {'\t', ';', ','};
+// Blanks last: where another separator cuts the lines as well, it is the one meant.
+constexpr std::array<char, 4> kSeparators = {'\t', ';', ',', FieldSplitter::kBlanks};
 constexpr std::array<DateOrder, 3> kDateOrders = {DateOrder::DayMonthYear, DateOrder::MonthDayYear,
                                                   DateOrder::YearMonthDay};
 // Enough lines to see past any preamble and judge the data's steadiness.
@@ -609,7 +610,8 @@ Recognition Recognise(const std::vector<std::string_view> &lines, TextEncoding e
     // over in silence: such a file is no layout of its own but a broken one. Unless the user said
     // where the data starts.
     for (const char separator : kSeparators) {
-        if (choices.firstDataLine)
+        // Blanks cut a date from its time and a note into words: no ground to refuse on.
+        if (choices.firstDataLine || separator == FieldSplitter::kBlanks)
             break;
         FieldSplitter splitter(separator);
         for (std::size_t i = 0; i < best.start; ++i) {

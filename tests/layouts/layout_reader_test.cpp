@@ -503,6 +503,17 @@ INSTANTIATE_TEST_SUITE_P(
                    0, 0, 0, 0, 0, 0, 0}),
     [](const auto &info) { return std::string(info.param.name); });
 
+TEST(layout_reader, columns_aligned_with_blanks_read_as_any_separator) {
+    std::string aligned = "  Date        Time    Temp  \r";
+    for (int i = 0; i < 6; ++i)
+        aligned += Format("  2008-03-%02d  %02d:00   %5.1f\r", 5 + i / 3, i % 3 * 8, i - 2.0);
+    const Loaded got = Load(aligned);
+    ASSERT_TRUE(got.load.layout);
+    EXPECT_EQ(got.load.layout->separator, FieldSplitter::kBlanks);
+    EXPECT_EQ(got.load.layout->valueField, 3);
+    EXPECT_EQ(got.rows(), Load("Time,Temp\n" + Readings()).rows());
+}
+
 TEST(layout_reader, a_broken_reading_among_the_data_still_refuses_the_file) {
     // Of the data's shape, with a date that does not exist: no text to pass over.
     const Loaded got = Load("Time,Temp\n" + Readings("2008-02-30 10:00,4\n"));
