@@ -32,7 +32,7 @@ TEST(layout_explanation, choices_are_kept_as_text_and_read_back) {
     EXPECT_EQ(ChoicesText(every), "separator=59;first-line=7;timestamp=2;date-order=dmy;column=5;"
                                   "tn=3;tx=4;unit=F;offset=-4");
     // A text kept by another version, or damaged: nothing, rather than a wrong reading.
-    for (const char *bad : {"separator=32", "first-line=0", "column=x", "offset=15", "colour=red",
+    for (const char *bad : {"separator=33", "first-line=0", "column=x", "offset=15", "colour=red",
                             "date-order=dym", "tn", "unit=R"})
         EXPECT_FALSE(ChoicesFromText(bad)) << bad;
 }
