@@ -41,8 +41,12 @@ bool IsSensorErrorValue(double written, double celsius) {
     return false;
 }
 
+bool IsPowerOnValue(float celsius) {
+    return std::abs(celsius - kPowerOn) <= 0.05;
+}
+
 bool IsPowerOnSpike(std::optional<float> before, float celsius, std::optional<float> after) {
-    if (std::abs(celsius - kPowerOn) > 0.05)
+    if (!IsPowerOnValue(celsius))
         return false;
     auto jumps = [&](std::optional<float> neighbour) {
         return !neighbour || std::abs(celsius - *neighbour) >= kPowerOnJump;

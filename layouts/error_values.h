@@ -17,5 +17,7 @@ bool IsSensorErrorValue(double written, double celsius);
 /// Whether `celsius` is a 1-Wire probe's power-on 85 that jumps at least 10 degrees from the
 /// readings before and after it (a missing neighbour does not count against it).
 bool IsPowerOnSpike(std::optional<float> before, float celsius, std::optional<float> after);
+/// Whether `celsius` is the power-on value at all, wherever it stands.
+bool IsPowerOnValue(float celsius);
 
 } // namespace pelk

@@ -406,6 +406,10 @@ std::size_t DataEnd(const std::vector<std::string_view> &lines, const Layout &la
 void PassOverPowerOnSpikes(ProgramTables &tables, std::vector<std::int64_t> &lines,
                            LayoutReadFacts &facts) {
     const auto readings = tables.MeasurementTable.entries(1, tables.MeasurementCount);
+    // Most files hold no 85 at all: nothing to move.
+    if (std::none_of(readings.begin(), readings.end(),
+                     [](const Measurement &m) { return IsPowerOnValue(m.Value); }))
+        return;
     const bool twoColumns = !facts.maximumValues.empty();
     std::size_t kept = 0;
     std::optional<float> before;
