@@ -12,7 +12,7 @@ WINDOWS_QT_PACKAGES := g++-mingw-w64-x86-64-posix qt6-base-dev-tools dpkg-dev ni
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test test-asan test-package test-windows windows package mutants bench fuzz format clean
+.PHONY: all deps build run test test-asan test-package test-windows windows package mutants mutants-generated bench fuzz format clean
 
 all: build
 
@@ -91,6 +91,15 @@ windows: build
 # catch it (PELK_MUTANTS_DIR chooses the copy's folder). Long: not part of `make test`.
 mutants: deps
 	python3 tools/mutants/run.py
+
+# Mutants made by rule from the production files under PATHS (default: all of them), a sample of
+# BUDGET (default 120: half an hour to an hour on two cores) run like `mutants`; survivors go to
+# build/mutants-generated.tsv. CHANGED_SINCE=main takes the files changed since main instead.
+PATHS ?=
+BUDGET ?= 120
+mutants-generated: deps
+	python3 tools/mutants/generate.py --budget $(BUDGET) \
+	    $(if $(CHANGED_SINCE),--changed-since $(CHANGED_SINCE)) $(PATHS)
 
 bench: deps
 	cmake --preset release

@@ -95,9 +95,10 @@ def build(scratch, jobs):
                scratch / "last-build.log")[0] == 0
 
 
-def failing_tests(scratch, timeout):
-    _, output = run(["ctest", "--test-dir", "build", "-j2", "--timeout", str(timeout)], scratch,
-                    scratch / "last-ctest.log")
+def failing_tests(scratch, timeout, tests=None):
+    """tests: a ctest regex naming the tests to run, None for all of them."""
+    _, output = run(["ctest", "--test-dir", "build", "-j2", "--timeout", str(timeout)]
+                    + (["-R", tests] if tests else []), scratch, scratch / "last-ctest.log")
     failed = []
     listing = output.split("The following tests FAILED:", 1)
     if len(listing) == 2:
@@ -109,6 +110,28 @@ def failing_tests(scratch, timeout):
     if not failed and "100% tests passed" not in output:
         failed.append("ctest (no test list: see last-ctest.log)")
     return failed
+
+
+def prepare(scratch, jobs, timeout, tests=None):
+    """Brings the scratch copy up to the worktree and checks that it builds and passes the
+    tests (those matching the ctest regex tests, or all); returns its resolved path."""
+    scratch = scratch.resolve()
+    if scratch == ROOT or ROOT in scratch.parents:
+        sys.exit("the scratch folder must lie outside the worktree")
+    scratch.mkdir(parents=True, exist_ok=True)
+    sync_tree(scratch)
+    if not (scratch / "build" / "CMakeCache.txt").exists():
+        code, _ = run(["cmake", "-S", ".", "-B", "build", "-G", "Unix Makefiles",
+                       "-DCMAKE_BUILD_TYPE=Debug", "-DPELK_WERROR=ON"], scratch,
+                      scratch / "last-configure.log")
+        if code != 0:
+            sys.exit(f"configure failed: see {scratch}/last-configure.log")
+    if not build(scratch, jobs):
+        sys.exit(f"the unchanged tree does not build: see {scratch}/last-build.log")
+    baseline = failing_tests(scratch, timeout, tests)
+    if baseline:
+        sys.exit("the unchanged tree fails tests: " + ", ".join(baseline))
+    return scratch
 
 
 def area(fault):
@@ -144,22 +167,7 @@ def main():
             print(f"NOT-FOUND     {f['id']:<11} {f['file']}: {f['what']}")
         return 1 if missing else 0
 
-    scratch = args.scratch.resolve()
-    if scratch == ROOT or ROOT in scratch.parents:
-        sys.exit("the scratch folder must lie outside the worktree")
-    scratch.mkdir(parents=True, exist_ok=True)
-    sync_tree(scratch)
-    if not (scratch / "build" / "CMakeCache.txt").exists():
-        code, _ = run(["cmake", "-S", ".", "-B", "build", "-G", "Unix Makefiles",
-                       "-DCMAKE_BUILD_TYPE=Debug", "-DPELK_WERROR=ON"], scratch,
-                      scratch / "last-configure.log")
-        if code != 0:
-            sys.exit(f"configure failed: see {scratch}/last-configure.log")
-    if not build(scratch, args.jobs):
-        sys.exit(f"the unchanged tree does not build: see {scratch}/last-build.log")
-    baseline = failing_tests(scratch, args.timeout)
-    if baseline:
-        sys.exit("the unchanged tree fails tests: " + ", ".join(baseline))
+    scratch = prepare(args.scratch, args.jobs, args.timeout)
 
     counts = {}
     survivors = []
