@@ -189,6 +189,9 @@ template <typename T> std::optional<T> WholeNumber(std::string_view text) {
 
 } // namespace
 
+namespace {
+
+// "3 valeurs d'erreur du capteur écartées : -127 ×2, 85 ×1."; "" when there are none.
 std::string ErrorValuesNotice(const LayoutReadFacts &facts) {
     const std::int64_t count = facts.errorValueCount();
     if (count == 0)
@@ -196,8 +199,10 @@ std::string ErrorValuesNotice(const LayoutReadFacts &facts) {
     return std::to_string(count) +
            (count == 1 ? " valeur d'erreur du capteur écartée : "
                        : " valeurs d'erreur du capteur écartées : ") +
-           ErrorValueList(facts, "×", ',');
+           ErrorValueList(facts, "×", ',') + ".";
 }
+
+} // namespace
 
 std::string LoadNotice(const ExportLoad &load, std::int32_t readingCount) {
     if (load.read.status != ReadResult::Status::Loaded)
@@ -208,7 +213,9 @@ std::string LoadNotice(const ExportLoad &load, std::int32_t readingCount) {
                                             std::to_string(load.emptyLineStop) + "."
                                       : "Aucun relevé trouvé dans ce fichier.";
     const std::int64_t count = load.facts.errorValueCount();
-    if (load.layout || count == 0)
+    if (load.layout)
+        return ErrorValuesNotice(load.facts);
+    if (count == 0)
         return {};
     std::string days;
     for (const std::int64_t day : load.facts.errorValueDays)
@@ -233,8 +240,6 @@ std::string LayoutExplanation(const Layout &layout, const LayoutReadFacts &facts
         text += layout.unitFromRange ? "- kelvins (d'après les valeurs) convertis en °C\n"
                                      : "- kelvins convertis en °C\n";
     text += "- lignes passées : " + LignesPassees(layout, facts) + "\n";
-    if (const std::string errors = ErrorValuesNotice(facts); !errors.empty())
-        text += "- " + errors + "\n";
     text += "Pour changer cette lecture : Lecture du fichier… (Ctrl+L).";
     return text;
 }

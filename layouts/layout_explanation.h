@@ -21,9 +21,6 @@ namespace pelk {
 /// offset, a conversion of the unit and the rows passed over.
 std::string LayoutExplanation(const Layout &layout, const LayoutReadFacts &facts);
 
-/// "3 valeurs d'erreur du capteur écartées : -127 ×2, 85 ×1"; "" when there are none.
-std::string ErrorValuesNotice(const LayoutReadFacts &facts);
-
 /// What a load leaves to tell beside its rows, in French: that it found no reading and where it
 /// stopped, or the days of the export form that hold a sensor's error value; "" when nothing.
 std::string LoadNotice(const ExportLoad &load, std::int32_t readingCount);

@@ -143,3 +143,30 @@ TEST(layout_explanation, the_options_offset_survives_its_choices) {
 
 } // namespace
 } // namespace pelk
+
+namespace pelk {
+namespace {
+
+TEST(layout_explanation, a_load_tells_an_empty_list_and_a_sensors_error_values) {
+    ExportLoad load;
+    EXPECT_EQ(LoadNotice(load, 0), "Aucun relevé trouvé dans ce fichier.");
+    load.emptyLineStop = 2;
+    EXPECT_EQ(LoadNotice(load, 0),
+              "Aucun relevé trouvé : la lecture s'est arrêtée à la ligne vide 2.");
+    EXPECT_EQ(LoadNotice(load, 5), "");
+    load.read.status = ReadResult::Status::BadFormat;
+    EXPECT_EQ(LoadNotice(load, 0), ""); // the refusal says it all
+    load.read.status = ReadResult::Status::Loaded;
+
+    load.facts.errorValues = {{-127, 2}, {85, 1}};
+    load.facts.errorValueDays = {DayNumberFromCivil(2008, 3, 5)};
+    EXPECT_EQ(LoadNotice(load, 5), "3 relevés ont la valeur d'erreur d'un capteur (-127 ×2, 85 ×1) "
+                                   "et restent listés : 2008-03-05.");
+    load.layout = Layout{};
+    EXPECT_EQ(LoadNotice(load, 5), "3 valeurs d'erreur du capteur écartées : -127 ×2, 85 ×1.");
+    load.facts.errorValues = {{-999.9, 1}};
+    EXPECT_EQ(LoadNotice(load, 5), "1 valeur d'erreur du capteur écartée : -999,9 ×1.");
+}
+
+} // namespace
+} // namespace pelk
