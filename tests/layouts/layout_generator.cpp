@@ -23,6 +23,8 @@ char SeparatorChar(Separator separator) {
         return ';';
     case Separator::Comma:
         return ',';
+    case Separator::Blanks:
+        return FieldSplitter::kBlanks;
     }
     return '\t';
 }
@@ -38,6 +40,12 @@ std::optional<DateOrder> OrderOf(Stamp stamp) {
     case Stamp::DayMonthShortYear:
     case Stamp::TwelveHourDayFirst:
     case Stamp::DateThenTime:
+    case Stamp::MonthNameEnglish:
+    case Stamp::MonthNameFrench:
+    case Stamp::MonthNameGerman:
+    case Stamp::MonthNameSpaced:
+    case Stamp::TimeThenDate:
+    case Stamp::DateCommaTimeInField:
         return DateOrder::DayMonthYear;
     case Stamp::MonthDayYear:
     case Stamp::MonthDayShortYear:
@@ -46,6 +54,8 @@ std::optional<DateOrder> OrderOf(Stamp stamp) {
     case Stamp::YearMonthDayDots:
     case Stamp::IsoUtc:
     case Stamp::IsoWithOffset:
+    case Stamp::FractionOfSecond:
+    case Stamp::TwelveHourYearFirst:
         return DateOrder::YearMonthDay;
     case Stamp::UnixSeconds:
     case Stamp::SixFields:
@@ -54,14 +64,34 @@ std::optional<DateOrder> OrderOf(Stamp stamp) {
     return std::nullopt;
 }
 
-std::int32_t StampWidth(Stamp stamp) {
+// Whether the timestamp, written in one field, holds a space.
+bool SpaceInStamp(Stamp stamp) {
     switch (stamp) {
+    case Stamp::DateThenTime:
+    case Stamp::IsoUtc:
+    case Stamp::IsoWithOffset:
+    case Stamp::UnixSeconds:
+    case Stamp::SixFields:
+    case Stamp::DateCommaTimeInField:
+        return false;
+    default:
+        return true;
+    }
+}
+
+// Runs of blanks cut "date time" into a date field and a time field.
+bool StampCutAtBlanks(const GeneratedLayout &layout) {
+    return layout.separator == Separator::Blanks && SpaceInStamp(layout.stamp);
+}
+
+std::int32_t StampWidth(const GeneratedLayout &layout) {
+    switch (layout.stamp) {
     case Stamp::DateThenTime:
         return 2;
     case Stamp::SixFields:
         return 6;
     default:
-        return 1;
+        return StampCutAtBlanks(layout) ? 2 : 1;
     }
 }
 
@@ -76,6 +106,7 @@ WrittenUnit UnitOf(Unit unit) {
         return WrittenUnit::Fahrenheit;
     case Unit::KelvinInTitle:
     case Unit::KelvinInValues:
+    case Unit::KelvinUnnamed:
         return WrittenUnit::Kelvin;
     }
     return WrittenUnit::Celsius;
@@ -94,7 +125,25 @@ bool UnitInTitle(Unit unit) {
 const char kDegree[] = "\xC2\xB0";
 
 bool HasEvents(const GeneratedLayout &layout) {
-    return layout.dataRows != DataRows::Readings;
+    return layout.dataRows == DataRows::WithEvents || layout.dataRows == DataRows::WithNanEvents ||
+           layout.dataRows == DataRows::WithDashEvents;
+}
+
+bool HasErrors(const GeneratedLayout &layout, const GeneratedReadings &readings, std::size_t i) {
+    return layout.dataRows == DataRows::WithSensorErrors && readings.error[i] != 0;
+}
+
+// The sensor error values, by their number in GeneratedReadings::error; kSpike is 85 degrees C
+// written in the file's unit.
+constexpr std::array<const char *, 6> kErrorTexts = {"", "-270", "-127", "-200", "-999.9", "9999"};
+constexpr std::array<double, 6> kErrorNumbers = {0, -270, -127, -200, -999.9, 9999};
+constexpr int kSpike = 6;
+
+// The error values that read as such in the file's unit: -270 and -127 are judged in degrees C.
+std::vector<int> ErrorsFor(const GeneratedLayout &layout) {
+    if (UnitOf(layout.unit) == WrittenUnit::Fahrenheit)
+        return {3, 4, 5, kSpike};
+    return {1, 2, 3, 4, 5, kSpike};
 }
 
 // Where each column stands, 1-based.
@@ -110,7 +159,7 @@ struct Fields {
 Fields FieldsOf(const GeneratedLayout &layout) {
     Fields fields;
     fields.timestamp = layout.recordNumber ? 2 : 1;
-    std::int32_t next = fields.timestamp + StampWidth(layout.stamp);
+    std::int32_t next = fields.timestamp + StampWidth(layout);
     if (layout.extras == Extras::Before || layout.extras == Extras::Both)
         fields.humidity = next++;
     fields.first = next;
@@ -142,6 +191,19 @@ std::string Signed(bool negative, const std::string &digits) {
     return negative ? "-" + digits : digits;
 }
 
+std::string UnitAfterValues(const GeneratedLayout &layout) {
+    if (!UnitInValues(layout.unit))
+        return "";
+    switch (UnitOf(layout.unit)) {
+    case WrittenUnit::Fahrenheit:
+        return std::string(" ") + kDegree + "F";
+    case WrittenUnit::Kelvin:
+        return " K";
+    default:
+        return std::string(" ") + kDegree + "C";
+    }
+}
+
 // `hundredths` of a degree C in the file's unit and decimals, exactly.
 std::string DegreesText(const GeneratedLayout &layout, int hundredths) {
     std::string text;
@@ -167,20 +229,17 @@ std::string DegreesText(const GeneratedLayout &layout, int hundredths) {
     }
     if (layout.decimalMark == DecimalMark::Comma)
         std::replace(text.begin(), text.end(), '.', ',');
-    if (UnitInValues(layout.unit)) {
-        switch (UnitOf(layout.unit)) {
-        case WrittenUnit::Fahrenheit:
-            text += std::string(" ") + kDegree + "F";
-            break;
-        case WrittenUnit::Kelvin:
-            text += " K";
-            break;
-        default:
-            text += std::string(" ") + kDegree + "C";
-            break;
-        }
-    }
-    return text;
+    return text + UnitAfterValues(layout);
+}
+
+// A sensor's error value as it writes it, in the file's decimal mark and unit.
+std::string ErrorText(const GeneratedLayout &layout, int error) {
+    if (error == kSpike)
+        return DegreesText(layout, 8500);
+    std::string text = kErrorTexts[static_cast<std::size_t>(error)];
+    if (layout.decimalMark == DecimalMark::Comma)
+        std::replace(text.begin(), text.end(), '.', ',');
+    return text + UnitAfterValues(layout);
 }
 
 std::string PlainNumber(const GeneratedLayout &layout, int tenths) {
@@ -189,6 +248,18 @@ std::string PlainNumber(const GeneratedLayout &layout, int tenths) {
         std::replace(text.begin(), text.end(), '.', ',');
     return text;
 }
+
+const std::array<const char *, 12> kEnglishMonths = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                     "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+const std::array<const char *, 12> kFrenchShortMonths = {
+    "janv.", "f\xC3\xA9vr.", "mars", "avr.",  "mai",  "juin",
+    "juil.", "ao\xC3\xBBt",   "sept.", "oct.", "nov.", "d\xC3\xA9" "c."};
+const std::array<const char *, 12> kGermanMonths = {"Jan", "Feb", "M\xC3\xA4r", "Apr",
+                                                    "Mai", "Jun", "Jul",         "Aug",
+                                                    "Sep", "Okt", "Nov",         "Dez"};
+const std::array<const char *, 12> kFrenchMonths = {
+    "janvier", "f\xC3\xA9vrier", "mars",      "avril",   "mai",      "juin",
+    "juillet", "ao\xC3\xBBt",     "septembre", "octobre", "novembre", "d\xC3\xA9" "cembre"};
 
 std::vector<std::string> StampCells(const GeneratedLayout &layout, std::int64_t minute) {
     const std::int64_t written =
@@ -228,6 +299,28 @@ std::vector<std::string> StampCells(const GeneratedLayout &layout, std::int64_t 
     case Stamp::SixFields:
         return {std::to_string(t.year), std::to_string(t.month),  std::to_string(t.day),
                 std::to_string(t.hour), std::to_string(t.minute), "0"};
+    case Stamp::MonthNameEnglish:
+        return {Format("%02d/%s/%04d %02d:%02d:00", t.day, kEnglishMonths.at(t.month - 1), t.year,
+                       t.hour, t.minute)};
+    case Stamp::MonthNameFrench:
+        return {Format("%02d-%s-%04d %02d:%02d", t.day, kFrenchShortMonths.at(t.month - 1), t.year,
+                       t.hour, t.minute)};
+    case Stamp::MonthNameGerman:
+        return {Format("%02d.%s.%04d %02d:%02d", t.day, kGermanMonths.at(t.month - 1), t.year,
+                       t.hour, t.minute)};
+    case Stamp::MonthNameSpaced:
+        return {Format("%d %s %04d %02d:%02d", t.day, kFrenchMonths.at(t.month - 1), t.year, t.hour,
+                       t.minute)};
+    case Stamp::TimeThenDate:
+        return {Format("%02d:%02d:00 %02d/%02d/%04d", t.hour, t.minute, t.day, t.month, t.year)};
+    case Stamp::DateCommaTimeInField:
+        return {
+            Format("%02d.%02d.%02d,%02d:%02d:00", t.day, t.month, t.year % 100, t.hour, t.minute)};
+    case Stamp::FractionOfSecond:
+        return {Format("%04d-%02d-%02d %02d:%02d:00.5", t.year, t.month, t.day, t.hour, t.minute)};
+    case Stamp::TwelveHourYearFirst:
+        return {Format("%04d-%02d-%02d %d:%02d:00 %s", t.year, t.month, t.day,
+                       t.hour % 12 == 0 ? 12 : t.hour % 12, t.minute, t.hour < 12 ? "AM" : "PM")};
     }
     return {};
 }
@@ -252,8 +345,9 @@ std::string OrderTitle(const GeneratedLayout &layout) {
     const auto order = OrderOf(layout.stamp);
     if (layout.dateOrderTitle == DateOrderTitle::None || !order)
         return "";
-    const bool shortYear =
-        layout.stamp == Stamp::DayMonthShortYear || layout.stamp == Stamp::MonthDayShortYear;
+    const bool shortYear = layout.stamp == Stamp::DayMonthShortYear ||
+                           layout.stamp == Stamp::MonthDayShortYear ||
+                           layout.stamp == Stamp::DateCommaTimeInField;
     const char *year = shortYear ? "YY" : "YYYY";
     DateOrder named = *order;
     if (layout.dateOrderTitle == DateOrderTitle::Contradicted)
@@ -332,6 +426,58 @@ std::vector<Title> Titles(const GeneratedLayout &layout) {
     return titles;
 }
 
+// Titles of one word each, as columns aligned with blanks need them.
+std::vector<std::string> BlankTitles(const GeneratedLayout &layout) {
+    std::vector<std::string> titles;
+    if (layout.recordNumber)
+        titles.push_back("#");
+    if (layout.stamp == Stamp::SixFields) {
+        for (const char *name : {"Year", "Month", "Day", "Hour", "Minute", "Second"})
+            titles.push_back(name);
+    } else if (StampWidth(layout) == 2) {
+        titles.push_back("Date");
+        titles.push_back("Time");
+    } else {
+        titles.push_back("Time");
+    }
+    if (layout.extras == Extras::Before || layout.extras == Extras::Both)
+        titles.push_back("RH");
+    std::string unit;
+    switch (UnitInTitle(layout.unit) ? UnitOf(layout.unit) : WrittenUnit::None) {
+    case WrittenUnit::Celsius:
+        unit = std::string("(") + kDegree + "C)";
+        break;
+    case WrittenUnit::Fahrenheit:
+        unit = std::string("(") + kDegree + "F)";
+        break;
+    case WrittenUnit::Kelvin:
+        unit = "[K]";
+        break;
+    case WrittenUnit::None:
+        break;
+    }
+    const std::string word = layout.temperatureWord == TemperatureWord::Temp ? "Temp"
+                             : layout.temperatureWord == TemperatureWord::Temperature
+                                 ? "Temperature"
+                                 : "Temp\xC3\xA9rature";
+    switch (layout.columns) {
+    case Columns::Temperature:
+        titles.push_back(word + unit);
+        break;
+    case Columns::MinimumThenMaximum:
+        titles.push_back(word + "_Min" + unit);
+        titles.push_back(word + "_Max" + unit);
+        break;
+    case Columns::MaximumThenMinimum:
+        titles.push_back(word + "_Max" + unit);
+        titles.push_back(word + "_Min" + unit);
+        break;
+    }
+    if (layout.extras == Extras::After || layout.extras == Extras::Both)
+        titles.push_back("Battery");
+    return titles;
+}
+
 std::string Quote(const std::string &cell) {
     return "\"" + cell + "\"";
 }
@@ -356,44 +502,99 @@ std::vector<std::string> SettingsLines(const GeneratedLayout &layout) {
         {"Started by", "software"}};
     std::vector<std::string> lines;
     const char separator = SeparatorChar(layout.separator);
-    for (int i = 0; i + 1 < layout.settingsLines; ++i)
+    for (int i = 0; layout.beforeTitles == BeforeTitles::Settings && i + 1 < layout.settingsLines;
+         ++i)
         lines.push_back(
             JoinCells(kSettings[static_cast<std::size_t>(i) % kSettings.size()], separator, false));
-    if (layout.offset == StatedOffset::InSettings)
+    if (layout.offset == StatedOffset::InSettings && layout.beforeTitles == BeforeTitles::Settings)
         lines.push_back(Format("Time zone: UTC%+d", layout.offsetHours));
-    else if (layout.settingsLines > 0)
-        lines.push_back("Logged data:");
+    else if (layout.beforeTitles == BeforeTitles::Settings)
+        lines.push_back(layout.separator == Separator::Blanks ? "Data:" : "Logged data:");
+    // Blanks cut words apart: a single word last, or the line would be as wide as titles are.
+    if (layout.offset == StatedOffset::InSettings && layout.beforeTitles == BeforeTitles::Settings &&
+        layout.separator == Separator::Blanks)
+        lines.push_back("Data:");
     return lines;
 }
 
-// The file as UTF-8 lines, before its encoding and line ends.
-std::vector<std::string> TextLines(const GeneratedLayout &layout,
-                                   const GeneratedReadings &readings) {
+// The file as UTF-8 lines, before its encoding and line ends, with where each kind of line went.
+struct Written {
+    std::vector<std::string> lines;
+    std::int64_t firstDataLine = 0;
+    std::int64_t lastDataLine = 0;
+    std::int64_t textRows = 0;
+    std::int64_t firstTextRow = 0;
+    std::int64_t emptyRows = 0;
+    std::int64_t linesAfter = 0;
+    std::int64_t firstLineAfter = 0;
+    std::int64_t datedBefore = 0;
+    std::int64_t firstDatedBefore = 0;
+};
+
+// A row of cells (titles or a reading), aligned with the others under blanks; or a line as is.
+struct Row {
+    bool isCells = false;
+    std::vector<std::string> cells;
+    bool quoted = false;
+    std::string text;
+};
+
+Written WriteLines(const GeneratedLayout &layout, const GeneratedReadings &readings) {
+    const bool blanks = layout.separator == Separator::Blanks;
     const char separator = SeparatorChar(layout.separator);
-    std::vector<std::string> lines = SettingsLines(layout);
-    const std::vector<Title> titles = Titles(layout);
-    const bool quoteTitles = layout.quoting != Quoting::None;
-    std::vector<std::string> upper;
-    std::vector<std::string> lower;
-    std::vector<std::string> joined;
-    for (const Title &title : titles) {
-        upper.push_back(title.upper);
-        lower.push_back(title.lower);
-        joined.push_back(title.upper.empty()   ? title.lower
-                         : title.lower.empty() ? title.upper
-                                               : title.upper + " " + title.lower);
-    }
-    const std::string end = layout.trailingSeparator ? std::string(1, separator) : "";
-    if (layout.titleRows == TitleRows::One)
-        lines.push_back(JoinCells(joined, separator, quoteTitles) + end);
-    if (layout.titleRows == TitleRows::Two) {
-        lines.push_back(JoinCells(upper, separator, quoteTitles) + end);
-        lines.push_back(JoinCells(lower, separator, quoteTitles) + end);
-    }
     const bool quoteData = layout.quoting == Quoting::EveryField;
+    Written written;
+    std::vector<Row> rows;
+    auto textLine = [&](std::string line) { rows.push_back({false, {}, false, std::move(line)}); };
+    auto cellsRow = [&](std::vector<std::string> cells, bool quoted) {
+        rows.push_back({true, std::move(cells), quoted, ""});
+    };
+    auto nextLine = [&] { return static_cast<std::int64_t>(rows.size()) + 1; };
+    for (std::string &line : SettingsLines(layout))
+        textLine(std::move(line));
+    if (layout.beforeTitles == BeforeTitles::DatedNotes) {
+        static const std::array<const char *, 4> kNotes = {
+            "Sensor SN: 1234", "Manual Start Command", "Battery: 3.6 V", "Logging started"};
+        textLine("Log Notes:");
+        for (int n = 0; n < layout.settingsLines; ++n) {
+            // The day before the readings, in their own timestamp form.
+            std::vector<std::string> cells = StampCells(layout, MinuteOf(readings, 0) - 1440 + 7 * n);
+            cells.push_back(kNotes[static_cast<std::size_t>(n) % kNotes.size()]);
+            if (written.datedBefore++ == 0)
+                written.firstDatedBefore = nextLine();
+            textLine(JoinCells(cells, separator, quoteData));
+        }
+        textLine("");
+    }
+    if (blanks) {
+        if (layout.titleRows == TitleRows::One)
+            cellsRow(BlankTitles(layout), false);
+    } else {
+        const std::vector<Title> titles = Titles(layout);
+        const bool quoteTitles = layout.quoting != Quoting::None;
+        std::vector<std::string> upper;
+        std::vector<std::string> lower;
+        std::vector<std::string> joined;
+        for (const Title &title : titles) {
+            upper.push_back(title.upper);
+            lower.push_back(title.lower);
+            joined.push_back(title.upper.empty()   ? title.lower
+                             : title.lower.empty() ? title.upper
+                                                   : title.upper + " " + title.lower);
+        }
+        if (layout.titleRows == TitleRows::One)
+            cellsRow(joined, quoteTitles);
+        if (layout.titleRows == TitleRows::Two) {
+            cellsRow(upper, quoteTitles);
+            cellsRow(lower, quoteTitles);
+        }
+    }
+    written.firstDataLine = nextLine();
     const std::string marker = layout.dataRows == DataRows::WithNanEvents    ? "NAN"
                                : layout.dataRows == DataRows::WithDashEvents ? "---"
                                                                              : "";
+    static const std::array<const char *, 3> kComments = {"# probe moved", "// clock set",
+                                                          "remark: battery changed"};
     const std::size_t count = readings.hundredths.size();
     for (std::size_t row = 0; row < count; ++row) {
         const std::size_t i = layout.timeOrder == TimeOrder::NewestFirst ? count - 1 - row : row;
@@ -401,30 +602,85 @@ std::vector<std::string> TextLines(const GeneratedLayout &layout,
         std::vector<std::string> cells;
         if (layout.recordNumber)
             cells.push_back(std::to_string(row + 1));
-        for (std::string &cell : StampCells(layout, MinuteOf(readings, i)))
-            cells.push_back(std::move(cell));
+        for (std::string &cell : StampCells(layout, MinuteOf(readings, i))) {
+            const std::size_t space = cell.find(' ');
+            if (blanks && space != std::string::npos) {
+                cells.push_back(cell.substr(0, space));
+                cells.push_back(cell.substr(space + 1));
+            } else {
+                cells.push_back(std::move(cell));
+            }
+        }
         if (layout.extras == Extras::Before || layout.extras == Extras::Both)
             cells.push_back(PlainNumber(layout, 300 + static_cast<int>(i * 37 % 500)));
         const int minimum = readings.hundredths[i];
         const int maximum = minimum + readings.spread[i];
+        const bool error = HasErrors(layout, readings, i);
+        auto value = [&](int hundredths) {
+            return event   ? marker
+                   : error ? ErrorText(layout, readings.error[i])
+                           : DegreesText(layout, hundredths);
+        };
         switch (layout.columns) {
         case Columns::Temperature:
-            cells.push_back(event ? marker : DegreesText(layout, minimum));
+            cells.push_back(value(minimum));
             break;
         case Columns::MinimumThenMaximum:
-            cells.push_back(event ? marker : DegreesText(layout, minimum));
-            cells.push_back(event ? marker : DegreesText(layout, maximum));
+            cells.push_back(value(minimum));
+            cells.push_back(value(maximum));
             break;
         case Columns::MaximumThenMinimum:
-            cells.push_back(event ? marker : DegreesText(layout, maximum));
-            cells.push_back(event ? marker : DegreesText(layout, minimum));
+            cells.push_back(value(maximum));
+            cells.push_back(value(minimum));
             break;
         }
         if (layout.extras == Extras::After || layout.extras == Extras::Both)
             cells.push_back(PlainNumber(layout, 30 + static_cast<int>(i % 7)));
-        lines.push_back(JoinCells(cells, separator, quoteData) + end);
+        written.lastDataLine = nextLine();
+        cellsRow(std::move(cells), quoteData);
+        if (row + 1 < count && !readings.breakAfter.empty() && readings.breakAfter[row]) {
+            if (layout.dataRows == DataRows::WithComments) {
+                const char *comment = kComments[static_cast<std::size_t>(written.textRows) % 3];
+                if (written.textRows++ == 0)
+                    written.firstTextRow = nextLine();
+                textLine(comment);
+            } else if (layout.dataRows == DataRows::WithEmptyLines) {
+                ++written.emptyRows;
+                textLine("");
+            }
+        }
     }
-    return lines;
+    if (layout.afterData == AfterData::TrailingText) {
+        written.firstLineAfter = nextLine();
+        textLine("download complete");
+        textLine("-- end of log --");
+        written.linesAfter = 2;
+    }
+    // Under blanks each column is as wide as its widest cell, the cells right-aligned in it.
+    std::vector<std::size_t> widths;
+    if (blanks)
+        for (const Row &row : rows)
+            for (std::size_t c = 0; row.isCells && c < row.cells.size(); ++c) {
+                widths.resize(std::max(widths.size(), c + 1));
+                widths[c] = std::max(widths[c], row.cells[c].size());
+            }
+    const std::string end = !layout.trailingSeparator ? ""
+                            : blanks                  ? "  "
+                                                      : std::string(1, separator);
+    for (const Row &row : rows) {
+        if (!row.isCells) {
+            written.lines.push_back(row.text);
+        } else if (blanks) {
+            std::string line;
+            for (std::size_t c = 0; c < row.cells.size(); ++c)
+                line += std::string(c > 0 ? 2 : 0, ' ') +
+                        std::string(widths[c] - row.cells[c].size(), ' ') + row.cells[c];
+            written.lines.push_back(line + end);
+        } else {
+            written.lines.push_back(JoinCells(row.cells, separator, row.quoted) + end);
+        }
+    }
+    return written;
 }
 
 std::string Latin1FromUtf8(const std::string &text) {
@@ -464,7 +720,7 @@ std::string TextOf(const GeneratedLayout &layout, const GeneratedReadings &readi
                       : layout.lineEnd == LineEnd::Lf ? "\n"
                                                       : "\r";
     std::string text;
-    for (const std::string &line : TextLines(layout, readings))
+    for (const std::string &line : WriteLines(layout, readings).lines)
         text.append(line).append(end);
     return text;
 }
@@ -477,11 +733,60 @@ template <typename E> rc::Gen<E> Any(std::initializer_list<E> values) {
 
 } // namespace
 
+namespace {
+
+// What the reader holds to the export form: TAB, one timestamp field first, data from line 1 or 2.
+bool LooksLikeTheExportForm(const GeneratedLayout &layout) {
+    return layout.separator == Separator::Tab && !layout.recordNumber &&
+           StampWidth(layout) == 1 && layout.stamp != Stamp::UnixSeconds &&
+           layout.beforeTitles == BeforeTitles::Nothing && layout.titleRows != TitleRows::Two;
+}
+
+} // namespace
+
 GeneratedLayout Consistent(GeneratedLayout layout) {
+    // A comma inside the timestamp's field only where fields are cut at ';'.
+    if (layout.stamp == Stamp::DateCommaTimeInField)
+        layout.separator = Separator::Semicolon;
+    if (layout.separator == Separator::Blanks) {
+        // Blanks cut at every space: one row of one-word titles, no unit after a value, no empty
+        // cell, and timestamps of at most two pieces.
+        layout.quoting = Quoting::None;
+        if (layout.titleRows == TitleRows::Two)
+            layout.titleRows = TitleRows::One;
+        if (layout.offset == StatedOffset::InTitle || layout.offset == StatedOffset::InTitleShort)
+            layout.offset = StatedOffset::None;
+        layout.dateOrderTitle = DateOrderTitle::None;
+        if (layout.unit == Unit::CelsiusInValues)
+            layout.unit = Unit::CelsiusInTitle;
+        if (layout.unit == Unit::FahrenheitInValues)
+            layout.unit = Unit::FahrenheitInTitle;
+        if (layout.unit == Unit::KelvinInValues)
+            layout.unit = Unit::KelvinInTitle;
+        if (layout.stamp == Stamp::TwelveHourDayFirst || layout.stamp == Stamp::TwelveHourYearFirst ||
+            layout.stamp == Stamp::TimeThenDate || layout.stamp == Stamp::MonthNameSpaced)
+            layout.stamp = Stamp::DateThenTime;
+        if (layout.dataRows == DataRows::WithEvents)
+            layout.dataRows = DataRows::WithNanEvents;
+    }
     if (layout.separator != Separator::Semicolon)
         layout.decimalMark = DecimalMark::Point;
+    // Reader fault: under blanks a note's line ("... Sensor SN: 1234") is taken as the first reading.
+    if (layout.beforeTitles == BeforeTitles::DatedNotes && layout.separator == Separator::Blanks)
+        layout.beforeTitles = BeforeTitles::Settings;
+    // Reader fault: a TAB file's dated notes are taken, under blanks, as its first readings.
+    if (layout.beforeTitles == BeforeTitles::DatedNotes && layout.separator == Separator::Tab)
+        layout.beforeTitles = BeforeTitles::Settings;
+    if (layout.beforeTitles == BeforeTitles::DatedNotes) {
+        // The notes' timestamp stands where the data's does.
+        layout.recordNumber = false;
+        if (layout.stamp == Stamp::SixFields)
+            layout.beforeTitles = BeforeTitles::Nothing;
+    }
     if (layout.beforeTitles == BeforeTitles::Nothing)
         layout.settingsLines = 0;
+    else if (layout.beforeTitles == BeforeTitles::DatedNotes)
+        layout.settingsLines = (std::max(layout.settingsLines, 1) - 1) % 4 + 1;
     else
         layout.settingsLines = std::clamp(layout.settingsLines, 1, 20);
     if (layout.titleRows == TitleRows::None || !OrderOf(layout.stamp))
@@ -492,7 +797,7 @@ GeneratedLayout Consistent(GeneratedLayout layout) {
         if (layout.offset != StatedOffset::InSettings)
             layout.offset = StatedOffset::None;
     }
-    if (layout.offset == StatedOffset::InSettings && layout.settingsLines == 0)
+    if (layout.offset == StatedOffset::InSettings && layout.beforeTitles != BeforeTitles::Settings)
         layout.offset = StatedOffset::None;
     if (TimestampsCarryTheirClock(layout.stamp))
         layout.offset = StatedOffset::None;
@@ -505,6 +810,15 @@ GeneratedLayout Consistent(GeneratedLayout layout) {
     if (!order || *order == DateOrder::YearMonthDay)
         layout.dateOrderSource = DateOrderSource::Data;
     layout.decimals = std::clamp(layout.decimals, 1, 2);
+    // Error values would take the values out of the range that alone says kelvin.
+    if (layout.unit == Unit::KelvinUnnamed && layout.dataRows == DataRows::WithSensorErrors)
+        layout.dataRows = DataRows::Readings;
+    // The export form's own layout is held to it: text among or after its data is a refusal.
+    if (LooksLikeTheExportForm(layout)) {
+        if (layout.dataRows == DataRows::WithComments)
+            layout.dataRows = DataRows::Readings;
+        layout.afterData = AfterData::Nothing;
+    }
     return layout;
 }
 
@@ -512,7 +826,7 @@ rc::Gen<GeneratedLayout> GenLayout() {
     using namespace rc;
     const auto layout = gen::build<GeneratedLayout>(
         gen::set(&GeneratedLayout::separator,
-                 Any({Separator::Tab, Separator::Semicolon, Separator::Comma})),
+                 Any({Separator::Tab, Separator::Semicolon, Separator::Comma, Separator::Blanks})),
         gen::set(&GeneratedLayout::quoting,
                  Any({Quoting::None, Quoting::Titles, Quoting::EveryField})),
         gen::set(&GeneratedLayout::lineEnd, Any({LineEnd::CrLf, LineEnd::Lf, LineEnd::Cr})),
@@ -520,7 +834,7 @@ rc::Gen<GeneratedLayout> GenLayout() {
                  Any({Encoding::Utf8, Encoding::Utf8WithMark, Encoding::Latin1,
                       Encoding::Utf16LittleEndianWithMark})),
         gen::set(&GeneratedLayout::beforeTitles,
-                 Any({BeforeTitles::Nothing, BeforeTitles::Settings})),
+                 Any({BeforeTitles::Nothing, BeforeTitles::Settings, BeforeTitles::DatedNotes})),
         gen::set(&GeneratedLayout::settingsLines, gen::inRange(1, 21)),
         gen::set(&GeneratedLayout::titleRows,
                  Any({TitleRows::One, TitleRows::Two, TitleRows::None})),
@@ -529,11 +843,14 @@ rc::Gen<GeneratedLayout> GenLayout() {
                  Any({Stamp::DayMonthYear, Stamp::MonthDayYear, Stamp::YearMonthDayDashes,
                       Stamp::YearMonthDayDots, Stamp::DayMonthShortYear, Stamp::MonthDayShortYear,
                       Stamp::TwelveHourDayFirst, Stamp::DateThenTime, Stamp::IsoUtc,
-                      Stamp::IsoWithOffset, Stamp::UnixSeconds, Stamp::SixFields})),
+                      Stamp::IsoWithOffset, Stamp::UnixSeconds, Stamp::SixFields,
+                      Stamp::MonthNameEnglish, Stamp::MonthNameFrench, Stamp::MonthNameGerman,
+                      Stamp::MonthNameSpaced, Stamp::TimeThenDate, Stamp::DateCommaTimeInField,
+                      Stamp::FractionOfSecond, Stamp::TwelveHourYearFirst})),
         gen::set(&GeneratedLayout::unit,
                  Any({Unit::CelsiusUnnamed, Unit::CelsiusInTitle, Unit::FahrenheitInTitle,
                       Unit::KelvinInTitle, Unit::CelsiusInValues, Unit::FahrenheitInValues,
-                      Unit::KelvinInValues})),
+                      Unit::KelvinInValues, Unit::KelvinUnnamed})),
         gen::set(&GeneratedLayout::offset,
                  Any({StatedOffset::None, StatedOffset::InTitle, StatedOffset::InTitleShort,
                       StatedOffset::InSettings})),
@@ -555,7 +872,9 @@ rc::Gen<GeneratedLayout> GenLayout() {
                  Any({TimeOrder::OldestFirst, TimeOrder::NewestFirst})),
         gen::set(&GeneratedLayout::dataRows,
                  Any({DataRows::Readings, DataRows::WithEvents, DataRows::WithNanEvents,
-                      DataRows::WithDashEvents})),
+                      DataRows::WithDashEvents, DataRows::WithComments, DataRows::WithEmptyLines,
+                      DataRows::WithSensorErrors})),
+        gen::set(&GeneratedLayout::afterData, Any({AfterData::Nothing, AfterData::TrailingText})),
         gen::set(&GeneratedLayout::dateOrderSource,
                  Any({DateOrderSource::Data, DateOrderSource::Option})),
         gen::set(&GeneratedLayout::decimals, gen::inRange(1, 3)));
@@ -589,6 +908,32 @@ rc::Gen<GeneratedReadings> GenReadings(const GeneratedLayout &layout) {
                 readings.event[static_cast<std::size_t>(
                     *gen::inRange(1, static_cast<int>(count) - 1))] = true;
         }
+        readings.breakAfter.assign(count, false);
+        if (layout.dataRows == DataRows::WithComments || layout.dataRows == DataRows::WithEmptyLines) {
+            const int breaks = *gen::inRange(1, 4);
+            for (int b = 0; b < breaks; ++b)
+                readings.breakAfter[static_cast<std::size_t>(
+                    *gen::inRange(0, static_cast<int>(count) - 1))] = true;
+        }
+        readings.error.assign(count, 0);
+        if (layout.dataRows == DataRows::WithSensorErrors) {
+            const std::vector<int> errors = ErrorsFor(layout);
+            const int written = *gen::inRange(1, 5);
+            bool spike = false;
+            for (int e = 0; e < written; ++e) {
+                const auto i =
+                    static_cast<std::size_t>(*gen::inRange(0, static_cast<int>(count)));
+                const int error = *gen::elementOf(errors);
+                // One spike at most: two side by side would not stand out from each other.
+                if (error == kSpike && spike)
+                    continue;
+                spike = spike || error == kSpike;
+                readings.error[i] = error;
+            }
+            // At least one reading stays besides the error values.
+            readings.error[static_cast<std::size_t>(*gen::inRange(0, static_cast<int>(count)))] =
+                0;
+        }
         return readings;
     });
 }
@@ -612,7 +957,7 @@ std::string ExportFormOf(const GeneratedLayout &layout, const GeneratedReadings 
                          Series series) {
     std::string text = "Date\tValue\r\n";
     for (std::size_t i = 0; i < readings.hundredths.size(); ++i) {
-        if (HasEvents(layout) && readings.event[i])
+        if ((HasEvents(layout) && readings.event[i]) || HasErrors(layout, readings, i))
             continue;
         const CivilDateTime t = CivilOf(MinuteOf(readings, i));
         const int value =
@@ -673,7 +1018,16 @@ ExpectedLayout ExpectedLayoutOf(const GeneratedLayout &layout, const GeneratedRe
     expected.titleRows = layout.titleRows == TitleRows::One   ? 1
                          : layout.titleRows == TitleRows::Two ? 2
                                                               : 0;
-    expected.firstDataLine = layout.settingsLines + expected.titleRows + 1;
+    const Written written = WriteLines(layout, readings);
+    expected.firstDataLine = written.firstDataLine;
+    expected.lastDataLine = written.lastDataLine;
+    expected.textRows = written.textRows;
+    expected.firstTextRow = written.firstTextRow;
+    expected.emptyRows = written.emptyRows;
+    expected.linesAfter = written.linesAfter;
+    expected.firstLineAfter = written.firstLineAfter;
+    expected.datedLinesBefore = written.datedBefore;
+    expected.firstDatedLineBefore = written.firstDatedBefore;
     switch (layout.stamp) {
     case Stamp::DateThenTime:
         expected.timestampKind = TimestampKind::DateThenTime;
@@ -685,7 +1039,8 @@ ExpectedLayout ExpectedLayoutOf(const GeneratedLayout &layout, const GeneratedRe
         expected.timestampKind = TimestampKind::UnixSeconds;
         break;
     default:
-        expected.timestampKind = TimestampKind::OneField;
+        expected.timestampKind =
+            StampCutAtBlanks(layout) ? TimestampKind::DateThenTime : TimestampKind::OneField;
         break;
     }
     const Fields fields = FieldsOf(layout);
@@ -714,8 +1069,24 @@ ExpectedLayout ExpectedLayoutOf(const GeneratedLayout &layout, const GeneratedRe
     }
     expected.unit = UnitOf(layout.unit);
     expected.unitFromValues = UnitInValues(layout.unit);
+    expected.unitFromRange = layout.unit == Unit::KelvinUnnamed;
     if (HasEvents(layout))
         expected.events = std::count(readings.event.begin(), readings.event.end(), true);
+    for (std::size_t i = 0; i < readings.hundredths.size(); ++i) {
+        if (!HasErrors(layout, readings, i))
+            continue;
+        ++expected.errorRows;
+        const int error = readings.error[i];
+        // Each column's error value is told; a spike once, by its value in degrees C.
+        const double value = error == kSpike ? 85.0 : kErrorNumbers[static_cast<std::size_t>(error)];
+        const std::int64_t times = error != kSpike && layout.columns != Columns::Temperature ? 2 : 1;
+        const auto told = std::find_if(expected.errorValues.begin(), expected.errorValues.end(),
+                                       [&](const auto &entry) { return entry.first == value; });
+        if (told == expected.errorValues.end())
+            expected.errorValues.emplace_back(value, times);
+        else
+            told->second += times;
+    }
     return expected;
 }
 
@@ -723,8 +1094,8 @@ std::string Describe(const GeneratedLayout &layout) {
     std::ostringstream text;
     text << "separator " << static_cast<int>(layout.separator) << ", quoting "
          << static_cast<int>(layout.quoting) << ", line end " << static_cast<int>(layout.lineEnd)
-         << ", encoding " << static_cast<int>(layout.encoding) << ", settings lines "
-         << layout.settingsLines << ", title rows " << static_cast<int>(layout.titleRows)
+         << ", encoding " << static_cast<int>(layout.encoding) << ", before titles "
+         << static_cast<int>(layout.beforeTitles) << " " << layout.settingsLines << ", title rows " << static_cast<int>(layout.titleRows)
          << ", record number " << layout.recordNumber << ", stamp "
          << static_cast<int>(layout.stamp) << ", unit " << static_cast<int>(layout.unit)
          << ", offset " << static_cast<int>(layout.offset) << " " << layout.offsetHours
@@ -735,7 +1106,8 @@ std::string Describe(const GeneratedLayout &layout) {
          << ", date order title " << static_cast<int>(layout.dateOrderTitle) << ", columns "
          << static_cast<int>(layout.columns) << ", decimal mark "
          << static_cast<int>(layout.decimalMark) << ", data rows "
-         << static_cast<int>(layout.dataRows) << ", date order source "
+         << static_cast<int>(layout.dataRows) << ", after data "
+         << static_cast<int>(layout.afterData) << ", date order source "
          << static_cast<int>(layout.dateOrderSource) << ", decimals " << layout.decimals;
     return text.str();
 }

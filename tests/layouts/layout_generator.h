@@ -18,6 +18,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace pelk::generated {
@@ -26,7 +27,7 @@ enum class Separator {
     Tab,
     Semicolon,
     Comma,
-    // Blanks, // runs of blanks between fields
+    Blanks, ///< columns aligned with spaces, each value padded to its column's width
 };
 
 enum class Quoting { None, Titles, EveryField };
@@ -44,7 +45,7 @@ enum class Encoding {
 enum class BeforeTitles {
     Nothing,
     Settings, ///< 1 to 20 "key;value" lines without dates
-    // DatedNotes, // a table of notes with dates before the data
+    DatedNotes, ///< "Log Notes:", 1 to 4 dated notes in the data's timestamp form, an empty line
 };
 
 enum class TitleRows {
@@ -66,9 +67,14 @@ enum class Stamp {
     IsoWithOffset,      ///< 2020-07-24T23:00:00+02:00
     UnixSeconds,        ///< 1595624400
     SixFields,          ///< 2020;7;24;21;0;0
-    // MonthNames,         // 24-Jul-2020 21:00
-    // TimeThenDate,       // 21:00:00 24/07/2020
-    // DateCommaTimeInField, // "24/07/2020,21:00" inside one ';' field
+    MonthNameEnglish,     ///< 24/Jul/2020 21:00:00
+    MonthNameFrench,      ///< 24-juil.-2020 21:00
+    MonthNameGerman,      ///< 24.Jul.2020 21:00
+    MonthNameSpaced,      ///< 24 juillet 2020 21:00 (never with blanks between fields)
+    TimeThenDate,         ///< 21:00:00 24/07/2020
+    DateCommaTimeInField, ///< 24.07.20,21:00:00 inside one ';' field
+    FractionOfSecond,     ///< 2020-07-24 21:00:00.5
+    TwelveHourYearFirst,  ///< 2020-07-24 9:00:00 PM
 };
 
 enum class Unit {
@@ -78,7 +84,8 @@ enum class Unit {
     KelvinInTitle,
     CelsiusInValues, ///< "13.1 °C"
     FahrenheitInValues,
-    KelvinInValues
+    KelvinInValues,
+    KelvinUnnamed ///< kelvin under "Temp": the values alone say it
 };
 
 enum class StatedOffset {
@@ -101,14 +108,14 @@ enum class DataRows {
     WithEvents,     ///< a few rows whose temperature cell is empty
     WithNanEvents,  ///< ... or holds "NAN"
     WithDashEvents, ///< ... or holds "---"
-    // WithComments, // comment lines among the data
-    // WithEmptyLines, // empty lines among the data
-    // WithSensorErrors, // -127, -270, -999 written for a failed sensor
+    WithComments,     ///< "# probe moved", "// clock set"... between readings
+    WithEmptyLines,   ///< empty lines between readings
+    WithSensorErrors, ///< -270, -127, -200, -999.9, 9999, or an 85 spike, for a failed sensor
 };
 
 enum class AfterData {
     Nothing,
-    // TrailingText, // a summary after the last reading
+    TrailingText, ///< "download complete", "-- end of log --" after the last reading
 };
 
 enum class TimeOrder { OldestFirst, NewestFirst };
@@ -125,7 +132,7 @@ struct GeneratedLayout {
     LineEnd lineEnd = LineEnd::CrLf;
     Encoding encoding = Encoding::Utf8;
     BeforeTitles beforeTitles = BeforeTitles::Nothing;
-    int settingsLines = 0; ///< with Settings: 1 to 20
+    int settingsLines = 0; ///< with Settings: 1 to 20; with DatedNotes: the notes, 1 to 4
     TitleRows titleRows = TitleRows::One;
     bool recordNumber = false; ///< "#" and 1, 2, 3... first
     Stamp stamp = Stamp::MonthDayYear;
@@ -156,6 +163,10 @@ struct GeneratedReadings {
     std::vector<int> hundredths; ///< the temperature, or its minimum; degrees C x 100
     std::vector<int> spread;     ///< the maximum less the minimum, x 100
     std::vector<bool> event;     ///< with WithEvents: the row has an empty temperature cell
+    /// With WithComments or WithEmptyLines: a line of that kind follows the row written n-th.
+    std::vector<bool> breakAfter;
+    /// With WithSensorErrors: 0, or which error value the reading is (ErrorValueOf).
+    std::vector<int> error;
 };
 
 /// The layout made consistent: traits that exclude each other are settled one way.
@@ -200,6 +211,18 @@ struct ExpectedLayout {
     WrittenUnit unit = WrittenUnit::Celsius; ///< Celsius also stands for None
     bool unitFromValues = false;
     std::int64_t events = 0;
+    std::int64_t errorRows = 0; ///< readings written as a sensor's error value
+    bool unitFromRange = false;
+    std::int64_t lastDataLine = 0; ///< the last reading's line
+    std::int64_t textRows = 0;
+    std::int64_t firstTextRow = 0;
+    std::int64_t emptyRows = 0;
+    std::int64_t linesAfter = 0;
+    std::int64_t firstLineAfter = 0;
+    std::int64_t datedLinesBefore = 0;
+    std::int64_t firstDatedLineBefore = 0;
+    /// Each error value as written (an 85 spike in degrees C), with how many times it is told.
+    std::vector<std::pair<double, std::int64_t>> errorValues;
 };
 ExpectedLayout ExpectedLayoutOf(const GeneratedLayout &layout, const GeneratedReadings &readings);
 
