@@ -739,7 +739,11 @@ namespace {
 bool LooksLikeTheExportForm(const GeneratedLayout &layout) {
     return layout.separator == Separator::Tab && !layout.recordNumber &&
            StampWidth(layout) == 1 && layout.stamp != Stamp::UnixSeconds &&
-           layout.beforeTitles == BeforeTitles::Nothing && layout.titleRows != TitleRows::Two;
+           layout.beforeTitles != BeforeTitles::DatedNotes &&
+           layout.settingsLines + (layout.titleRows == TitleRows::One   ? 1
+                                   : layout.titleRows == TitleRows::Two ? 2
+                                                                        : 0) <=
+               1;
 }
 
 } // namespace
