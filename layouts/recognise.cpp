@@ -10,7 +10,7 @@
 namespace pelk {
 namespace {
 
-// Blanks last: where another separator cuts the lines as well, it is the one meant.
+// Blanks last: tried only where no other separator finds the data.
 constexpr std::array<char, 4> kSeparators = {'\t', ';', ',', FieldSplitter::kBlanks};
 constexpr std::array<DateOrder, 3> kDateOrders = {DateOrder::DayMonthYear, DateOrder::MonthDayYear,
                                                   DateOrder::YearMonthDay};
@@ -599,6 +599,10 @@ Recognition Recognise(const std::vector<std::string_view> &lines, TextEncoding e
     SeparatorFit best;
     for (const char separator : kSeparators) {
         if (choices.separator && *choices.separator != separator)
+            continue;
+        // Blanks cut any line into words, a note's among them: they are the separator only where
+        // no character separates the data.
+        if (separator == FieldSplitter::kBlanks && best.score > 0)
             continue;
         const SeparatorFit fit = FitSeparator(lines, separator, choices);
         if (fit.score > best.score)

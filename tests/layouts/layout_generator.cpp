@@ -251,15 +251,34 @@ std::string PlainNumber(const GeneratedLayout &layout, int tenths) {
 
 const std::array<const char *, 12> kEnglishMonths = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                      "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-const std::array<const char *, 12> kFrenchShortMonths = {
-    "janv.", "f\xC3\xA9vr.", "mars", "avr.",  "mai",  "juin",
-    "juil.", "ao\xC3\xBBt",   "sept.", "oct.", "nov.", "d\xC3\xA9" "c."};
-const std::array<const char *, 12> kGermanMonths = {"Jan", "Feb", "M\xC3\xA4r", "Apr",
-                                                    "Mai", "Jun", "Jul",         "Aug",
-                                                    "Sep", "Okt", "Nov",         "Dez"};
-const std::array<const char *, 12> kFrenchMonths = {
-    "janvier", "f\xC3\xA9vrier", "mars",      "avril",   "mai",      "juin",
-    "juillet", "ao\xC3\xBBt",     "septembre", "octobre", "novembre", "d\xC3\xA9" "cembre"};
+const std::array<const char *, 12> kFrenchShortMonths = {"janv.",
+                                                         "f\xC3\xA9vr.",
+                                                         "mars",
+                                                         "avr.",
+                                                         "mai",
+                                                         "juin",
+                                                         "juil.",
+                                                         "ao\xC3\xBBt",
+                                                         "sept.",
+                                                         "oct.",
+                                                         "nov.",
+                                                         "d\xC3\xA9"
+                                                         "c."};
+const std::array<const char *, 12> kGermanMonths = {
+    "Jan", "Feb", "M\xC3\xA4r", "Apr", "Mai", "Jun", "Jul", "Aug", "Sep", "Okt", "Nov", "Dez"};
+const std::array<const char *, 12> kFrenchMonths = {"janvier",
+                                                    "f\xC3\xA9vrier",
+                                                    "mars",
+                                                    "avril",
+                                                    "mai",
+                                                    "juin",
+                                                    "juillet",
+                                                    "ao\xC3\xBBt",
+                                                    "septembre",
+                                                    "octobre",
+                                                    "novembre",
+                                                    "d\xC3\xA9"
+                                                    "cembre"};
 
 std::vector<std::string> StampCells(const GeneratedLayout &layout, std::int64_t minute) {
     const std::int64_t written =
@@ -511,8 +530,8 @@ std::vector<std::string> SettingsLines(const GeneratedLayout &layout) {
     else if (layout.beforeTitles == BeforeTitles::Settings)
         lines.push_back(layout.separator == Separator::Blanks ? "Data:" : "Logged data:");
     // Blanks cut words apart: a single word last, or the line would be as wide as titles are.
-    if (layout.offset == StatedOffset::InSettings && layout.beforeTitles == BeforeTitles::Settings &&
-        layout.separator == Separator::Blanks)
+    if (layout.offset == StatedOffset::InSettings &&
+        layout.beforeTitles == BeforeTitles::Settings && layout.separator == Separator::Blanks)
         lines.push_back("Data:");
     return lines;
 }
@@ -558,7 +577,8 @@ Written WriteLines(const GeneratedLayout &layout, const GeneratedReadings &readi
         textLine("Log Notes:");
         for (int n = 0; n < layout.settingsLines; ++n) {
             // The day before the readings, in their own timestamp form.
-            std::vector<std::string> cells = StampCells(layout, MinuteOf(readings, 0) - 1440 + 7 * n);
+            std::vector<std::string> cells =
+                StampCells(layout, MinuteOf(readings, 0) - 1440 + 7 * n);
             cells.push_back(kNotes[static_cast<std::size_t>(n) % kNotes.size()]);
             if (written.datedBefore++ == 0)
                 written.firstDatedBefore = nextLine();
@@ -737,9 +757,8 @@ namespace {
 
 // What the reader holds to the export form: TAB, one timestamp field first, data from line 1 or 2.
 bool LooksLikeTheExportForm(const GeneratedLayout &layout) {
-    return layout.separator == Separator::Tab && !layout.recordNumber &&
-           StampWidth(layout) == 1 && layout.stamp != Stamp::UnixSeconds &&
-           layout.beforeTitles != BeforeTitles::DatedNotes &&
+    return layout.separator == Separator::Tab && !layout.recordNumber && StampWidth(layout) == 1 &&
+           layout.stamp != Stamp::UnixSeconds && layout.beforeTitles != BeforeTitles::DatedNotes &&
            layout.settingsLines + (layout.titleRows == TitleRows::One   ? 1
                                    : layout.titleRows == TitleRows::Two ? 2
                                                                         : 0) <=
@@ -767,19 +786,17 @@ GeneratedLayout Consistent(GeneratedLayout layout) {
             layout.unit = Unit::FahrenheitInTitle;
         if (layout.unit == Unit::KelvinInValues)
             layout.unit = Unit::KelvinInTitle;
-        if (layout.stamp == Stamp::TwelveHourDayFirst || layout.stamp == Stamp::TwelveHourYearFirst ||
-            layout.stamp == Stamp::TimeThenDate || layout.stamp == Stamp::MonthNameSpaced)
+        if (layout.stamp == Stamp::TwelveHourDayFirst ||
+            layout.stamp == Stamp::TwelveHourYearFirst || layout.stamp == Stamp::TimeThenDate ||
+            layout.stamp == Stamp::MonthNameSpaced)
             layout.stamp = Stamp::DateThenTime;
         if (layout.dataRows == DataRows::WithEvents)
             layout.dataRows = DataRows::WithNanEvents;
     }
     if (layout.separator != Separator::Semicolon)
         layout.decimalMark = DecimalMark::Point;
-    // Reader fault: under blanks a note's line ("... Sensor SN: 1234") is taken as the first reading.
+    // Cut at blanks, a note ("... Sensor SN: 1234") is a timestamp and a number: a row of data.
     if (layout.beforeTitles == BeforeTitles::DatedNotes && layout.separator == Separator::Blanks)
-        layout.beforeTitles = BeforeTitles::Settings;
-    // Reader fault: a TAB file's dated notes are taken, under blanks, as its first readings.
-    if (layout.beforeTitles == BeforeTitles::DatedNotes && layout.separator == Separator::Tab)
         layout.beforeTitles = BeforeTitles::Settings;
     if (layout.beforeTitles == BeforeTitles::DatedNotes) {
         // The notes' timestamp stands where the data's does.
@@ -843,14 +860,15 @@ rc::Gen<GeneratedLayout> GenLayout() {
         gen::set(&GeneratedLayout::titleRows,
                  Any({TitleRows::One, TitleRows::Two, TitleRows::None})),
         gen::set(&GeneratedLayout::recordNumber, gen::arbitrary<bool>()),
-        gen::set(&GeneratedLayout::stamp,
-                 Any({Stamp::DayMonthYear, Stamp::MonthDayYear, Stamp::YearMonthDayDashes,
-                      Stamp::YearMonthDayDots, Stamp::DayMonthShortYear, Stamp::MonthDayShortYear,
-                      Stamp::TwelveHourDayFirst, Stamp::DateThenTime, Stamp::IsoUtc,
-                      Stamp::IsoWithOffset, Stamp::UnixSeconds, Stamp::SixFields,
-                      Stamp::MonthNameEnglish, Stamp::MonthNameFrench, Stamp::MonthNameGerman,
-                      Stamp::MonthNameSpaced, Stamp::TimeThenDate, Stamp::DateCommaTimeInField,
-                      Stamp::FractionOfSecond, Stamp::TwelveHourYearFirst})),
+        gen::set(
+            &GeneratedLayout::stamp,
+            Any({Stamp::DayMonthYear,       Stamp::MonthDayYear,       Stamp::YearMonthDayDashes,
+                 Stamp::YearMonthDayDots,   Stamp::DayMonthShortYear,  Stamp::MonthDayShortYear,
+                 Stamp::TwelveHourDayFirst, Stamp::DateThenTime,       Stamp::IsoUtc,
+                 Stamp::IsoWithOffset,      Stamp::UnixSeconds,        Stamp::SixFields,
+                 Stamp::MonthNameEnglish,   Stamp::MonthNameFrench,    Stamp::MonthNameGerman,
+                 Stamp::MonthNameSpaced,    Stamp::TimeThenDate,       Stamp::DateCommaTimeInField,
+                 Stamp::FractionOfSecond,   Stamp::TwelveHourYearFirst})),
         gen::set(&GeneratedLayout::unit,
                  Any({Unit::CelsiusUnnamed, Unit::CelsiusInTitle, Unit::FahrenheitInTitle,
                       Unit::KelvinInTitle, Unit::CelsiusInValues, Unit::FahrenheitInValues,
@@ -913,7 +931,8 @@ rc::Gen<GeneratedReadings> GenReadings(const GeneratedLayout &layout) {
                     *gen::inRange(1, static_cast<int>(count) - 1))] = true;
         }
         readings.breakAfter.assign(count, false);
-        if (layout.dataRows == DataRows::WithComments || layout.dataRows == DataRows::WithEmptyLines) {
+        if (layout.dataRows == DataRows::WithComments ||
+            layout.dataRows == DataRows::WithEmptyLines) {
             const int breaks = *gen::inRange(1, 4);
             for (int b = 0; b < breaks; ++b)
                 readings.breakAfter[static_cast<std::size_t>(
@@ -925,8 +944,7 @@ rc::Gen<GeneratedReadings> GenReadings(const GeneratedLayout &layout) {
             const int written = *gen::inRange(1, 5);
             bool spike = false;
             for (int e = 0; e < written; ++e) {
-                const auto i =
-                    static_cast<std::size_t>(*gen::inRange(0, static_cast<int>(count)));
+                const auto i = static_cast<std::size_t>(*gen::inRange(0, static_cast<int>(count)));
                 const int error = *gen::elementOf(errors);
                 // One spike at most: two side by side would not stand out from each other.
                 if (error == kSpike && spike)
@@ -935,8 +953,7 @@ rc::Gen<GeneratedReadings> GenReadings(const GeneratedLayout &layout) {
                 readings.error[i] = error;
             }
             // At least one reading stays besides the error values.
-            readings.error[static_cast<std::size_t>(*gen::inRange(0, static_cast<int>(count)))] =
-                0;
+            readings.error[static_cast<std::size_t>(*gen::inRange(0, static_cast<int>(count)))] = 0;
         }
         return readings;
     });
@@ -1082,8 +1099,10 @@ ExpectedLayout ExpectedLayoutOf(const GeneratedLayout &layout, const GeneratedRe
         ++expected.errorRows;
         const int error = readings.error[i];
         // Each column's error value is told; a spike once, by its value in degrees C.
-        const double value = error == kSpike ? 85.0 : kErrorNumbers[static_cast<std::size_t>(error)];
-        const std::int64_t times = error != kSpike && layout.columns != Columns::Temperature ? 2 : 1;
+        const double value =
+            error == kSpike ? 85.0 : kErrorNumbers[static_cast<std::size_t>(error)];
+        const std::int64_t times =
+            error != kSpike && layout.columns != Columns::Temperature ? 2 : 1;
         const auto told = std::find_if(expected.errorValues.begin(), expected.errorValues.end(),
                                        [&](const auto &entry) { return entry.first == value; });
         if (told == expected.errorValues.end())
@@ -1099,12 +1118,12 @@ std::string Describe(const GeneratedLayout &layout) {
     text << "separator " << static_cast<int>(layout.separator) << ", quoting "
          << static_cast<int>(layout.quoting) << ", line end " << static_cast<int>(layout.lineEnd)
          << ", encoding " << static_cast<int>(layout.encoding) << ", before titles "
-         << static_cast<int>(layout.beforeTitles) << " " << layout.settingsLines << ", title rows " << static_cast<int>(layout.titleRows)
-         << ", record number " << layout.recordNumber << ", stamp "
-         << static_cast<int>(layout.stamp) << ", unit " << static_cast<int>(layout.unit)
-         << ", offset " << static_cast<int>(layout.offset) << " " << layout.offsetHours
-         << " h, timestamp offset " << layout.timestampOffsetMinutes << " min, extras "
-         << static_cast<int>(layout.extras) << ", temperature word "
+         << static_cast<int>(layout.beforeTitles) << " " << layout.settingsLines << ", title rows "
+         << static_cast<int>(layout.titleRows) << ", record number " << layout.recordNumber
+         << ", stamp " << static_cast<int>(layout.stamp) << ", unit "
+         << static_cast<int>(layout.unit) << ", offset " << static_cast<int>(layout.offset) << " "
+         << layout.offsetHours << " h, timestamp offset " << layout.timestampOffsetMinutes
+         << " min, extras " << static_cast<int>(layout.extras) << ", temperature word "
          << static_cast<int>(layout.temperatureWord) << ", trailing separator "
          << layout.trailingSeparator << ", time order " << static_cast<int>(layout.timeOrder)
          << ", date order title " << static_cast<int>(layout.dateOrderTitle) << ", columns "

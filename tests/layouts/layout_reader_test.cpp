@@ -503,6 +503,23 @@ INSTANTIATE_TEST_SUITE_P(
                    0, 0, 0, 0, 0, 0, 0}),
     [](const auto &info) { return std::string(info.param.name); });
 
+TEST(layout_reader, a_tab_files_dated_notes_do_not_make_blanks_its_separator) {
+    // Found by the generated layouts: cut at blanks, "Sensor SN: 1234" read as the first reading.
+    std::string file = "Log Notes:\n31/12/1999 00:00:00\tSensor SN: 1234\n\nDate\tRH\tTemp\n";
+    std::string plain = "Time,Temp\n";
+    for (int i = 0; i < 6; ++i) {
+        file += Format("%02d/03/2008 %02d:00:00\t61.4\t%d\n", 13 + i / 3, i % 3 * 8, i - 2);
+        plain += Format("2008-03-%02d %02d:00,%d\n", 13 + i / 3, i % 3 * 8, i - 2);
+    }
+    const Loaded got = Load(file);
+    ASSERT_TRUE(got.load.layout);
+    EXPECT_EQ(got.load.layout->separator, '\t');
+    EXPECT_EQ(got.load.layout->firstDataLine, 5);
+    EXPECT_EQ(got.load.layout->valueField, 3);
+    EXPECT_EQ(got.load.facts.datedLinesBefore, 1);
+    EXPECT_EQ(got.rows(), Load(plain).rows());
+}
+
 TEST(layout_reader, columns_aligned_with_blanks_read_as_any_separator) {
     std::string aligned = "  Date        Time    Temp  \r";
     for (int i = 0; i < 6; ++i)
