@@ -359,6 +359,27 @@ RunOutcome ReadRun(const std::vector<std::string_view> &lines, std::size_t from,
     return run;
 }
 
+// Below this many bytes a second thread costs more than it saves in cutting the text into lines.
+constexpr std::size_t kBytesWorthTwoCuts = std::size_t{8} << 20;
+
+// The lines of a large text cut in two halves side by side, at a line feed near its middle.
+std::vector<std::string_view> LinesOf(std::string_view text) {
+    const std::size_t cut = text.size() < kBytesWorthTwoCuts ? std::string_view::npos
+                                                             : text.find('\n', text.size() / 2);
+    if (cut == std::string_view::npos || std::thread::hardware_concurrency() < 2)
+        return SplitLines(text);
+    try {
+        auto later =
+            std::async(std::launch::async, [&] { return SplitLines(text.substr(cut + 1)); });
+        std::vector<std::string_view> lines = SplitLines(text.substr(0, cut + 1));
+        const std::vector<std::string_view> rest = later.get();
+        lines.insert(lines.end(), rest.begin(), rest.end());
+        return lines;
+    } catch (const std::system_error &) {
+        return SplitLines(text); // no thread to be had
+    }
+}
+
 // Below this many lines a second thread costs more than it saves.
 constexpr std::size_t kLinesWorthTwoRuns = 100'000;
 
@@ -503,7 +524,7 @@ ExportLoad LoadInOwnLayout(std::string_view bytes, ProgramTables &tables,
     ExportLoad load;
     load.read = std::move(exportFormRefusal);
     const DecodedText decoded = DecodeText(bytes);
-    const std::vector<std::string_view> lines = SplitLines(decoded.text());
+    const std::vector<std::string_view> lines = LinesOf(decoded.text());
     const Recognition recognition =
         Recognise(lines, decoded.encoding, choices, CalendarDay(tables.StartTime));
     if (recognition.outcome == Recognition::Outcome::NoLayout)
@@ -607,7 +628,7 @@ ExportLoad LoadRecognised(std::string_view bytes, ProgramTables &tables,
         load.layout)
         return load;
     const DecodedText decoded = DecodeText(bytes);
-    const std::vector<std::string_view> lines = SplitLines(decoded.text());
+    const std::vector<std::string_view> lines = LinesOf(decoded.text());
     for (std::size_t i = 1; i < lines.size(); ++i)
         if (TrimBlanks(lines[i]).empty()) {
             load.emptyLineStop = static_cast<std::int64_t>(i) + 1;
@@ -682,7 +703,7 @@ std::unique_ptr<const FileText> ReadFileText(const std::filesystem::path &path) 
     auto text = std::make_unique<FileText>();
     text->bytes_ = std::move(file->bytes);
     text->decoded_ = DecodeText({text->bytes_.get(), file->size});
-    text->lines_ = SplitLines(text->decoded_.text());
+    text->lines_ = LinesOf(text->decoded_.text());
     return text;
 }
 

@@ -282,30 +282,44 @@ struct OrderFit {
 
 // The dates of the file as written, one entry each time the date changes from one line to the
 // next: what the date order is judged by.
+// Lines a step of the date scan jumps: a logger writes many lines a day, and a run of lines that
+// starts and ends on the date last seen holds no other in a file in time order.
+constexpr std::size_t kDateScanStep = 64;
+
 std::vector<DatePieces> DateChanges(const std::vector<std::string_view> &lines,
                                     const SeparatorFit &fit) {
-    const Place &place = fit.place;
+    const auto at = static_cast<std::size_t>(fit.place.field) - 1;
     std::vector<DatePieces> dates;
     FieldSplitter splitter(fit.separator);
-    std::string_view previous;
-    for (std::size_t i = fit.start; i < fit.end; ++i) {
-        const auto &fields = splitter.split(lines[i], static_cast<std::size_t>(place.field));
-        if (static_cast<std::size_t>(place.field) > fields.size())
+    // The timestamp field of line `i`, and its date alone, so that the lines of one day compare
+    // equal.
+    auto dateOf = [&](std::size_t i, std::string_view &field) {
+        const auto &fields = splitter.split(lines[i], at + 1);
+        field = at < fields.size() ? fields[at] : std::string_view();
+        std::size_t length = 0; // a plain loop: find_first_of searches its set for each byte
+        while (length < field.size() && field[length] != ' ' && field[length] != 'T')
+            ++length;
+        return std::string(field.substr(0, length));
+    };
+    std::string previous;
+    std::string_view field;
+    for (std::size_t i = fit.start; i < fit.end;) {
+        const std::size_t last = std::min(fit.end, i + kDateScanStep) - 1;
+        if (!previous.empty() && dateOf(i, field) == previous && dateOf(last, field) == previous) {
+            i = last + 1;
             continue;
-        std::string_view field = fields[static_cast<std::size_t>(place.field) - 1];
-        // The date alone, so that the many lines of one day compare equal.
-        std::size_t dateLength = 0; // a plain loop: find_first_of searches its set for each byte
-        while (dateLength < field.size() && field[dateLength] != ' ' && field[dateLength] != 'T')
-            ++dateLength;
-        const std::string_view date = field.substr(0, dateLength);
-        if (date.empty() || date == previous)
-            continue;
-        previous = date;
-        auto stamp = ParseStampPieces(date);
-        if (!stamp)
-            stamp = ParseStampPieces(field); // the time written before the date
-        if (stamp && (dates.empty() || !(dates.back() == stamp->date)))
-            dates.push_back(stamp->date);
+        }
+        for (; i <= last; ++i) {
+            const std::string date = dateOf(i, field);
+            if (date.empty() || date == previous)
+                continue;
+            previous = date;
+            auto stamp = ParseStampPieces(date);
+            if (!stamp)
+                stamp = ParseStampPieces(field); // the time written before the date
+            if (stamp && (dates.empty() || !(dates.back() == stamp->date)))
+                dates.push_back(stamp->date);
+        }
     }
     return dates;
 }
