@@ -359,27 +359,6 @@ RunOutcome ReadRun(const std::vector<std::string_view> &lines, std::size_t from,
     return run;
 }
 
-// Below this many bytes a second thread costs more than it saves in cutting the text into lines.
-constexpr std::size_t kBytesWorthTwoCuts = std::size_t{8} << 20;
-
-// The lines of a large text cut in two halves side by side, at a line feed near its middle.
-std::vector<std::string_view> LinesOf(std::string_view text) {
-    const std::size_t cut = text.size() < kBytesWorthTwoCuts ? std::string_view::npos
-                                                             : text.find('\n', text.size() / 2);
-    if (cut == std::string_view::npos || std::thread::hardware_concurrency() < 2)
-        return SplitLines(text);
-    try {
-        auto later =
-            std::async(std::launch::async, [&] { return SplitLines(text.substr(cut + 1)); });
-        std::vector<std::string_view> lines = SplitLines(text.substr(0, cut + 1));
-        const std::vector<std::string_view> rest = later.get();
-        lines.insert(lines.end(), rest.begin(), rest.end());
-        return lines;
-    } catch (const std::system_error &) {
-        return SplitLines(text); // no thread to be had
-    }
-}
-
 // Below this many lines a second thread costs more than it saves.
 constexpr std::size_t kLinesWorthTwoRuns = 100'000;
 
@@ -694,6 +673,24 @@ ExportLoad LoadAnyExportBytes(std::string_view bytes, ProgramTables &tables,
         return load;
     }
     return LoadRecognised(bytes, tables, choices, std::move(load.read));
+}
+
+// The lines of a large text cut in two halves side by side, at a line feed near its middle.
+std::vector<std::string_view> LinesOf(std::string_view text, std::size_t bytesWorthTwoHalves) {
+    const std::size_t cut = text.size() < bytesWorthTwoHalves ? std::string_view::npos
+                                                              : text.find('\n', text.size() / 2);
+    if (cut == std::string_view::npos || std::thread::hardware_concurrency() < 2)
+        return SplitLines(text);
+    try {
+        auto later =
+            std::async(std::launch::async, [&] { return SplitLines(text.substr(cut + 1)); });
+        std::vector<std::string_view> lines = SplitLines(text.substr(0, cut + 1));
+        const std::vector<std::string_view> rest = later.get();
+        lines.insert(lines.end(), rest.begin(), rest.end());
+        return lines;
+    } catch (const std::system_error &) {
+        return SplitLines(text); // no thread to be had
+    }
 }
 
 std::unique_ptr<const FileText> ReadFileText(const std::filesystem::path &path) {

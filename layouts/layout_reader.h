@@ -90,6 +90,14 @@ ExportLoad LoadAnyExport(const std::filesystem::path &path, ProgramTables &table
 ExportLoad LoadAnyExportBytes(std::string_view bytes, ProgramTables &tables,
                               const LoadOptions &options, const LayoutChoices &choices);
 
+/// Below this many bytes a second thread costs more than it saves in cutting a text into lines.
+inline constexpr std::size_t kBytesWorthTwoHalves = std::size_t{8} << 20;
+
+/// What SplitLines gives, for a text of `bytesWorthTwoHalves` or more cut in two halves side by
+/// side, at a line feed near its middle.
+std::vector<std::string_view> LinesOf(std::string_view text,
+                                      std::size_t bytesWorthTwoHalves = kBytesWorthTwoHalves);
+
 /// A file's text cut into lines, kept to be recognised again under other choices.
 class FileText {
   public:

@@ -639,3 +639,30 @@ TEST(layout_reader, a_column_without_a_unit_whose_values_can_only_be_kelvin_is_k
 
 } // namespace
 } // namespace pelk
+
+namespace pelk {
+namespace {
+
+TEST(layout_reader, lines_cut_in_two_halves_are_the_lines_of_the_whole) {
+    std::mt19937 random(27);
+    const std::string_view ends[] = {"\r\n", "\r", "\n", "\n\n", "\r\n\r\n", "\r\r\n"};
+    for (int round = 0; round < 300; ++round) {
+        std::string text;
+        const int lines = static_cast<int>(random() % 12);
+        for (int i = 0; i < lines; ++i) {
+            text += std::string(random() % 4, static_cast<char>('a' + i % 26));
+            if (i + 1 < lines || random() % 2 == 0)
+                text += ends[random() % std::size(ends)];
+        }
+        const std::vector<std::string_view> whole = SplitLines(text);
+        const std::vector<std::string_view> halves = LinesOf(text, 0);
+        ASSERT_EQ(halves.size(), whole.size()) << text;
+        for (std::size_t i = 0; i < whole.size(); ++i) {
+            EXPECT_EQ(halves[i].data(), whole[i].data()) << text;
+            EXPECT_EQ(halves[i].size(), whole[i].size()) << text;
+        }
+    }
+}
+
+} // namespace
+} // namespace pelk
