@@ -51,22 +51,44 @@ bool EqualsIgnoringCase(std::string_view text, std::string_view lower) {
 }
 
 // "h:mm[:ss[.fff]] [AM|PM]" from `p`; seconds of the day, `p` after it.
+// "hh:mm" at `p` as most loggers write it, two digits each, read at once; nothing for any other
+// shape, which the general reading takes.
+std::optional<std::pair<int, int>> TwoDigitHourAndMinute(std::string_view text, std::size_t p) {
+    if (p + 5 > text.size() || !IsDigit(text[p]) || !IsDigit(text[p + 1]) || text[p + 2] != ':' ||
+        !IsDigit(text[p + 3]) || !IsDigit(text[p + 4]) ||
+        (p + 5 < text.size() && IsDigit(text[p + 5])))
+        return std::nullopt;
+    return std::pair{(text[p] - '0') * 10 + (text[p + 1] - '0'),
+                     (text[p + 3] - '0') * 10 + (text[p + 4] - '0')};
+}
+
 std::optional<int> TimeAt(std::string_view text, std::size_t &p) {
     int digits = 0;
-    const auto hour = Digits(text, p, 2, digits);
-    if (!hour || p >= text.size() || text[p] != ':')
-        return std::nullopt;
-    ++p;
-    const auto minute = Digits(text, p, 2, digits);
-    if (!minute || digits != 2)
-        return std::nullopt;
+    std::optional<int> hour;
+    std::optional<int> minute;
+    if (const auto fast = TwoDigitHourAndMinute(text, p)) {
+        hour = fast->first;
+        minute = fast->second;
+        p += 5;
+    } else {
+        hour = Digits(text, p, 2, digits);
+        if (!hour || p >= text.size() || text[p] != ':')
+            return std::nullopt;
+        ++p;
+        minute = Digits(text, p, 2, digits);
+        if (!minute || digits != 2)
+            return std::nullopt;
+    }
     int second = 0;
     if (p < text.size() && text[p] == ':') {
         ++p;
-        const auto s = Digits(text, p, 2, digits);
-        if (!s || digits != 2)
-            return std::nullopt;
-        second = *s;
+        if (p + 2 <= text.size() && IsDigit(text[p]) && IsDigit(text[p + 1]) &&
+            (p + 2 == text.size() || !IsDigit(text[p + 2]))) {
+            second = (text[p] - '0') * 10 + (text[p + 1] - '0');
+            p += 2;
+        } else {
+            return std::nullopt; // seconds are two digits
+        }
         if (p + 1 < text.size() && (text[p] == '.' || text[p] == ',') && IsDigit(text[p + 1])) {
             ++p;
             while (p < text.size() && IsDigit(text[p]))
