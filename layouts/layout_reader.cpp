@@ -246,6 +246,7 @@ struct RunOutcome {
     std::int64_t emptyRows = 0;
     std::int64_t rowsWithoutValue = 0;
     std::int64_t firstRowWithoutValue = 0;
+    DateTime firstTimeWithoutValue = 0; ///< its timestamp, for a preview
     std::int64_t textRows = 0;
     std::int64_t firstTextRow = 0;
     std::vector<std::pair<double, std::int64_t>> errorValues;
@@ -328,8 +329,10 @@ RunOutcome ReadRun(const std::vector<std::string_view> &lines, std::size_t from,
         const ValueText value = ParseValueText(*first);
         const ValueText maximum = twoColumns ? ParseValueText(*second) : value;
         if (value.empty || maximum.empty) {
-            if (run.rowsWithoutValue++ == 0)
+            if (run.rowsWithoutValue++ == 0) {
                 run.firstRowWithoutValue = lineNumber;
+                run.firstTimeWithoutValue = MakeDateTime(instant->day, instant->seconds);
+            }
             continue;
         }
         const auto celsius = value.number ? Celsius(*value.number, layout.unit) : std::nullopt;
@@ -724,6 +727,7 @@ std::vector<PreviewRow> PreviewRows(const std::vector<std::string_view> &lines,
         } else {
             row.kind =
                 run.rowsWithoutValue > 0 ? PreviewRow::Kind::NoValue : PreviewRow::Kind::Empty;
+            row.time = run.firstTimeWithoutValue;
         }
         rows.push_back(row);
     }

@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <sstream>
 
 using namespace pelk;
@@ -522,10 +523,132 @@ class LayoutWindowTest : public QObject {
         QCOMPARE(services_->messages.size(), 1);
     }
 
+    // Each control of the reading dialog: what it makes of the choices passed on, what the
+    // preview then shows line by line ("line|time|value[|Tx]"), and which controls stay usable.
+    void eachControlChangesTheChoicesAndThePreview_data() {
+        QTest::addColumn<QStringList>("steps"); // "control=value", in turn
+        QTest::addColumn<QString>("choices");
+        QTest::addColumn<QStringList>("preview");
+        QTest::addColumn<QStringList>("enabled");
+        const QString noValue = QStringLiteral("4|12/08/2021 06:00|sans valeur : passée");
+        const QStringList asRead = {"2|12/08/2021 00:00:30|50", "3|12/08/2021 03:00|59", noValue,
+                                    "5|13/08/2021 09:00|68"};
+        const QStringList oneColumn = {"column", "dateOrder", "ok"};
+        auto row = [](const char *name, const QStringList &steps, const char *choices,
+                      const QStringList &preview, const QStringList &enabled) {
+            QTest::newRow(name) << steps << QString::fromLatin1(choices) << preview << enabled;
+        };
+        row("as recognised", {}, "", asRead, oneColumn);
+        row("degrees F", {"unit=F"}, "unit=F",
+            {"2|12/08/2021 00:00:30|10", "3|12/08/2021 03:00|15", noValue, "5|13/08/2021 09:00|20"},
+            oneColumn);
+        row("kelvins", {"unit=K"}, "unit=K",
+            {"2|12/08/2021 00:00:30|-223,15", "3|12/08/2021 03:00|-214,15", noValue,
+             "5|13/08/2021 09:00|-205,15"},
+            oneColumn);
+        row("degrees F, then C again", {"unit=F", "unit=C"}, "unit=C", asRead, oneColumn);
+        row("the zone, day by day", {"offset=zone"}, "offset=zone", asRead, oneColumn);
+        row("a number of hours", {"offset=hours"}, "offset=0", asRead,
+            {"column", "dateOrder", "offsetHours", "ok"});
+        row("twelve hours behind", {"offset=hours", "offsetHours=-12"}, "offset=-12", asRead,
+            {"column", "dateOrder", "offsetHours", "ok"});
+        row("hours, then the computer's", {"offset=hours", "offsetHours=3", "offset=computer"},
+            "offset=computer", asRead, oneColumn);
+        row("another column", {"column=3"}, "column=3",
+            {"2|12/08/2021 00:00:30|14", "3|12/08/2021 03:00|23", "4|12/08/2021 06:00|5",
+             "5|13/08/2021 09:00|32"},
+            oneColumn);
+        row("Tn and Tx", {"twoColumns=1"}, "tn=2;tx=3",
+            {"2|12/08/2021 00:00:30|50|14", "3|12/08/2021 03:00|59|23", noValue,
+             "5|13/08/2021 09:00|68|32"},
+            {"tnColumn", "txColumn", "dateOrder", "ok"});
+        row("Tn and Tx the other way", {"twoColumns=1", "tnColumn=3", "txColumn=2"}, "tn=3;tx=2",
+            {"2|12/08/2021 00:00:30|14|50", "3|12/08/2021 03:00|23|59", noValue,
+             "5|13/08/2021 09:00|32|68"},
+            {"tnColumn", "txColumn", "dateOrder", "ok"});
+        row("two columns, then one", {"twoColumns=1", "twoColumns=0"}, "column=2", asRead,
+            oneColumn);
+        row("month first", {"dateOrder=mdy"}, "date-order=mdy",
+            {"2|08/12/2021 00:00:30|50", "3|08/12/2021 03:00|59",
+             "4|08/12/2021 06:00|sans valeur : passée", "5|la date n'est pas lisible"},
+            {"column", "dateOrder"});
+        row("data from line 3", {"firstLine=3"}, "first-line=3", asRead.mid(1), oneColumn);
+        row("a separator forgets the columns", {"column=3", "separator=;", "separator=,"},
+            "separator=44", asRead, oneColumn);
+    }
+
+    void eachControlChangesTheChoicesAndThePreview() {
+        QFETCH(QStringList, steps);
+        QFETCH(QString, choices);
+        QFETCH(QStringList, preview);
+        QFETCH(QStringList, enabled);
+        const std::unique_ptr<const FileText> text = ReadFileText(
+            PathOf(write("Time,Inside,Outside\n12/08/2021 00:00:30,50,14\n12/08/2021 03:00,59,23\n"
+                         "12/08/2021 06:00,,5\n13/08/2021 09:00,68,32\n")));
+        QVERIFY(text);
+        LayoutDialog dialog(*text, {}, DayNumberFromCivil(2026, 12, 7), ',');
+        for (const QString &step : steps) {
+            const QString name = step.section('=', 0, 0);
+            const QString value = step.section('=', 1);
+            const QByteArray control = name.toLatin1();
+            if (auto *spin = dialog.findChild<QSpinBox *>(name))
+                spin->setValue(value.toInt());
+            else if (auto *box = dialog.findChild<QCheckBox *>(name))
+                box->setChecked(value == "1");
+            else
+                SelectData(dialog, control.constData(), ItemData(name, value));
+        }
+        QCOMPARE(QString::fromStdString(ChoicesText(dialog.choices())), choices);
+        QCOMPARE(PreviewLines(dialog), preview);
+        QStringList usable;
+        for (const char *name : {"column", "tnColumn", "txColumn", "dateOrder", "offsetHours"})
+            if (In<QWidget>(dialog, name)->isEnabled())
+                usable << QString::fromLatin1(name);
+        if (dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->isEnabled())
+            usable << "ok";
+        std::sort(usable.begin(), usable.end());
+        std::sort(enabled.begin(), enabled.end());
+        QCOMPARE(usable, enabled);
+    }
+
   private:
     static void SelectData(QDialog &dialog, const char *name, int data) {
         auto *combo = In<QComboBox>(dialog, name);
         combo->setCurrentIndex(combo->findData(data));
+    }
+
+    // The data of the item that a step names: a unit, a date order, an offset or a separator by
+    // its letters, a field by its number.
+    static int ItemData(const QString &control, const QString &value) {
+        const QHash<QString, int> named = {
+            {"unit=C", static_cast<int>(WrittenUnit::Celsius)},
+            {"unit=F", static_cast<int>(WrittenUnit::Fahrenheit)},
+            {"unit=K", static_cast<int>(WrittenUnit::Kelvin)},
+            {"dateOrder=dmy", static_cast<int>(DateOrder::DayMonthYear)},
+            {"dateOrder=mdy", static_cast<int>(DateOrder::MonthDayYear)},
+            {"dateOrder=ymd", static_cast<int>(DateOrder::YearMonthDay)},
+            {"offset=file", 0},
+            {"offset=computer", 1},
+            {"offset=hours", 2},
+            {"offset=zone", 3}};
+        if (control == "separator")
+            return value.at(0).toLatin1();
+        return named.value(control + '=' + value, value.toInt());
+    }
+
+    // The preview's rows as shown, the cells of each joined by "|".
+    static QStringList PreviewLines(QDialog &dialog) {
+        const auto *table = In<QTableWidget>(dialog, "preview");
+        QStringList lines;
+        for (int row = 0; row < table->rowCount(); ++row) {
+            QStringList cells;
+            for (int column = 0; column < table->columnCount(); ++column)
+                cells << (table->item(row, column) ? table->item(row, column)->text() : QString());
+            while (!cells.isEmpty() && cells.last().isEmpty() && cells.size() > 2)
+                cells.removeLast();
+            lines << cells.join('|');
+        }
+        return lines;
     }
 };
 

@@ -216,5 +216,61 @@ TEST(stamps, a_numeric_date_keeps_its_pieces_as_written) {
     EXPECT_EQ(stamp->secondsOfDay, 21 * 3600);
 }
 
+struct UnixCase {
+    std::string field;
+    std::optional<std::int64_t> seconds; ///< nothing: no Unix seconds
+};
+
+void PrintTo(const UnixCase &c, std::ostream *out) {
+    *out << '"' << c.field << '"';
+}
+
+class UnixSeconds : public ::testing::TestWithParam<UnixCase> {};
+
+// Nine digits before 2001-09-09, ten after, from 1980 to 2100.
+TEST_P(UnixSeconds, are_read_from_1980_to_2100) {
+    EXPECT_EQ(ParseUnixSeconds(GetParam().field), GetParam().seconds) << GetParam().field;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    stamps, UnixSeconds,
+    ::testing::Values(UnixCase{"315532800", 315532800}, // 1980-01-01
+                      UnixCase{"599679000", 599679000}, UnixCase{"999999999", 999999999},
+                      UnixCase{"1000000000", 1000000000}, UnixCase{"4102444799", 4102444799},
+                      UnixCase{"315532799", std::nullopt}, UnixCase{"4102444800", std::nullopt},
+                      UnixCase{"99999999", std::nullopt}, UnixCase{"12047382000", std::nullopt},
+                      UnixCase{"59967900x", std::nullopt}));
+
+struct WrittenOffsetCase {
+    std::string field;
+    std::optional<int> offsetSeconds; ///< nothing: no timestamp at all
+};
+
+void PrintTo(const WrittenOffsetCase &c, std::ostream *out) {
+    *out << '"' << c.field << '"';
+}
+
+class WrittenOffsets : public ::testing::TestWithParam<WrittenOffsetCase> {};
+
+// Offsets on a timestamp reach from -12:00 to +14:00, as the clocks of the world do.
+TEST_P(WrittenOffsets, are_read_to_the_ends_of_the_worlds_clocks) {
+    const auto stamp = ParseStampPieces(GetParam().field);
+    ASSERT_EQ(stamp.has_value(), GetParam().offsetSeconds.has_value()) << GetParam().field;
+    if (stamp) {
+        EXPECT_EQ(stamp->offsetSeconds, GetParam().offsetSeconds) << GetParam().field;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    stamps, WrittenOffsets,
+    ::testing::Values(WrittenOffsetCase{"2008-03-05T10:00Z", 0},
+                      WrittenOffsetCase{"2008-03-05T10:00:00z", 0},
+                      WrittenOffsetCase{"2008-03-05T10:00+13:00", 13 * 3600},
+                      WrittenOffsetCase{"2008-03-05T10:00+14:00", 14 * 3600},
+                      WrittenOffsetCase{"2008-03-05T10:00+1400", 14 * 3600},
+                      WrittenOffsetCase{"2008-03-05T10:00+05:30", 5 * 3600 + 30 * 60},
+                      WrittenOffsetCase{"2008-03-05T10:00-12:00", -12 * 3600},
+                      WrittenOffsetCase{"2008-03-05T10:00+15:00", std::nullopt}));
+
 } // namespace
 } // namespace pelk
