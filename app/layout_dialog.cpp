@@ -64,6 +64,7 @@ LayoutDialog::LayoutDialog(const FileText &text, LayoutChoices choices, std::int
     if (own.outcome == Recognition::Outcome::Recognised) {
         switch (own.layout.offsetSource) {
         case OffsetSource::Titles:
+        case OffsetSource::Zone:
             fileHasOffset_ = true;
             fileOffsetText_ = QString::fromStdString(own.layout.offsetText);
             break;

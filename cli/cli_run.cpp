@@ -290,6 +290,7 @@ void WriteWarnings(const ProgramTables &tables, const ExportLoad &load, const Lo
     }
     const bool offsetFromFile =
         load.layout && (load.layout->offsetSource == OffsetSource::Titles ||
+                        load.layout->offsetSource == OffsetSource::Zone ||
                         load.layout->offsetSource == OffsetSource::Timestamps ||
                         load.layout->offsetSource == OffsetSource::UnixSeconds);
     if (tables.MeasurementCount == 0 || tables.DayCount == 0 || options.utcOffsetHours ||

@@ -466,6 +466,8 @@ DailyExtremes SweepDailyExtremes(std::span<const Measurement> readings, const Of
 }
 
 OffsetOnDay OffsetRuleOf(const ProgramTables &tables) {
+    if (tables.NamedZone)
+        return [zone = tables.NamedZone](std::int64_t day) { return zone->offsetSecondsOn(day); };
     if (tables.UtcOffsetLocalByDate) {
         platform::RefreshTimeZone(); // once: each day's offset then comes from TZ as it is now
         return ZoneOffsetSecondsOn;

@@ -9,6 +9,7 @@
 #include "climate/date_time.h"
 #include "climate/table_storage.h"
 #include "climate/window_facts.h"
+#include "climate/zone_rules.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -105,6 +106,9 @@ struct ProgramTables {
     /// Each day's windows follow the local zone's offset in force that day (summer time),
     /// instead of UtcOffsetHours.
     bool UtcOffsetLocalByDate = false;
+    /// Each day's windows follow this zone's offset in force that day: the zone a file names as
+    /// its logger's clock. Wins over the two above.
+    std::shared_ptr<const ZoneRules> NamedZone;
     /// Whether the daily step works out DayFactsTable; a caller that shows none spares its cost.
     bool WindowFactsWanted = true;
     /// The facts of the windows of rows 1 to DayCount, row i at index i - 1.

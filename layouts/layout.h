@@ -42,6 +42,7 @@ enum class OffsetSource {
     Chosen,     ///< said by the user
     Titles,     ///< written in a title or the lines before the data
     Timestamps, ///< written on each timestamp ("Z", "+01:00"): readings placed on UTC
+    Zone,       ///< a zone named in the file ("W. Europe Standard Time"): its offset day by day
     UnixSeconds ///< Unix seconds are UTC
 };
 
@@ -70,6 +71,7 @@ struct Layout {
     OffsetSource offsetSource = OffsetSource::Computer;
     int offsetSeconds = 0;  ///< for Titles
     std::string offsetText; ///< as the file writes it
+    std::string zoneName;   ///< for Zone: the IANA name ("Europe/Berlin")
 
     WrittenUnit unit = WrittenUnit::Celsius;
     bool unitFromValues = false; ///< the unit is written after the numbers, not in a title

@@ -114,7 +114,13 @@ std::string Colonnes(const Layout &layout) {
 std::string Decalage(const Layout &layout) {
     switch (layout.offsetSource) {
     case OffsetSource::Computer:
+        if (!layout.offsetText.empty())
+            return "celui de l'ordinateur (le fuseau « " + layout.offsetText +
+                   " » nommé dans le fichier est inconnu ici)";
         return "celui de l'ordinateur";
+    case OffsetSource::Zone:
+        return "celui du fuseau " + layout.zoneName + ", jour par jour (« " + layout.offsetText +
+               " » dans le fichier)";
     case OffsetSource::Chosen:
         return "celui choisi";
     case OffsetSource::Titles: {

@@ -123,7 +123,13 @@ std::string ColumnsNote(const Layout &layout) {
 std::string OffsetNote(const Layout &layout) {
     switch (layout.offsetSource) {
     case OffsetSource::Computer:
+        if (!layout.offsetText.empty())
+            return "the computer's UTC offset (the file names the zone \"" + layout.offsetText +
+                   "\", whose rules this computer does not have)";
         return "the computer's UTC offset";
+    case OffsetSource::Zone:
+        return "the offset of " + layout.zoneName + " day by day (\"" + layout.offsetText +
+               "\" in the file)";
     case OffsetSource::Chosen:
         return "the UTC offset of --utc-offset";
     case OffsetSource::Titles:

@@ -523,7 +523,13 @@ ExportLoad LoadInOwnLayout(std::string_view bytes, ProgramTables &tables,
     }
     if (recognition.outcome == Recognition::Outcome::DateOrderUnknown)
         return load; // a broken export: its own refusal says best what is wrong
-    const Layout &layout = recognition.layout;
+    Layout layout = recognition.layout;
+    if (layout.offsetSource == OffsetSource::Zone) {
+        if (const auto rules = ZoneRules::Named(layout.zoneName))
+            load.zoneRules = std::make_shared<const ZoneRules>(*rules);
+        else
+            layout.offsetSource = OffsetSource::Computer; // named, but unknown here: told so
+    }
     ReadResult read = ReadWithLayout(lines, layout, tables, load.facts);
     // A file laid out as the export form is held to it: a line it cannot read is a fault of the
     // export, which its own refusal says best, not text to pass over.
@@ -548,6 +554,10 @@ ExportLoad LoadInOwnLayout(std::string_view bytes, ProgramTables &tables,
     case OffsetSource::UnixSeconds:
         tables.UtcOffsetHours = 0;
         tables.UtcOffsetLocalByDate = false;
+        break;
+    case OffsetSource::Zone:
+        tables.UtcOffsetLocalByDate = false;
+        tables.NamedZone = load.zoneRules;
         break;
     case OffsetSource::Computer:
         tables.UtcOffsetHours = tables.ZoneOffsetHours;
@@ -655,6 +665,7 @@ ExportLoad LoadAnyExportBytes(std::string_view bytes, ProgramTables &tables,
 
 ExportLoad LoadAnyExport(const std::filesystem::path &path, ProgramTables &tables,
                          const LoadOptions &options, const LayoutChoices &choices) {
+    tables.NamedZone = nullptr;
     ExportLoad load;
     load.read = LoadExport(path, tables);
     if (!WorthRecognising(load.read, tables, options)) {
@@ -669,6 +680,7 @@ ExportLoad LoadAnyExport(const std::filesystem::path &path, ProgramTables &table
 
 ExportLoad LoadAnyExportBytes(std::string_view bytes, ProgramTables &tables,
                               const LoadOptions &options, const LayoutChoices &choices) {
+    tables.NamedZone = nullptr;
     ExportLoad load;
     load.read = LoadExportBytes(bytes, tables);
     if (!WorthRecognising(load.read, tables, options)) {

@@ -595,13 +595,22 @@ void ChooseOffset(const std::vector<std::string_view> &lines, const SeparatorFit
     texts.insert(texts.end(), layout.titles.begin(), layout.titles.end());
     for (std::size_t i = 0; i < fit.start; ++i)
         texts.emplace_back(lines[i]);
-    for (const std::string &text : texts)
+    for (const std::string &text : texts) {
+        // A zone by name ("GMT Standard Time", "(UTC+01:00) Amsterdam, Berlin") follows its
+        // summer time, which the number beside it does not say.
+        if (const auto zone = ZoneNamed(text)) {
+            layout.offsetSource = OffsetSource::Zone;
+            layout.zoneName = std::string(zone->zone);
+            layout.offsetText = zone->text;
+            return;
+        }
         if (const auto stated = OffsetNamed(text)) {
             layout.offsetSource = OffsetSource::Titles;
             layout.offsetSeconds = stated->seconds;
             layout.offsetText = stated->text;
             return;
         }
+    }
     layout.offsetSource = OffsetSource::Computer;
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "layouts/layout_reader.h"
 
+#include "climate/daily_extremes.h"
 #include "climate/date_time.h"
 #include "climate/utc_offset.h"
 #include "layouts/layout_note.h"
@@ -662,6 +663,37 @@ TEST(layout_reader, lines_cut_in_two_halves_are_the_lines_of_the_whole) {
             EXPECT_EQ(halves[i].size(), whole[i].size()) << text;
         }
     }
+}
+
+} // namespace
+} // namespace pelk
+
+namespace pelk {
+namespace {
+
+TEST(layout_reader, a_zone_named_in_the_file_gives_each_day_its_offset) {
+    const std::string file = "Time Zone: Westeurop\xC3\xA4ische Normalzeit/Sommerzeit\n\n"
+                             "Date;Temp\n15.01.2024 10:00:00;4\n15.07.2024 10:00:00;20\n";
+    const Loaded got = Load(file);
+    ASSERT_TRUE(got.load.layout);
+    EXPECT_EQ(got.load.layout->offsetSource == OffsetSource::Zone ||
+                  got.load.layout->offsetSource == OffsetSource::Computer,
+              true);
+    if (!got.load.zoneRules)
+        GTEST_SKIP() << "no compiled zone files on this system";
+    EXPECT_EQ(got.load.layout->zoneName, "Europe/Berlin");
+    const OffsetOnDay offset = OffsetRuleOf(*got.tables);
+    EXPECT_EQ(offset(DayNumberFromCivil(2024, 1, 15)), 3600);
+    EXPECT_EQ(offset(DayNumberFromCivil(2024, 7, 15)), 7200);
+    // A number in the timestamp's title wins over a zone named in the lines before the data.
+    const Loaded titled = Load("Time Zone: W. Europe Standard Time\n\nDate (UTC+3);Temp\n"
+                               "15.01.2024 10:00:00;4\n15.07.2024 10:00:00;20\n");
+    EXPECT_EQ(titled.load.layout->offsetSource, OffsetSource::Titles);
+    EXPECT_EQ(titled.load.layout->offsetSeconds, 3 * 3600);
+    // The next file into the same tables names none: its days are the computer's again.
+    LoadAnyExportBytes("Date;Temp\n15.01.2024 10:00:00;4\n15.07.2024 10:00:00;20\n", *got.tables,
+                       LoadOptions{});
+    EXPECT_FALSE(got.tables->NamedZone);
 }
 
 } // namespace
