@@ -117,11 +117,16 @@ std::optional<Instant> TimestampOf(const std::vector<std::string_view> &fields,
     return std::nullopt;
 }
 
-std::optional<float> Celsius(double value, WrittenUnit unit) {
+double InCelsius(double value, WrittenUnit unit) {
     if (unit == WrittenUnit::Fahrenheit)
-        value = (value - 32.0) * 5.0 / 9.0;
-    else if (unit == WrittenUnit::Kelvin)
-        value -= 273.15;
+        return (value - 32.0) * 5.0 / 9.0;
+    if (unit == WrittenUnit::Kelvin)
+        return value - 273.15;
+    return value;
+}
+
+std::optional<float> Celsius(double value, WrittenUnit unit) {
+    value = InCelsius(value, unit);
     if (!(std::abs(value) <= 3.4028234663852886e38))
         return std::nullopt;
     return static_cast<float>(value);
@@ -341,9 +346,12 @@ RunOutcome ReadRun(const std::vector<std::string_view> &lines, std::size_t from,
         if (!celsius || !maximumCelsius)
             return fail(lineNumber, line, LineFault::NotANumber);
         if (!layout.errorValuesKept) {
-            const bool error = IsSensorErrorValue(*value.number, *celsius);
+            // Judged before the reading is rounded to a float, at the edges of the ranges too.
+            const bool error =
+                IsSensorErrorValue(*value.number, InCelsius(*value.number, layout.unit));
             const bool maximumError =
-                twoColumns && IsSensorErrorValue(*maximum.number, *maximumCelsius);
+                twoColumns &&
+                IsSensorErrorValue(*maximum.number, InCelsius(*maximum.number, layout.unit));
             if (error || maximumError) {
                 if (error)
                     CountErrorValue(run.errorValues, *value.number);

@@ -191,11 +191,11 @@ bool StartsWithDate(std::string_view line) {
 }
 
 // The last line of the data: after it, text, empty lines and lines too narrow to hold a timestamp
-// and a value (a program's closing words) are passed over.
+// where the data has it and a value (a program's closing words) are passed over.
 std::size_t LastDataLine(const std::vector<std::string_view> &lines, const SeparatorFit &fit) {
     FieldSplitter splitter(fit.separator);
     const auto narrowest =
-        static_cast<std::size_t>(fit.place.field + TimestampWidth(fit.place.kind));
+        static_cast<std::size_t>(std::max(fit.place.field + TimestampWidth(fit.place.kind) - 1, 2));
     std::size_t last = lines.size();
     while (last > fit.start + 1) {
         const std::string_view line = lines[last - 1];

@@ -544,6 +544,15 @@ TEST(layout_reader, a_broken_reading_among_the_data_still_refuses_the_file) {
     EXPECT_EQ(last.load.read.lineNumber, 8);
 }
 
+TEST(layout_reader, a_last_reading_that_begins_with_a_sign_is_read) {
+    // The value first: the file's last line begins with a minus sign, and is no closing text.
+    const Loaded got = Load("Temp;Time\n4;2008-03-05 10:00\n-3.5;2008-03-05 11:00\n"
+                            "+2;2008-03-05 12:00\n-1;2008-03-05 13:00\n");
+    ASSERT_EQ(got.load.read.status, ReadResult::Status::Loaded);
+    EXPECT_EQ(got.tables->MeasurementCount, 4);
+    EXPECT_EQ(got.load.facts.linesAfter, 0);
+}
+
 TEST(layout_reader, a_file_with_no_reading_says_where_reading_stopped) {
     EXPECT_EQ(Load("Time\tTemp\n\nnothing here\n").load.emptyLineStop, 2);
     EXPECT_EQ(Load("Time\tTemp\n").load.emptyLineStop, 0);
@@ -602,6 +611,14 @@ INSTANTIATE_TEST_SUITE_P(
                                      {80, 85, 84, 82, 83, 84},
                                      "2008-03-05 80 85\n2008-03-06 82 84\n",
                                      ""},
+                      ErrorValueCase{"the_edges_of_the_error_ranges",
+                                     {-250, 20, 999, -127.05, 23, 24},
+                                     "2008-03-05 20 20\n2008-03-06 23 24\n",
+                                     "-250 x1, 999 x1, -127.05 x1"},
+                      ErrorValueCase{"power_on_85_first_of_all",
+                                     {85, 20, 21, 22, 23, 24},
+                                     "2008-03-05 20 22\n2008-03-06 22 24\n",
+                                     "85 x1"},
                       ErrorValueCase{"cold_but_true",
                                      {-126.9, -60, -249.9, -199.9, 998, 20},
                                      "2008-03-05 -249.9 -60\n2008-03-06 -199.9 998\n",
