@@ -5,7 +5,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstdlib>
+#include <optional>
+#include <string>
 
 namespace pelk {
 namespace {
@@ -257,6 +260,94 @@ std::vector<std::string> JoinTitles(const std::vector<std::string_view> &lines, 
         }
     }
     return titles;
+}
+
+// Words that introduce a channel's name in the lines before the data: "# Channel 2: Temp (°C)",
+// "[Sensor 3]" then "Name=Air temperature". Lower case.
+constexpr std::array<std::string_view, 5> kChannelWords = {"channel", "kanal", "canal", "sensor",
+                                                           "capteur"};
+constexpr std::array<std::string_view, 3> kNameKeys = {"name", "nom", "bezeichnung"};
+
+// "channel 2", "[sensor 3]": the number after a channel word at the start of `text` (after "#",
+// "[" and blanks), and where the rest begins.
+std::optional<std::pair<std::size_t, std::size_t>> ChannelNumberAt(std::string_view text) {
+    std::size_t p = text.find_first_not_of("#[ \t;");
+    if (p == std::string_view::npos)
+        return std::nullopt;
+    std::string lower;
+    for (std::size_t i = p; i < text.size() && std::isalpha(static_cast<unsigned char>(text[i]));
+         ++i)
+        lower += static_cast<char>(std::tolower(static_cast<unsigned char>(text[i])));
+    if (std::find(kChannelWords.begin(), kChannelWords.end(), lower) == kChannelWords.end())
+        return std::nullopt;
+    p += lower.size();
+    while (p < text.size() && (text[p] == ' ' || text[p] == '\t'))
+        ++p;
+    std::size_t number = 0;
+    const std::size_t digits = p;
+    while (p < text.size() && text[p] >= '0' && text[p] <= '9')
+        number = number * 10 + static_cast<std::size_t>(text[p++] - '0');
+    if (p == digits || number == 0 || number > 4096)
+        return std::nullopt;
+    return std::pair{number, p};
+}
+
+// The names that the lines before the data give the channels, channel k being the k-th field
+// after the timestamp; empty when they name none.
+std::vector<std::string> ChannelNames(const std::vector<std::string_view> &lines, std::size_t start,
+                                      std::int32_t firstAfter) {
+    std::vector<std::string> titles;
+    auto name = [&](std::size_t channel, std::string_view text) {
+        const std::size_t field = static_cast<std::size_t>(firstAfter) - 1 + channel - 1;
+        if (titles.size() <= field)
+            titles.resize(field + 1);
+        titles[field] = std::string(TrimBlanks(text));
+    };
+    std::optional<std::size_t> section; // the channel of a "[Sensor 3]" section being read
+    for (std::size_t i = 0; i < start; ++i) {
+        const std::string_view line = TrimBlanks(lines[i]);
+        if (const auto channel = ChannelNumberAt(line)) {
+            const std::string_view rest = line.substr(channel->second);
+            const std::size_t colon = rest.find_first_of(":=");
+            if (line.front() == '[') {
+                section = channel->first;
+            } else if (colon != std::string_view::npos &&
+                       !TrimBlanks(rest.substr(colon + 1)).empty()) {
+                name(channel->first, rest.substr(colon + 1));
+                section.reset();
+            }
+            continue;
+        }
+        if (line.starts_with('['))
+            section.reset();
+        const std::size_t equals = line.find_first_of("=:");
+        if (!section || equals == std::string_view::npos)
+            continue;
+        std::string key(TrimBlanks(line.substr(0, equals)));
+        std::transform(key.begin(), key.end(), key.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (std::find(kNameKeys.begin(), kNameKeys.end(), key) != kNameKeys.end())
+            name(*section, line.substr(equals + 1));
+    }
+    return titles;
+}
+
+// A title row written after the data: the first line after it of as many fields as the data's
+// first line, with no timestamp and no number.
+std::vector<std::string> TitlesAfter(const std::vector<std::string_view> &lines,
+                                     const SeparatorFit &fit) {
+    FieldSplitter splitter(fit.separator);
+    const std::size_t width = splitter.split(lines[fit.start]).size();
+    for (std::size_t i = fit.end; i < lines.size(); ++i) {
+        if (TrimBlanks(lines[i]).empty())
+            continue;
+        const auto &fields = splitter.split(lines[i]);
+        bool rule = false;
+        if (fields.size() != width || PlaceOf(fields).field != 0 || HoldsNoNames(fields, rule))
+            return {};
+        return {fields.begin(), fields.end()};
+    }
+    return {};
 }
 
 // The first hundred years in which a two-digit year puts `pieces` nearest to today without
@@ -658,6 +749,13 @@ Recognition Recognise(const std::vector<std::string_view> &lines, TextEncoding e
     layout.titles = JoinTitles(lines, best.start, best.separator, layout.titleRows);
     layout.timestampKind = best.place.kind;
     layout.timestampField = best.place.field;
+    // No title row above the data: the channels the preamble names, else a row written after.
+    if (layout.titleRows == 0) {
+        layout.titles = ChannelNames(lines, best.start,
+                                     layout.timestampField + TimestampWidth(layout.timestampKind));
+        if (layout.titles.empty())
+            layout.titles = TitlesAfter(lines, best);
+    }
     {
         FieldSplitter splitter(best.separator);
         const std::size_t end = std::min(lines.size(), best.start + kConfirmingLines);

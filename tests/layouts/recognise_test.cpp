@@ -251,3 +251,31 @@ TEST(recognise, the_users_choices_set_the_layout) {
 
 } // namespace
 } // namespace pelk
+
+namespace pelk {
+namespace {
+
+// Without a title row above the data, the columns are named where the file names them.
+TEST(recognise, channels_named_before_the_data_or_titles_after_it_name_the_columns) {
+    std::string data;
+    for (int i = 0; i < 6; ++i)
+        data += "2020-01-0" + std::to_string(6 + i / 3) + " 1" + std::to_string(i) + ":00;55;3\n";
+    for (const std::string &file : {
+             "# Logger 12\n# Channel 1: RH (%)\n# Channel 2: Temp (\xC2\xB0"
+             "C)\n" +
+                 data,
+             "[Sensor 1]\nName=Humidity\nSerial=4\n[Sensor 2]\nName=Air temperature\n[Data]\n" +
+                 data,
+             data + "Time;RH;Temp\n",
+         }) {
+        const Recognition got = RecogniseText(file);
+        ASSERT_EQ(got.outcome, Recognition::Outcome::Recognised) << file;
+        EXPECT_EQ(got.layout.valueField, 3) << file;
+        EXPECT_EQ(got.layout.columnReason, ColumnReason::Title) << file;
+    }
+    // Nothing named: the first column of numbers, as before.
+    EXPECT_EQ(RecogniseText("[Sensor 2]\nSerial=4\n" + data).layout.valueField, 2);
+}
+
+} // namespace
+} // namespace pelk
