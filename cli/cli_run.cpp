@@ -37,13 +37,15 @@ one digit ("3/5/2008 2:30"), seconds and their fractions (dropped) are read too,
 and so are UTF-16 files that start with a byte-order mark. A window without
 readings shows 100 (Tn) or -100 (Tx), which is no measurement.
 
-A file that the export form refuses is read in its own layout when one is
-found: a separator TAB, ";" or "," (quoted fields too), lines before the data,
-the timestamp in any field or in several (day, month or year first, ISO 8601,
-Unix seconds), the temperature column named by its titles (Tn from a minimum
-and Tx from a maximum column), an offset from UTC written in the file, degrees
-F and kelvin turned into degrees C. How it was read goes to standard error in
-one "pelk-cli: note: read as ..." line.
+A file that the export form refuses, or in which it finds no reading, is read
+in its own layout when one is found: a separator TAB, ";", "," or blanks
+(quoted fields too), the data found by its shape among reports, notes, comments
+and closing text, the timestamp in any field or in several (day, month or year
+first, month names, ISO 8601, Unix seconds), the temperature column named by
+its titles (Tn from a minimum and Tx from a maximum column), an offset from UTC
+or a zone's name written in the file, degrees F and kelvin turned into degrees
+C, a sensor's error values passed over. How it was read goes to standard error
+in one "pelk-cli: note: read as ..." line.
 
 Numbers use the decimal separator of the locale in LC_ALL, LC_NUMERIC or LANG;
 the UTC offset (0, 1 or 2 hours) is that of the local zone (TZ) right now.
