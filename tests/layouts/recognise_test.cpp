@@ -279,3 +279,29 @@ TEST(recognise, channels_named_before_the_data_or_titles_after_it_name_the_colum
 
 } // namespace
 } // namespace pelk
+
+namespace pelk {
+namespace {
+
+TEST(recognise, a_rule_of_dashes_under_the_titles_keeps_them) {
+    const Recognition got =
+        RecogniseText("Time,Temp\n----------,----\n2020-01-06 10:00,3\n2020-01-06 10:10,4\n");
+    EXPECT_EQ(got.layout.titles, (std::vector<std::string>{"Time", "Temp"}));
+    EXPECT_EQ(got.layout.firstDataLine, 3);
+}
+
+TEST(recognise, of_two_runs_of_readings_alike_in_length_the_first_is_the_data) {
+    // The second, with its timestamp elsewhere, is then read as the data's lines and refused,
+    // rather than the first passed over in silence.
+    std::string file;
+    for (int i = 0; i < 10; ++i)
+        file += "2020-01-06 1" + std::to_string(i) + ":00,3\n";
+    for (int i = 0; i < 10; ++i)
+        file += "7,2020-01-07 1" + std::to_string(i) + ":00,3\n";
+    const Recognition got = RecogniseText(file);
+    EXPECT_EQ(got.layout.firstDataLine, 1);
+    EXPECT_EQ(got.layout.timestampField, 1);
+}
+
+} // namespace
+} // namespace pelk
