@@ -517,8 +517,15 @@ ExportLoad LoadInOwnLayout(std::string_view bytes, ProgramTables &tables,
     const std::vector<std::string_view> lines = LinesOf(decoded.text());
     const Recognition recognition =
         Recognise(lines, decoded.encoding, choices, CalendarDay(tables.StartTime));
-    if (recognition.outcome == Recognition::Outcome::NoLayout)
+    // Where the reading dialog starts should the file be refused: what was found of its layout.
+    load.readOtherwise = choices;
+    if (recognition.outcome == Recognition::Outcome::NoLayout) {
+        load.readOtherwise.separator = recognition.guess.separator;
+        load.readOtherwise.firstDataLine = recognition.guess.firstDataLine;
         return load;
+    }
+    load.readOtherwise.separator = recognition.layout.separator;
+    load.readOtherwise.firstDataLine = recognition.layout.firstDataLine;
     if (recognition.outcome == Recognition::Outcome::DateOrderUnknown &&
         !LooksLikeTheExportForm(recognition.layout)) {
         ReadResult undecided;

@@ -71,6 +71,8 @@ struct ExportLoad {
     /// With no reading found in the export form: the empty line where its reading stopped, or 0
     /// when it read to the end of the file.
     std::int64_t emptyLineStop = 0;
+    /// For a refused file: where the reading dialog starts, to put the reading right.
+    LayoutChoices readOtherwise;
     /// The rules of the zone the file names as its clock, when it names one known here.
     std::shared_ptr<const ZoneRules> zoneRules;
 };

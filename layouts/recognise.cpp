@@ -22,6 +22,8 @@ constexpr std::size_t kSampleLines = 2000;
 // The data starts where this many lines in a row (most of them) hold a timestamp in one place.
 constexpr std::size_t kConfirmingLines = 10;
 constexpr std::size_t kMostTitleRows = 6;
+// Remarks among the readings come a line or two at a time; more lines together end the data.
+constexpr std::size_t kMostLinesAmongReadings = 5;
 
 struct Place {
     TimestampKind kind = TimestampKind::OneField;
@@ -135,15 +137,22 @@ SeparatorFit FitSeparator(const std::vector<std::string_view> &lines, char separ
     }
     SeparatorFit fit;
     fit.separator = separator;
-    // The readings of the run from `start`, and where it ends: at a reading in another place.
+    // The readings of the run from `start`, and where it ends: at a reading in another place, or
+    // where more lines without a timestamp stand together than a few remarks would.
     auto runFrom = [&](std::size_t start) {
         std::size_t readings = 0;
+        std::size_t undated = 0;
         std::size_t j = start;
         for (; j < sample; ++j) {
-            if (!shapes[j].reading)
+            if (!shapes[j].reading) {
+                if (shapes[j].place.field == 0 && !TrimBlanks(lines[j]).empty() &&
+                    ++undated > kMostLinesAmongReadings)
+                    break;
                 continue;
+            }
             if (!(shapes[j].place == shapes[start].place))
                 break;
+            undated = 0;
             ++readings;
         }
         return std::pair{readings, j};
@@ -707,6 +716,40 @@ void ChooseOffset(const std::vector<std::string_view> &lines, const SeparatorFit
 
 } // namespace
 
+LayoutChoices PlainestChoices(const std::vector<std::string_view> &lines) {
+    LayoutChoices guess;
+    const std::size_t sample = std::min(lines.size(), kSampleLines);
+    std::size_t mostAlike = 0;
+    for (const char separator : kSeparators) {
+        FieldSplitter splitter(separator);
+        std::vector<std::size_t> linesOfWidth;
+        for (std::size_t i = 0; i < sample; ++i) {
+            const std::size_t width = splitter.split(lines[i]).size();
+            if (width < 2)
+                continue;
+            if (linesOfWidth.size() <= width)
+                linesOfWidth.resize(width + 1);
+            ++linesOfWidth[width];
+        }
+        const std::size_t alike =
+            linesOfWidth.empty() ? 0 : *std::max_element(linesOfWidth.begin(), linesOfWidth.end());
+        if (alike > mostAlike) {
+            mostAlike = alike;
+            guess.separator = separator;
+        }
+    }
+    if (!guess.separator)
+        return guess;
+    FieldSplitter splitter(*guess.separator);
+    for (std::size_t i = 0; i < sample && !guess.firstDataLine; ++i)
+        for (const std::string_view field : splitter.split(lines[i]))
+            if (ParseStampPieces(field) || ParseUnixSeconds(field)) {
+                guess.firstDataLine = static_cast<std::int64_t>(i) + 1;
+                break;
+            }
+    return guess;
+}
+
 Recognition Recognise(const std::vector<std::string_view> &lines, TextEncoding encoding,
                       const LayoutChoices &choices, std::int64_t today) {
     Recognition recognition;
@@ -722,8 +765,10 @@ Recognition Recognise(const std::vector<std::string_view> &lines, TextEncoding e
         if (fit.score > best.score)
             best = fit;
     }
-    if (best.score == 0)
+    if (best.score == 0) {
+        recognition.guess = PlainestChoices(lines);
         return recognition;
+    }
     // A reading before the data, in the place where the data holds its readings, would be passed
     // over in silence: such a file is no layout of its own but a broken one. Unless the user said
     // where the data starts.
@@ -735,8 +780,11 @@ Recognition Recognise(const std::vector<std::string_view> &lines, TextEncoding e
         for (std::size_t i = 0; i < best.start; ++i) {
             const auto &fields = splitter.split(lines[i]);
             const Place place = PlaceUnder(fields, choices);
-            if (place == best.place && HasNumberBeside(fields, place))
+            if (place == best.place && HasNumberBeside(fields, place)) {
+                recognition.guess.separator = best.separator;
+                recognition.guess.firstDataLine = static_cast<std::int64_t>(best.start) + 1;
                 return recognition;
+            }
         }
     }
     Layout &layout = recognition.layout;

@@ -46,7 +46,14 @@ struct Recognition {
     Outcome outcome = Outcome::NoLayout;
     Layout layout;
     std::int64_t undecidedLine = 0; ///< for DateOrderUnknown: a line whose date reads both ways
+    /// For NoLayout: where a person would start putting it right, the separator and first data
+    /// line that fit best, when any fits at all.
+    LayoutChoices guess;
 };
+
+/// The plainest guess at a file no layout reads: the separator that cuts most lines into the
+/// same number of fields (two or more), and the data from the first line with a date under it.
+LayoutChoices PlainestChoices(const std::vector<std::string_view> &lines);
 
 /// `lines` is the whole file as text; `today` the day number of today, for two-digit years.
 Recognition Recognise(const std::vector<std::string_view> &lines, TextEncoding encoding,

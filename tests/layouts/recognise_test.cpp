@@ -305,3 +305,29 @@ TEST(recognise, of_two_runs_of_readings_alike_in_length_the_first_is_the_data) {
 
 } // namespace
 } // namespace pelk
+
+namespace pelk {
+namespace {
+
+TEST(recognise, a_file_no_layout_reads_is_given_the_plainest_guess) {
+    // A reading among the report lines: refused, but the dialog starts at the data.
+    std::string file = "Report\n2020-01-05 09:00;1\n";
+    for (int i = 0; i < 40; ++i)
+        file += "setting " + std::to_string(i) + ";x\n";
+    file += "Time;Temp\n";
+    for (int i = 0; i < 12; ++i)
+        file += "2020-01-06 1" + std::to_string(i % 10) + ":00;4\n";
+    const Recognition refused = RecogniseText(file);
+    EXPECT_EQ(refused.outcome, Recognition::Outcome::NoLayout);
+    EXPECT_EQ(refused.guess.separator, ';');
+    EXPECT_EQ(refused.guess.firstDataLine, 44);
+    // No reading anywhere: the separator that cuts most lines alike, from the first dated line.
+    const LayoutChoices plain =
+        PlainestChoices(SplitLines("title\na,b;c\nx;2020-01-06 10:00;y\np;q;r\n"));
+    EXPECT_EQ(plain.separator, ';');
+    EXPECT_EQ(plain.firstDataLine, 3);
+    EXPECT_FALSE(PlainestChoices(SplitLines("one\nfield\n")).separator);
+}
+
+} // namespace
+} // namespace pelk
