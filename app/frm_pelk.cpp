@@ -258,10 +258,12 @@ void FrmPelk::Form_Load() {
     }
     switch (run.load.read.status) {
     case ReadResult::Status::BadFormat:
-        // Nothing of a malformed export is shown: the message, then the end.
+        // Nothing of a malformed export is shown: the message, and a way to read it otherwise.
+        // A file chosen in the first dialog then ends the program, as it always has; one named on
+        // the command line (a double-click) leaves the window open, with the dialog at hand.
         rememberFolderOf(*file);
-        showRefusal(run.load.read);
-        services_.endProgram(kBadFormatExitStatus);
+        if (!refuseOrReadOtherwise(*file, run, false) && !startupFile_)
+            services_.endProgram(kBadFormatExitStatus);
         return;
     case ReadResult::Status::CannotOpen:
     case ReadResult::Status::ReadFailed:
@@ -316,7 +318,7 @@ void FrmPelk::showInPlace(const std::filesystem::path &file, FileLoad &&run) {
     switch (run.load.read.status) {
     case ReadResult::Status::BadFormat:
         rememberFolderOf(file);
-        showRefusal(run.load.read);
+        refuseOrReadOtherwise(file, run, true);
         return;
     case ReadResult::Status::CannotOpen:
     case ReadResult::Status::ReadFailed:
@@ -466,11 +468,39 @@ void FrmPelk::rememberFolderOf(const std::filesystem::path &file) {
     });
 }
 
-void FrmPelk::showRefusal(const ReadResult &result) {
+bool FrmPelk::showRefusal(const ReadResult &result) {
     std::string detail;
     PassOverFailure([&] { detail = RefusalDetail(result); });
-    services_.showMessage(this, QString::fromLatin1(kBadFormatMessage),
-                          QString::fromLatin1(kApplicationTitle), QString::fromStdString(detail));
+    return services_.showMessageOffering(
+        this, QString::fromLatin1(kBadFormatMessage), QString::fromLatin1(kApplicationTitle),
+        QString::fromStdString(detail), QString::fromUtf8(kReadOtherwiseButton));
+}
+
+bool FrmPelk::refuseOrReadOtherwise(const std::filesystem::path &file, const FileLoad &run,
+                                    bool newList) {
+    if (!showRefusal(run.load.read))
+        return false;
+    // From what was found of the file's layout, or the plainest guess at it.
+    LayoutChoices start = run.load.readOtherwise;
+    if (!start.separator)
+        PassOverFailure([&] {
+            if (const std::unique_ptr<const FileText> text = ReadFileText(file)) {
+                const LayoutChoices plain = PlainestChoices(text->lines());
+                start.separator = plain.separator;
+                start.firstDataLine = plain.firstDataLine;
+            }
+        });
+    const LayoutAnswer answer = askLayout(file, start, {}, {}, {});
+    if (answer.result != QDialog::Accepted)
+        return false;
+    FileLoad read = loadWith(file, answer.choices);
+    read.chosen = true;
+    if (read.load.read.status != ReadResult::Status::Loaded)
+        return false;
+    if (read.load.layout)
+        keepChoices(QString::fromStdString(LayoutKey(*read.load.layout)), read);
+    listLoad(file, std::move(read), newList);
+    return true;
 }
 
 void FrmPelk::showLoaded(const ExportLoad &load, const std::string &howRead) {

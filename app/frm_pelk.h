@@ -34,6 +34,8 @@ class ListViewModel;
 class SummaryWindow;
 
 inline constexpr char kApplicationTitle[] = "PELK";
+/// The refusal's second button: the reading dialog, to read the file otherwise.
+inline constexpr char kReadOtherwiseButton[] = "Lire autrement…";
 /// Exit status of a run ended by a malformed export line.
 inline constexpr int kBadFormatExitStatus = 2;
 
@@ -123,7 +125,12 @@ class FrmPelk final : public QWidget {
     /// How a file in a layout of its own was read, the first time its logger is met.
     std::string firstReadingNote(const FileLoad &run);
     void rememberFolderOf(const std::filesystem::path &file);
-    void showRefusal(const ReadResult &result);
+    /// The refusal, with "Lire autrement…" beside OK; whether the user asked to read it otherwise.
+    bool showRefusal(const ReadResult &result);
+    /// A refused file told, and read through the reading dialog when the user asks; whether it is
+    /// listed now.
+    bool refuseOrReadOtherwise(const std::filesystem::path &file, const FileLoad &run,
+                               bool newList);
     void showLoaded(const ExportLoad &load, const std::string &howRead);
     void keepSelectionInList();
     void refreshSeasonWindows();

@@ -17,6 +17,7 @@
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 #include <QTranslator>
 
@@ -165,7 +166,15 @@ int QtWindowServices::execDialog(QDialog &dialog) {
 
 void QtWindowServices::showMessage(QWidget *parent, const QString &text, const QString &title,
                                    const QString &detail) {
+    showMessageOffering(parent, text, title, detail, {});
+}
+
+bool QtWindowServices::showMessageOffering(QWidget *parent, const QString &text,
+                                           const QString &title, const QString &detail,
+                                           const QString &otherChoice) {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+    QAbstractButton *other =
+        otherChoice.isEmpty() ? nullptr : box.addButton(otherChoice, QMessageBox::ActionRole);
     // The detail quotes a line of the file: rich text made here, so that no markup in the line
     // is ever taken for formatting, and its TABs and blanks show as they are.
     if (!detail.isEmpty())
@@ -174,6 +183,7 @@ void QtWindowServices::showMessage(QWidget *parent, const QString &text, const Q
             detail.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>")) +
             QStringLiteral("</p>"));
     box.exec();
+    return other != nullptr && box.clickedButton() == other;
 }
 
 void QtWindowServices::endProgram(int status) {

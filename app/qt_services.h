@@ -34,6 +34,8 @@ class QtWindowServices final : public WindowServices {
     int execDialog(QDialog &dialog) override;
     void showMessage(QWidget *parent, const QString &text, const QString &title,
                      const QString &detail) override;
+    bool showMessageOffering(QWidget *parent, const QString &text, const QString &title,
+                             const QString &detail, const QString &otherChoice) override;
     void endProgram(int status) override;
     Clipboard &clipboard() override { return clipboard_; }
 

@@ -62,6 +62,13 @@ class WindowServices {
     /// empty; returns once it is closed.
     virtual void showMessage(QWidget *parent, const QString &text, const QString &title,
                              const QString &detail) = 0;
+    /// The same message with a second button, `otherChoice`, beside OK; whether it was chosen.
+    virtual bool showMessageOffering(QWidget *parent, const QString &text, const QString &title,
+                                     const QString &detail, const QString &otherChoice) {
+        (void)otherChoice;
+        showMessage(parent, text, title, detail);
+        return false;
+    }
     /// Ends the program with `status` as soon as the running handler returns.
     virtual void endProgram(int status) = 0;
     virtual Clipboard &clipboard() = 0;

@@ -38,6 +38,8 @@ class FakeWindowServices final : public WindowServices {
     /// Plays the user in a modal dialog: what they do there, and the code it closes with.
     /// Without one, a dialog is cancelled.
     std::function<int(QDialog &)> answerDialog;
+    /// Whether the user takes a message's second button, where it offers one.
+    bool chooseOffered = false;
 
     // What was asked, in order.
     QStringList calls;
@@ -45,7 +47,8 @@ class FakeWindowServices final : public WindowServices {
     bool windowVisibleAtDialog = false;
     QList<Message> messages;
     QList<int> endRequests;
-    QStringList dialogs; ///< the object names of the dialogs shown
+    QStringList dialogs;        ///< the object names of the dialogs shown
+    QStringList offeredChoices; ///< the second buttons of the messages that had one
 
     char localeSeparator() override {
         calls << QStringLiteral("localeSeparator");
@@ -96,6 +99,12 @@ class FakeWindowServices final : public WindowServices {
                      const QString &detail) override {
         calls << QStringLiteral("showMessage");
         messages.append({text, title, detail});
+    }
+    bool showMessageOffering(QWidget *parent, const QString &text, const QString &title,
+                             const QString &detail, const QString &otherChoice) override {
+        showMessage(parent, text, title, detail);
+        offeredChoices << otherChoice;
+        return chooseOffered;
     }
     void endProgram(int status) override {
         calls << QStringLiteral("endProgram");

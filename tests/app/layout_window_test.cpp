@@ -611,6 +611,65 @@ class LayoutWindowTest : public QObject {
         QCOMPARE(usable, enabled);
     }
 
+    void aRefusedFileIsReadOtherwiseThroughTheDialog_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("the first dialog") << "dialog";
+        QTest::newRow("pelk FILE") << "command line";
+        QTest::newRow("a drop") << "drop";
+    }
+
+    void aRefusedFileIsReadOtherwiseThroughTheDialog() {
+        QFETCH(QString, how);
+        const QString file = write(ReportThenData());
+        const QString dataOnly =
+            write(ReportThenData().mid(ReportThenData().indexOf("Time;")), "data.csv");
+        services_->chooseOffered = true;
+        QString separator;
+        int firstLine = 0;
+        bool okEnabled = false;
+        services_->answerDialog = [&](QDialog &dialog) {
+            separator = In<QComboBox>(dialog, "separator")->currentText();
+            firstLine = In<QSpinBox>(dialog, "firstLine")->value();
+            okEnabled =
+                dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->isEnabled();
+            return int{QDialog::Accepted};
+        };
+        if (how == "drop") {
+            show(write("h\n03/05/2008 06:00\t1\n", "first.txt"));
+            drop(file);
+        } else if (how == "command line") {
+            window_ = std::make_unique<FrmPelk>(*services_, LoadOptions{}, PathOf(file));
+            window_->show();
+            QTRY_VERIFY(window_->loadDone());
+        } else {
+            show(file);
+        }
+        QCOMPARE(services_->offeredChoices, QStringList{QStringLiteral("Lire autrement…")});
+        QCOMPARE(services_->messages.at(0).text,
+                 QStringLiteral("Mauvais format de fichier !  Utilisez l'export Excel"));
+        QCOMPARE(separator, QStringLiteral("point-virgule (;)"));
+        QCOMPARE(firstLine, 44);
+        QVERIFY(okEnabled);
+        QCOMPARE(listed(), CliOutput({}, dataOnly, services_->clock));
+        QVERIFY(services_->endRequests.isEmpty());
+    }
+
+    // Double-clicked, a refused file leaves the window open with an empty list, the message told;
+    // chosen in the first dialog, it ends the program as it always has.
+    void aRefusedFileOnTheCommandLineLeavesTheWindowOpen() {
+        const QString file = write(ReportThenData());
+        window_ = std::make_unique<FrmPelk>(*services_, LoadOptions{}, PathOf(file));
+        window_->show();
+        QTRY_VERIFY(window_->loadDone());
+        QCOMPARE(services_->messages.size(), 1);
+        QVERIFY(services_->dialogs.isEmpty());
+        QVERIFY(services_->endRequests.isEmpty());
+        QCOMPARE(window_->list().Count(), 0);
+        window_.reset();
+        show(file);
+        QCOMPARE(services_->endRequests, QList<int>{kBadFormatExitStatus});
+    }
+
   private:
     static void SelectData(QDialog &dialog, const char *name, int data) {
         auto *combo = In<QComboBox>(dialog, name);
@@ -637,6 +696,22 @@ class LayoutWindowTest : public QObject {
     }
 
     // The preview's rows as shown, the cells of each joined by "|".
+    // A file no layout reads as it stands: a stray reading among 40 lines of report, then the
+    // data. Refused, it is read through "Lire autrement…", which opens the dialog at the data.
+    static QByteArray ReportThenData() {
+        QByteArray file = "Report\n2021-08-12 09:00;1\n";
+        for (int i = 0; i < 40; ++i)
+            file += "setting " + QByteArray::number(i) + ";x\n";
+        return file + Export(QStringLiteral("Time;Temp\n"), [](int, const Reading &r) {
+                   return QStringLiteral("%1-%2-%3 %4:00;%5")
+                       .arg(r.year)
+                       .arg(r.month, 2, 10, QLatin1Char('0'))
+                       .arg(r.day, 2, 10, QLatin1Char('0'))
+                       .arg(r.hour, 2, 10, QLatin1Char('0'))
+                       .arg(r.value);
+               });
+    }
+
     static QStringList PreviewLines(QDialog &dialog) {
         const auto *table = In<QTableWidget>(dialog, "preview");
         QStringList lines;
