@@ -210,6 +210,28 @@ std::string ErrorValuesNotice(const LayoutReadFacts &facts) {
 
 } // namespace
 
+// "05/03/2008 06:00"
+std::string DateAndTime(DateTime value) {
+    const CivilDateTime t = SplitDateTime(value);
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d/%02d/%04d %02d:%02d", t.day, t.month, t.year, t.hour,
+                  t.minute);
+    return text;
+}
+
+// What pelk-cli warns of readings that came before an earlier line's time, in the window's words.
+std::string OutOfOrderNotice(const LayoutReadFacts &facts) {
+    if (facts.outOfOrder == 0)
+        return {};
+    const bool one = facts.outOfOrder == 1;
+    return std::to_string(facts.outOfOrder) + (one ? " relevé vient" : " relevés viennent") +
+           " avant l'heure d'une ligne plus haut, à partir de la ligne " +
+           std::to_string(facts.firstOutOfOrderLine) + " (du " +
+           DateAndTime(facts.earliestOutOfOrder) + " au " + DateAndTime(facts.latestOutOfOrder) +
+           ") : le fichier revient en arrière dans le temps ; " +
+           (one ? "il est compté" : "ils sont comptés") + " dans l'ordre du temps.";
+}
+
 std::string LoadNotice(const ExportLoad &load, std::int32_t readingCount) {
     if (load.read.status != ReadResult::Status::Loaded)
         return {};
@@ -219,8 +241,11 @@ std::string LoadNotice(const ExportLoad &load, std::int32_t readingCount) {
                                             std::to_string(load.emptyLineStop) + "."
                                       : "Aucun relevé trouvé dans ce fichier.";
     const std::int64_t count = load.facts.errorValueCount();
-    if (load.layout)
-        return ErrorValuesNotice(load.facts);
+    if (load.layout) {
+        const std::string outOfOrder = OutOfOrderNotice(load.facts);
+        const std::string errors = ErrorValuesNotice(load.facts);
+        return outOfOrder + (outOfOrder.empty() || errors.empty() ? "" : "\n\n") + errors;
+    }
     if (count == 0)
         return {};
     std::string days;

@@ -166,6 +166,16 @@ TEST(layout_explanation, a_load_tells_an_empty_list_and_a_sensors_error_values) 
     EXPECT_EQ(LoadNotice(load, 5), "3 valeurs d'erreur du capteur écartées : -127 ×2, 85 ×1.");
     load.facts.errorValues = {{-999.9, 1}};
     EXPECT_EQ(LoadNotice(load, 5), "1 valeur d'erreur du capteur écartée : -999,9 ×1.");
+    // Readings out of time order, told as pelk-cli warns of them, before the error values.
+    load.facts.outOfOrder = 2;
+    load.facts.firstOutOfOrderLine = 120;
+    load.facts.earliestOutOfOrder = MakeDateTime(DayNumberFromCivil(2008, 3, 5), 6 * 3600);
+    load.facts.latestOutOfOrder = MakeDateTime(DayNumberFromCivil(2008, 3, 5), 8 * 3600 + 600);
+    EXPECT_EQ(LoadNotice(load, 5),
+              "2 relevés viennent avant l'heure d'une ligne plus haut, à partir de la ligne 120 "
+              "(du 05/03/2008 06:00 au 05/03/2008 08:10) : le fichier revient en arrière dans le "
+              "temps ; ils sont comptés dans l'ordre du temps.\n\n"
+              "1 valeur d'erreur du capteur écartée : -999,9 ×1.");
 }
 
 } // namespace
