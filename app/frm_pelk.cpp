@@ -405,9 +405,10 @@ void FrmPelk::ReadingOfTheFile() {
         return;
     const std::filesystem::path file = *listedFile_;
     const QString key = QString::fromStdString(LayoutKey(*listedLayout_));
-    const LayoutAnswer answer =
-        askLayout(file, listedChoices_, {},
-                  WithoutPointer(LayoutExplanation(*listedLayout_, listedFacts_)), key);
+    const LayoutAnswer answer = askLayout(
+        file, listedChoices_, {},
+        WithoutPointer(LayoutExplanation(*listedLayout_, listedFacts_, tables_->ZoneOffsetHours)),
+        key);
     FileLoad run;
     if (answer.result == kForgetLayoutResult) {
         PassOverFailure([&] {
@@ -454,7 +455,7 @@ std::string FrmPelk::firstReadingNote(const FileLoad &run) {
         // A file without titles cannot be known again: it is told every time.
         if (!key.isEmpty() && services_.layoutMet(key))
             return;
-        note = LayoutExplanation(*run.load.layout, run.load.facts);
+        note = LayoutExplanation(*run.load.layout, run.load.facts, tables_->ZoneOffsetHours);
         if (!key.isEmpty())
             services_.setLayoutMet(key, true);
     });

@@ -111,13 +111,19 @@ std::string Colonnes(const Layout &layout) {
     return "température du " + Champ(layout, layout.valueField) + why;
 }
 
-std::string Decalage(const Layout &layout) {
+std::string Decalage(const Layout &layout, std::optional<int> computerHours) {
     switch (layout.offsetSource) {
-    case OffsetSource::Computer:
+    case OffsetSource::Computer: {
+        // The number, so that "the computer's" is never a guess.
+        const std::string today = computerHours
+                                      ? ", UTC" + std::string(*computerHours < 0 ? "" : "+") +
+                                            std::to_string(*computerHours) + " aujourd'hui"
+                                      : "";
         if (!layout.offsetText.empty())
-            return "celui de l'ordinateur (le fuseau « " + layout.offsetText +
+            return "celui de l'ordinateur" + today + " (le fuseau « " + layout.offsetText +
                    " » nommé dans le fichier est inconnu ici)";
-        return "celui de l'ordinateur";
+        return "celui de l'ordinateur" + today;
+    }
     case OffsetSource::Zone:
         return "celui du fuseau " + layout.zoneName + ", jour par jour (« " + layout.offsetText +
                " » dans le fichier)";
@@ -258,13 +264,14 @@ std::string LoadNotice(const ExportLoad &load, std::int32_t readingCount) {
            (count == 1 ? "reste listé" : "restent listés") + " : " + days + ".";
 }
 
-std::string LayoutExplanation(const Layout &layout, const LayoutReadFacts &facts) {
+std::string LayoutExplanation(const Layout &layout, const LayoutReadFacts &facts,
+                              std::optional<int> computerHours) {
     std::string text = "Ce fichier n'est pas un export Excel ; il a été lu ainsi :\n";
     text += "- séparateur : " + SeparatorNom(layout.separator) +
             " ; données à partir de la ligne " + std::to_string(layout.firstDataLine) + "\n";
     text += "- horodatage : " + Horodatage(layout) + OrdreDesDates(layout) + "\n";
     text += "- " + Colonnes(layout) + "\n";
-    text += "- décalage UTC : " + Decalage(layout) + "\n";
+    text += "- décalage UTC : " + Decalage(layout, computerHours) + "\n";
     if (layout.unit == WrittenUnit::Fahrenheit)
         text += "- degrés F convertis en °C\n";
     else if (layout.unit == WrittenUnit::Kelvin)

@@ -19,7 +19,9 @@ namespace pelk {
 /// "Ce fichier n'est pas un export Excel ; il a été lu ainsi :" and a line each for the
 /// separator and the first data line, the timestamp and its date order, the column(s), the UTC
 /// offset, a conversion of the unit and the rows passed over.
-std::string LayoutExplanation(const Layout &layout, const LayoutReadFacts &facts);
+/// With `computerHours`, the computer's offset is named by its number today.
+std::string LayoutExplanation(const Layout &layout, const LayoutReadFacts &facts,
+                              std::optional<int> computerHours = std::nullopt);
 
 /// What a load leaves to tell beside its rows, in French: that it found no reading and where it
 /// stopped, or the days of the export form that hold a sensor's error value; "" when nothing.

@@ -180,3 +180,21 @@ TEST(layout_explanation, a_load_tells_an_empty_list_and_a_sensors_error_values) 
 
 } // namespace
 } // namespace pelk
+
+namespace pelk {
+namespace {
+
+TEST(layout_explanation, the_computers_offset_is_named_by_its_number) {
+    Layout layout;
+    layout.offsetSource = OffsetSource::Computer;
+    for (const auto &[hours, said] : {std::pair{1, "celui de l'ordinateur, UTC+1 aujourd'hui"},
+                                      std::pair{0, "celui de l'ordinateur, UTC+0 aujourd'hui"},
+                                      std::pair{-5, "celui de l'ordinateur, UTC-5 aujourd'hui"}})
+        EXPECT_NE(
+            LayoutExplanation(layout, {}, hours).find(std::string("décalage UTC : ") + said + "\n"),
+            std::string::npos)
+            << hours;
+}
+
+} // namespace
+} // namespace pelk
