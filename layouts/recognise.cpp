@@ -312,7 +312,7 @@ std::vector<std::string> ChannelNames(const std::vector<std::string_view> &lines
             titles.resize(field + 1);
         titles[field] = std::string(TrimBlanks(text));
     };
-    std::optional<std::size_t> section; // the channel of a "[Sensor 3]" section being read
+    std::size_t section = 0; // the channel of a "[Sensor 3]" section being read; 0: none
     for (std::size_t i = 0; i < start; ++i) {
         const std::string_view line = TrimBlanks(lines[i]);
         if (const auto channel = ChannelNumberAt(line)) {
@@ -323,20 +323,20 @@ std::vector<std::string> ChannelNames(const std::vector<std::string_view> &lines
             } else if (colon != std::string_view::npos &&
                        !TrimBlanks(rest.substr(colon + 1)).empty()) {
                 name(channel->first, rest.substr(colon + 1));
-                section.reset();
+                section = 0;
             }
             continue;
         }
         if (line.starts_with('['))
-            section.reset();
+            section = 0;
         const std::size_t equals = line.find_first_of("=:");
-        if (!section || equals == std::string_view::npos)
+        if (section == 0 || equals == std::string_view::npos)
             continue;
         std::string key(TrimBlanks(line.substr(0, equals)));
         std::transform(key.begin(), key.end(), key.begin(),
                        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
         if (std::find(kNameKeys.begin(), kNameKeys.end(), key) != kNameKeys.end())
-            name(*section, line.substr(equals + 1));
+            name(section, line.substr(equals + 1));
     }
     return titles;
 }
