@@ -76,18 +76,22 @@ template <typename Step> void PassOverFailure(Step &&step) {
 
 QStringList ExportNameFilters() {
     return {QStringLiteral("Tous les fichiers (*.*)"), QStringLiteral("Fichiers TXT(*.txt)"),
-            QStringLiteral("Fichiers CSV (*.csv)")};
+            QStringLiteral("Fichiers CSV (*.csv)"),
+            QStringLiteral("Exports de capteurs (*.txt *.csv *.dat *.mon *.tsv)")};
 }
 
 QStringList ExportNamePatterns() {
-    return {QStringLiteral("*"), QStringLiteral("*.txt"), QStringLiteral("*.csv")};
+    return {QStringLiteral("*"), QStringLiteral("*.txt"), QStringLiteral("*.csv"),
+            QStringLiteral("*.txt *.csv *.dat *.mon *.tsv")};
 }
 
-QString DialogFolder(WindowServices &services, const QString &programFolder) {
-    if (services.isWritableFolder(programFolder))
-        return programFolder;
+QString DialogFolder(WindowServices &services, const QString &programFolder, bool firstDialog) {
     const QString last = services.lastFolder();
-    if (!last.isEmpty() && QDir(last).exists())
+    const bool lastExists = !last.isEmpty() && QDir(last).exists();
+    // A portable copy opens first beside its own exports, then where the user last was.
+    if (services.isWritableFolder(programFolder) && (firstDialog || !lastExists))
+        return programFolder;
+    if (lastExists)
         return last;
 #ifdef Q_OS_WIN
     // Installed under Program Files: where Windows users keep their files.
@@ -276,9 +280,12 @@ void FrmPelk::Form_Load() {
 
 std::optional<std::filesystem::path> FrmPelk::chooseFile() {
     const QStringList filters = ExportNameFilters();
+    // The type the user last chose, else the export's own, the text files.
+    const QString kept = services_.lastFilter();
+    const bool firstDialog = !loadDone_;
     const std::optional<QString> file = services_.chooseExportFile(
-        this, {DialogFolder(services_, QCoreApplication::applicationDirPath()), filters,
-               ExportNamePatterns(), filters.at(1)});
+        this, {DialogFolder(services_, QCoreApplication::applicationDirPath(), firstDialog),
+               filters, ExportNamePatterns(), filters.contains(kept) ? kept : filters.at(1)});
     if (!file)
         return std::nullopt;
     return PathOf(*file);

@@ -29,6 +29,7 @@ namespace {
 // Kept in the user's configuration under the program's own name (~/.config/pelk/pelk.ini).
 constexpr QLatin1String kSettingsName("pelk");
 constexpr QLatin1String kLastFolderKey("lastFolder");
+constexpr QLatin1String kLastFilterKey("lastFilter");
 
 QSettings ProgramSettings() {
     return QSettings(QSettings::IniFormat, QSettings::UserScope, kSettingsName, kSettingsName);
@@ -91,6 +92,8 @@ std::optional<QString> QtWindowServices::chooseExportFile(QWidget *parent,
             types->setItemText(i, request.nameFilters.at(i));
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
+    ProgramSettings().setValue(
+        kLastFilterKey, request.nameFilters.value(applied.indexOf(dialog.selectedNameFilter())));
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty() || files.constFirst().isEmpty())
         return std::nullopt;
@@ -132,6 +135,10 @@ QString QtWindowServices::lastFolder() {
 
 void QtWindowServices::setLastFolder(const QString &folder) {
     ProgramSettings().setValue(kLastFolderKey, folder);
+}
+
+QString QtWindowServices::lastFilter() {
+    return ProgramSettings().value(kLastFilterKey).toString();
 }
 
 QString QtWindowServices::keptLayout(const QString &layoutKey) {

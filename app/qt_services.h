@@ -27,6 +27,7 @@ class QtWindowServices final : public WindowServices {
     bool isWritableFolder(const QString &folder) override;
     QString lastFolder() override;
     void setLastFolder(const QString &folder) override;
+    QString lastFilter() override;
     QString keptLayout(const QString &layoutKey) override;
     void keepLayout(const QString &layoutKey, const QString &choices) override;
     bool layoutMet(const QString &layoutKey) override;

@@ -38,6 +38,7 @@ class WindowServices {
     /// The local and universal clocks, read once.
     virtual ClockReading readClock() = 0;
     /// Shows the modal open-file dialog; the full path of an existing file, or nothing on cancel.
+    /// The file type chosen there is kept between runs (lastFilter).
     virtual std::optional<QString> chooseExportFile(QWidget *parent,
                                                     const ExportFileRequest &request) = 0;
     /// Asks where to save the chart's image: a path ending in .png, .pdf or .svg, or nothing on
@@ -48,6 +49,9 @@ class WindowServices {
     /// The folder of the last file opened, as kept between runs; empty when none was.
     virtual QString lastFolder() = 0;
     virtual void setLastFolder(const QString &folder) = 0;
+    /// The file type last chosen in the open-file dialog (one of its filters' texts), as kept
+    /// between runs; empty when none was.
+    virtual QString lastFilter() { return {}; }
     /// The choices kept for the logger whose column titles are `layoutKey`, as kept between runs
     /// (the text of ChoicesText); empty when none are. Keeping an empty text forgets them.
     virtual QString keptLayout(const QString &layoutKey) = 0;

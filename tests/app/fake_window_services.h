@@ -32,8 +32,10 @@ class FakeWindowServices final : public WindowServices {
     std::optional<QString> chosenFile;
     std::optional<QString> imageFile;
     bool programFolderWritable = true;
-    QString keptFolder;                 ///< the last folder, as kept between runs
-    QMap<QString, QString> keptLayouts; ///< choices by layout key, as kept between runs
+    QString keptFolder;                  ///< the last folder, as kept between runs
+    QString keptFilter;                  ///< the file type last chosen, as kept between runs
+    std::optional<QString> pickedFilter; ///< the file type the user picks in the dialog
+    QMap<QString, QString> keptLayouts;  ///< choices by layout key, as kept between runs
     QMap<QString, bool> metLayouts;
     /// Plays the user in a modal dialog: what they do there, and the code it closes with.
     /// Without one, a dialog is cancelled.
@@ -67,6 +69,8 @@ class FakeWindowServices final : public WindowServices {
         const QWindow *screenWindow =
             parent != nullptr ? parent->window()->windowHandle() : nullptr;
         windowVisibleAtDialog = screenWindow != nullptr && screenWindow->isVisible();
+        if (chosenFile && pickedFilter)
+            keptFilter = *pickedFilter;
         return chosenFile;
     }
     std::optional<QString> chooseImageFile(QWidget *) override {
@@ -75,6 +79,7 @@ class FakeWindowServices final : public WindowServices {
     }
     bool isWritableFolder(const QString &) override { return programFolderWritable; }
     QString lastFolder() override { return keptFolder; }
+    QString lastFilter() override { return keptFilter; }
     void setLastFolder(const QString &folder) override { keptFolder = folder; }
     QString keptLayout(const QString &key) override { return keptLayouts.value(key); }
     void keepLayout(const QString &key, const QString &choices) override {

@@ -146,9 +146,10 @@ class FrmPelkTest : public QObject {
         services_->clock = {39512.5, localHour, 12};
         showWindow(content);
         QVERIFY(services_->windowVisibleAtDialog);
-        QCOMPARE(services_->dialogRequest.nameFilters,
-                 QStringList(
-                     {"Tous les fichiers (*.*)", "Fichiers TXT(*.txt)", "Fichiers CSV (*.csv)"}));
+        QCOMPARE(
+            services_->dialogRequest.nameFilters,
+            QStringList({"Tous les fichiers (*.*)", "Fichiers TXT(*.txt)", "Fichiers CSV (*.csv)",
+                         "Exports de capteurs (*.txt *.csv *.dat *.mon *.tsv)"}));
         QCOMPARE(services_->dialogRequest.selectedFilter, QStringLiteral("Fichiers TXT(*.txt)"));
         QCOMPARE(Rows(lv()->model()), rows);
         QCOMPARE(lv()->model()->index(0, 2).data(Qt::BackgroundRole).value<QBrush>().color(),
@@ -323,6 +324,26 @@ class FrmPelkTest : public QObject {
         showWindow(kFourDays);
         QCOMPARE(services_->dialogRequest.initialDir, expected);
         QCOMPARE(services_->keptFolder, dir_.path()); // the chosen file's folder, for next time
+    }
+
+    // A portable copy opens first beside its own exports; Ctrl+O then opens where the last file
+    // came from, with the file type last chosen, kept between runs.
+    void ctrlOOpensWhereTheLastFileCameFromWithItsType() {
+        const QString programFolder = QCoreApplication::applicationDirPath();
+        services_->pickedFilter =
+            QStringLiteral("Exports de capteurs (*.txt *.csv *.dat *.mon *.tsv)");
+        showWindow(kFourDays);
+        QCOMPARE(services_->dialogRequest.initialDir, programFolder);
+        QCOMPARE(services_->dialogRequest.selectedFilter, QStringLiteral("Fichiers TXT(*.txt)"));
+        services_->chosenFile = writeExport(kFourDays, "again.txt");
+        pressCtrlO();
+        QCOMPARE(services_->calls.count("chooseExportFile"), 2);
+        QCOMPARE(services_->dialogRequest.initialDir, dir_.path());
+        QCOMPARE(services_->dialogRequest.selectedFilter, *services_->pickedFilter);
+        // A kept type that is no longer offered gives way to the text files.
+        services_->keptFilter = QStringLiteral("Fichiers XLS (*.xls)");
+        pressCtrlO();
+        QCOMPARE(services_->dialogRequest.selectedFilter, QStringLiteral("Fichiers TXT(*.txt)"));
     }
 
     void incompleteWindowsAreMutedAndEveryValueTellsItsWindow() {
