@@ -362,6 +362,7 @@ FrmPelk::FileLoad FrmPelk::loadFile(const std::filesystem::path &file) {
         // A logger's kept choices that no longer read its file give way to a fresh look.
         FileLoad withKept = loadWith(file, OverruledBy(*kept, said));
         withKept.chosen = true;
+        withKept.kept = kept;
         if (withKept.load.read.status == ReadResult::Status::Loaded)
             return withKept;
     }
@@ -455,6 +456,11 @@ void FrmPelk::listLoad(const std::filesystem::path &file, FileLoad &&run, bool n
 
 std::string FrmPelk::firstReadingNote(const FileLoad &run) {
     std::string note;
+    if (run.load.layout && run.kept) {
+        // Titles that name no logger may be another logger's: what was kept is said each time.
+        PassOverFailure([&] { note = KeptReadingNotice(*run.load.layout, *run.kept); });
+        return note;
+    }
     if (!run.load.layout || run.chosen)
         return note;
     PassOverFailure([&] {

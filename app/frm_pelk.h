@@ -95,9 +95,10 @@ class FrmPelk final : public QWidget {
     struct FileLoad {
         std::unique_ptr<ProgramTables> tables;
         ExportLoad load;
-        LayoutChoices choices;  ///< those it was read with
-        bool chosen = false;    ///< read with choices the user made: nothing to tell of it
-        bool cancelled = false; ///< the user closed the question it asked
+        LayoutChoices choices; ///< those it was read with
+        bool chosen = false;   ///< read with choices the user made: nothing to tell of it
+        std::optional<LayoutChoices> kept; ///< the logger's kept choices it was read with
+        bool cancelled = false;            ///< the user closed the question it asked
     };
     struct LayoutAnswer {
         int result = 0; ///< the dialog's

@@ -3,7 +3,10 @@
 
 #include "climate/locale_conversions.h"
 #include "layouts/layout_note.h"
+#include "layouts/vocabulary.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -280,6 +283,63 @@ std::string LayoutExplanation(const Layout &layout, const LayoutReadFacts &facts
     text += "- lignes passées : " + LignesPassees(layout, facts) + "\n";
     text += "Pour changer cette lecture : Lecture du fichier… (Ctrl+L).";
     return text;
+}
+
+namespace {
+
+// Words that any file's titles may hold, in the languages loggers write: no logger's name.
+constexpr std::array<std::string_view, 40> kGenericTitleWords = {
+    "date",    "time",  "datum",  "zeit", "heure", "temps", "timestamp", "datetime",
+    "utc",     "gmt",   "local",  "no",   "nr",    "n",     "record",    "index",
+    "id",      "value", "valeur", "wert", "temp",  "t",     "c",         "f",
+    "k",       "deg",   "degc",   "degf", "rh",    "hum",   "humidity",  "humidité",
+    "feuchte", "mm",    "dd",     "yyyy", "hh",    "ss"};
+
+bool IsGenericTitle(std::string_view title) {
+    const std::vector<std::string> words = TitleWords(title);
+    return std::all_of(words.begin(), words.end(), [](const std::string &word) {
+        return NamesTemperature(word) ||
+               std::find(kGenericTitleWords.begin(), kGenericTitleWords.end(), word) !=
+                   kGenericTitleWords.end();
+    });
+}
+
+// "S/N 1234567", "LGR S/N: 20345", "SN#: 192791": a serial number in a title.
+bool NamesASerialNumber(std::string_view title) {
+    std::size_t digits = 0;
+    for (const char c : title) {
+        digits = c >= '0' && c <= '9' ? digits + 1 : 0;
+        if (digits >= 4)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool TitlesNameALogger(const Layout &layout) {
+    std::size_t named = 0;
+    for (const std::string &title : layout.titles) {
+        if (NamesASerialNumber(title))
+            return true;
+        named += !title.empty() && !IsGenericTitle(title);
+    }
+    return named >= 3;
+}
+
+std::string KeptReadingNotice(const Layout &layout, const LayoutChoices &kept) {
+    if (TitlesNameALogger(layout))
+        return {};
+    if (kept.dateOrder) {
+        constexpr std::array<std::string_view, 3> kOrders = {"jour/mois/année", "mois/jour/année",
+                                                             "année/mois/jour"};
+        const std::size_t order = *kept.dateOrder == DateOrder::DayMonthYear   ? 0
+                                  : *kept.dateOrder == DateOrder::MonthDayYear ? 1
+                                                                               : 2;
+        return "ordre des dates retenu la dernière fois pour ces titres : " +
+               std::string(kOrders[order]);
+    }
+    return "lecture retenue la dernière fois pour ces titres (Lecture du fichier… pour la changer)";
 }
 
 std::string LayoutKey(const Layout &layout) {

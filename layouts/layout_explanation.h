@@ -27,6 +27,14 @@ std::string LayoutExplanation(const Layout &layout, const LayoutReadFacts &facts
 /// stopped, or the days of the export form that hold a sensor's error value; "" when nothing.
 std::string LoadNotice(const ExportLoad &load, std::int32_t readingCount);
 
+/// Whether the column titles name one logger (a serial number, or three titles or more that are
+/// not generic words such as date, time, temp, value), rather than titles any file may have.
+bool TitlesNameALogger(const Layout &layout);
+
+/// The one line the box says each time a kept reading is applied to a file whose titles name no
+/// logger: "ordre des dates retenu la dernière fois pour ces titres : jour/mois/année".
+std::string KeptReadingNotice(const Layout &layout, const LayoutChoices &kept);
+
 /// What tells one logger's exports from another's: their column titles; "" for a file with none.
 std::string LayoutKey(const Layout &layout);
 

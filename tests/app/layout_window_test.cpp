@@ -463,12 +463,27 @@ class LayoutWindowTest : public QObject {
         QVERIFY(services_->messages.isEmpty());
         QCOMPARE(services_->keptLayouts.values(), QStringList{"date-order=dmy"});
 
-        // The next export of that logger: no question, no box, day first.
+        // The next file with those titles: no question, day first; titles this plain may be
+        // another logger's, so the box says in one line what was kept.
         services_->dialogs.clear();
         drop(write(Undecidable(), "next.csv"));
         QVERIFY(services_->dialogs.isEmpty());
-        QVERIFY(services_->messages.isEmpty());
+        QCOMPARE(services_->messages.size(), 1);
+        QCOMPARE(services_->messages.at(0).text,
+                 QStringLiteral("ordre des dates retenu la dernière fois pour ces titres : "
+                                "jour/mois/année"));
         QVERIFY(listed().contains(QStringLiteral("\n2008-05-03")));
+        // Titles that name a logger (its serial number): its kept answer is used without a word.
+        services_->messages.clear();
+        const QByteArray named = Undecidable(QStringLiteral("Time,Temp (S/N 20345)"));
+        services_->answerDialog = [](QDialog &) { return int{QDialog::Accepted}; };
+        drop(write(named, "named.csv"));
+        services_->answerDialog = {};
+        services_->messages.clear();
+        services_->dialogs.clear();
+        drop(write(named, "named-next.csv"));
+        QVERIFY(services_->dialogs.isEmpty());
+        QVERIFY(services_->messages.isEmpty());
 
         // The month first, said on the command line, wins over the kept answer.
         window_.reset();

@@ -198,3 +198,23 @@ TEST(layout_explanation, the_computers_offset_is_named_by_its_number) {
 
 } // namespace
 } // namespace pelk
+
+namespace pelk {
+namespace {
+
+TEST(layout_explanation, titles_name_a_logger_by_a_serial_number_or_three_titles_of_its_own) {
+    const auto names = [](std::vector<std::string> titles) {
+        Layout layout;
+        layout.titles = std::move(titles);
+        return TitlesNameALogger(layout);
+    };
+    EXPECT_FALSE(names({"Date", "Time", "Temp"}));
+    EXPECT_FALSE(names({"Date Time, GMT+02:00", "Temp, °C", "RH, %"}));
+    EXPECT_FALSE(names({"Datum", "Température (°C)", "Wert", "No."}));
+    EXPECT_TRUE(names({"Time", "Temp, °C (LGR S/N: 20345)"}));
+    EXPECT_TRUE(names({"Zeit", "Aussen", "Keller", "Garage"}));
+    EXPECT_FALSE(names({"Time", "Aussen", "Keller"}));
+}
+
+} // namespace
+} // namespace pelk
