@@ -287,24 +287,30 @@ void LayoutDialog::refresh() {
     refreshing_ = false;
 }
 
-std::int32_t LayoutDialog::fieldCount() const {
-    std::size_t count = layout_.titles.size();
+std::vector<std::string> LayoutDialog::firstDataFields() const {
+    std::vector<std::string> values;
     const auto first = static_cast<std::size_t>(layout_.firstDataLine - 1);
     if (first < text_.lines().size()) {
         FieldSplitter splitter(layout_.separator);
-        count = std::max(count, splitter.split(text_.lines()[first]).size());
+        const auto &fields = splitter.split(text_.lines()[first]);
+        values.assign(fields.begin(), fields.end());
     }
-    return static_cast<std::int32_t>(count);
+    if (values.size() < layout_.titles.size())
+        values.resize(layout_.titles.size());
+    return values;
 }
 
-void LayoutDialog::fillFieldList(QComboBox *combo, std::int32_t fields) const {
+void LayoutDialog::fillFieldList(QComboBox *combo,
+                                 const std::vector<std::string> &firstValues) const {
     combo->clear();
-    for (std::int32_t field = 1; field <= fields; ++field) {
-        const std::string title = TitleOf(layout_, field);
-        combo->addItem(
-            title.empty() ? QString::number(field)
-                          : QStringLiteral("%1 – %2").arg(field).arg(QString::fromStdString(title)),
-            QVariant(field));
+    for (std::size_t i = 0; i < firstValues.size(); ++i) {
+        const auto field = static_cast<std::int32_t>(i) + 1;
+        // Its number, its title, and what it holds: a file without titles is chosen by its values.
+        QString text = QString::number(field);
+        for (const std::string &part : {TitleOf(layout_, field), firstValues[i]})
+            if (!part.empty())
+                text += QStringLiteral(" – ") + QString::fromStdString(part);
+        combo->addItem(text, QVariant(field));
     }
 }
 
@@ -315,9 +321,10 @@ void LayoutDialog::showLayout() {
     SelectData(dateOrder_, QVariant(static_cast<int>(layout_.dateOrder)));
     dateOrder_->setEnabled(HasDatePieces(layout_.timestampKind));
 
-    const std::int32_t fields = fieldCount(); // a line split once, for the three lists
+    const std::vector<std::string> firstValues = firstDataFields(); // once, for the three lists
+    const auto fields = static_cast<std::int32_t>(firstValues.size());
     for (QComboBox *combo : {column_, tnColumn_, txColumn_})
-        fillFieldList(combo, fields);
+        fillFieldList(combo, firstValues);
     const bool two = layout_.tnField != 0;
     twoColumns_->setChecked(two);
     if (two) {

@@ -59,8 +59,9 @@ class LayoutDialog final : public QDialog {
     void refresh();
     void showLayout();
     void showPreview();
-    void fillFieldList(QComboBox *combo, std::int32_t fields) const;
-    std::int32_t fieldCount() const;
+    /// The fields of the first data line: how many there are, and the value each list shows.
+    std::vector<std::string> firstDataFields() const;
+    void fillFieldList(QComboBox *combo, const std::vector<std::string> &firstValues) const;
     void chooseFromControls(QObject *changed);
 
     const FileText &text_;

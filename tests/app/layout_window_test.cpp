@@ -626,6 +626,20 @@ class LayoutWindowTest : public QObject {
         QCOMPARE(usable, enabled);
     }
 
+    // A file without titles: each column is offered by its number and the value it holds first.
+    void columnsWithoutTitlesAreOfferedByTheirFirstValues() {
+        show(write("0;2020.10.28 08:45;4;9.875\n1;2020.10.28 09:00;4;6.8\n"), {"--column", "4"});
+        QStringList offered;
+        services_->answerDialog = [&](QDialog &dialog) {
+            auto *column = In<QComboBox>(dialog, "column");
+            for (int i = 0; i < column->count(); ++i)
+                offered << column->itemText(i);
+            return int{QDialog::Rejected};
+        };
+        readingAction()->trigger();
+        QCOMPARE(offered, QStringList({"1 – 0", "2 – 2020.10.28 08:45", "3 – 4", "4 – 9.875"}));
+    }
+
     void aRefusedFileIsReadOtherwiseThroughTheDialog_data() {
         QTest::addColumn<QString>("how");
         QTest::newRow("the first dialog") << "dialog";
