@@ -398,6 +398,7 @@ FrmPelk::LayoutAnswer FrmPelk::askLayout(const std::filesystem::path &file,
         LayoutDialog dialog(*text, choices, CalendarDay(tables_->StartTime), separator_, this);
         dialog.setQuestion(question);
         dialog.setExplanation(explanation);
+        dialog.setComputerOffsetHours(tables_->ZoneOffsetHours);
         if (!layoutKey.isEmpty() && !services_.keptLayout(layoutKey).isEmpty())
             dialog.offerToForget();
         answer.result = services_.execDialog(dialog);

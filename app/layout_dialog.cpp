@@ -17,7 +17,10 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <QSignalBlocker>
+
 #include <algorithm>
+#include <array>
 
 namespace pelk {
 namespace {
@@ -25,10 +28,17 @@ namespace {
 // What the offset list offers, kept as each item's data.
 enum class OffsetItem { File, Computer, Hours, Zone };
 
+// The month by its name, so that the date order chosen is seen at a glance: "5 juin 2024 14:30".
 QString ShownTime(DateTime value) {
+    static const std::array<const char *, 12> kMonths = {
+        "janvier", "février", "mars",      "avril",   "mai",      "juin",
+        "juillet", "août",    "septembre", "octobre", "novembre", "décembre"};
     const CivilDateTime t = SplitDateTime(value);
-    QString text =
-        QString::asprintf("%02d/%02d/%04d %02d:%02d", t.day, t.month, t.year, t.hour, t.minute);
+    QString text = QStringLiteral("%1 %2 %3 ")
+                       .arg(t.day)
+                       .arg(QString::fromUtf8(kMonths.at(static_cast<std::size_t>(t.month) - 1)))
+                       .arg(t.year) +
+                   QString::asprintf("%02d:%02d", t.hour, t.minute);
     if (t.second != 0)
         text += QString::asprintf(":%02d", t.second);
     return text;
@@ -225,6 +235,14 @@ void LayoutDialog::setExplanation(const QString &explanation) {
     explanation_->setVisible(!explanation.isEmpty());
 }
 
+void LayoutDialog::setComputerOffsetHours(int hours) {
+    computerHours_ = hours;
+    const int index = offset_->findData(QVariant(static_cast<int>(OffsetItem::Computer)));
+    offset_->setItemText(index, QStringLiteral("celui de l'ordinateur, UTC%1%2 aujourd'hui")
+                                    .arg(hours < 0 ? QString() : QStringLiteral("+"))
+                                    .arg(hours));
+}
+
 void LayoutDialog::offerToForget() {
     forgetButton_->setVisible(true);
 }
@@ -262,6 +280,12 @@ void LayoutDialog::chooseFromControls(QObject *changed) {
         choices_.txField = fieldOf(txColumn_);
     } else if (changed == offset_ || changed == offsetHours_) {
         const auto item = static_cast<OffsetItem>(offset_->currentData().toInt());
+        // A number of hours starts from the computer's, the one the file was read with.
+        if (changed == offset_ && item == OffsetItem::Hours && !choices_.offsetHours &&
+            computerHours_) {
+            const QSignalBlocker quiet(offsetHours_);
+            offsetHours_->setValue(*computerHours_);
+        }
         choices_.offsetChosen = item != OffsetItem::File;
         choices_.offsetLocalByDate = item == OffsetItem::Zone;
         choices_.offsetHours.reset();

@@ -13,6 +13,7 @@
 #include <QDialog>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class QCheckBox;
@@ -46,6 +47,9 @@ class LayoutDialog final : public QDialog {
     void setExplanation(const QString &explanation);
     /// Shows "Oublier cette lecture", which closes the dialog with kForgetLayoutResult.
     void offerToForget();
+    /// The computer's UTC offset today: named in the offset list, and where a number of hours
+    /// starts.
+    void setComputerOffsetHours(int hours);
 
     /// The choices made: those given, and every control the user changed.
     const LayoutChoices &choices() const { return choices_; }
@@ -74,6 +78,7 @@ class LayoutDialog final : public QDialog {
     Layout layout_;
     std::vector<PreviewRow> rows_;
     bool refreshing_ = false;
+    std::optional<int> computerHours_;
 
     QLabel *question_ = nullptr;
     QLabel *explanation_ = nullptr;

@@ -545,9 +545,9 @@ class LayoutWindowTest : public QObject {
         QTest::addColumn<QString>("choices");
         QTest::addColumn<QStringList>("preview");
         QTest::addColumn<QStringList>("enabled");
-        const QString noValue = QStringLiteral("4|12/08/2021 06:00|sans valeur : passée");
-        const QStringList asRead = {"2|12/08/2021 00:00:30|50", "3|12/08/2021 03:00|59", noValue,
-                                    "5|13/08/2021 09:00|68"};
+        const QString noValue = QStringLiteral("4|12 août 2021 06:00|sans valeur : passée");
+        const QStringList asRead = {"2|12 août 2021 00:00:30|50", "3|12 août 2021 03:00|59",
+                                    noValue, "5|13 août 2021 09:00|68"};
         const QStringList oneColumn = {"column", "dateOrder", "ok"};
         auto row = [](const char *name, const QStringList &steps, const char *choices,
                       const QStringList &preview, const QStringList &enabled) {
@@ -555,11 +555,12 @@ class LayoutWindowTest : public QObject {
         };
         row("as recognised", {}, "", asRead, oneColumn);
         row("degrees F", {"unit=F"}, "unit=F",
-            {"2|12/08/2021 00:00:30|10", "3|12/08/2021 03:00|15", noValue, "5|13/08/2021 09:00|20"},
+            {"2|12 août 2021 00:00:30|10", "3|12 août 2021 03:00|15", noValue,
+             "5|13 août 2021 09:00|20"},
             oneColumn);
         row("kelvins", {"unit=K"}, "unit=K",
-            {"2|12/08/2021 00:00:30|-223,15", "3|12/08/2021 03:00|-214,15", noValue,
-             "5|13/08/2021 09:00|-205,15"},
+            {"2|12 août 2021 00:00:30|-223,15", "3|12 août 2021 03:00|-214,15", noValue,
+             "5|13 août 2021 09:00|-205,15"},
             oneColumn);
         row("degrees F, then C again", {"unit=F", "unit=C"}, "unit=C", asRead, oneColumn);
         row("the zone, day by day", {"offset=zone"}, "offset=zone", asRead, oneColumn);
@@ -570,22 +571,22 @@ class LayoutWindowTest : public QObject {
         row("hours, then the computer's", {"offset=hours", "offsetHours=3", "offset=computer"},
             "offset=computer", asRead, oneColumn);
         row("another column", {"column=3"}, "column=3",
-            {"2|12/08/2021 00:00:30|14", "3|12/08/2021 03:00|23", "4|12/08/2021 06:00|5",
-             "5|13/08/2021 09:00|32"},
+            {"2|12 août 2021 00:00:30|14", "3|12 août 2021 03:00|23", "4|12 août 2021 06:00|5",
+             "5|13 août 2021 09:00|32"},
             oneColumn);
         row("Tn and Tx", {"twoColumns=1"}, "tn=2;tx=3",
-            {"2|12/08/2021 00:00:30|50|14", "3|12/08/2021 03:00|59|23", noValue,
-             "5|13/08/2021 09:00|68|32"},
+            {"2|12 août 2021 00:00:30|50|14", "3|12 août 2021 03:00|59|23", noValue,
+             "5|13 août 2021 09:00|68|32"},
             {"tnColumn", "txColumn", "dateOrder", "ok"});
         row("Tn and Tx the other way", {"twoColumns=1", "tnColumn=3", "txColumn=2"}, "tn=3;tx=2",
-            {"2|12/08/2021 00:00:30|14|50", "3|12/08/2021 03:00|23|59", noValue,
-             "5|13/08/2021 09:00|32|68"},
+            {"2|12 août 2021 00:00:30|14|50", "3|12 août 2021 03:00|23|59", noValue,
+             "5|13 août 2021 09:00|32|68"},
             {"tnColumn", "txColumn", "dateOrder", "ok"});
         row("two columns, then one", {"twoColumns=1", "twoColumns=0"}, "column=2", asRead,
             oneColumn);
         row("month first", {"dateOrder=mdy"}, "date-order=mdy",
-            {"2|08/12/2021 00:00:30|50", "3|08/12/2021 03:00|59",
-             "4|08/12/2021 06:00|sans valeur : passée", "5|la date n'est pas lisible"},
+            {"2|8 décembre 2021 00:00:30|50", "3|8 décembre 2021 03:00|59",
+             "4|8 décembre 2021 06:00|sans valeur : passée", "5|la date n'est pas lisible"},
             {"column", "dateOrder"});
         row("data from line 3", {"firstLine=3"}, "first-line=3", asRead.mid(1), oneColumn);
         row("a separator forgets the columns", {"column=3", "separator=;", "separator=,"},
@@ -624,6 +625,20 @@ class LayoutWindowTest : public QObject {
         std::sort(usable.begin(), usable.end());
         std::sort(enabled.begin(), enabled.end());
         QCOMPARE(usable, enabled);
+    }
+
+    // The computer's offset is named by its number, and a number of hours starts from it.
+    void aNumberOfHoursStartsFromTheComputersOffset() {
+        const std::unique_ptr<const FileText> text =
+            ReadFileText(PathOf(write("Time,Temp\n12/08/2021 00:00,50\n13/08/2021 03:00,59\n")));
+        QVERIFY(text);
+        LayoutDialog dialog(*text, {}, DayNumberFromCivil(2026, 12, 7), ',');
+        dialog.setComputerOffsetHours(2);
+        auto *offset = In<QComboBox>(dialog, "offset");
+        QCOMPARE(offset->currentText(), QStringLiteral("celui de l'ordinateur, UTC+2 aujourd'hui"));
+        SelectData(dialog, "offset", ItemData("offset", "hours"));
+        QCOMPARE(In<QSpinBox>(dialog, "offsetHours")->value(), 2);
+        QCOMPARE(QString::fromStdString(ChoicesText(dialog.choices())), QStringLiteral("offset=2"));
     }
 
     // A file without titles: each column is offered by its number and the value it holds first.
