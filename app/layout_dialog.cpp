@@ -185,6 +185,14 @@ void LayoutDialog::buildControls() {
     form->addRow(QStringLiteral("Unité :"), unit_);
     page->addLayout(form);
 
+    page->addWidget(new QLabel(QStringLiteral("Le fichier, en colonnes :"), this));
+    fileText_ = named(new QTableWidget(this), "fileText");
+    fileText_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    fileText_->setSelectionMode(QAbstractItemView::NoSelection);
+    fileText_->verticalHeader()->setDefaultSectionSize(fileText_->fontMetrics().height() + 6);
+    fileText_->setMinimumHeight(150);
+    page->addWidget(fileText_, 1);
+
     page->addWidget(new QLabel(QStringLiteral("Aperçu des premières lignes :"), this));
     preview_ = named(new QTableWidget(this), "preview");
     preview_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -308,6 +316,7 @@ void LayoutDialog::refresh() {
         showLayout();
     }
     showPreview();
+    showFileText();
     refreshing_ = false;
 }
 
@@ -377,6 +386,62 @@ void LayoutDialog::showLayout() {
     const WrittenUnit unit =
         layout_.unit == WrittenUnit::None ? WrittenUnit::Celsius : layout_.unit;
     SelectData(unit_, QVariant(static_cast<int>(unit)));
+}
+
+void LayoutDialog::showFileText() {
+    // The line before the data and a few above, greyed: where the data starts is seen.
+    constexpr std::int64_t kLinesAbove = 3;
+    constexpr std::size_t kMostColumns = 40;
+    const char separator = choices_.separator.value_or(layout_.separator);
+    const std::int64_t firstData = choices_.firstDataLine.value_or(layout_.firstDataLine);
+    const std::int64_t from = std::max<std::int64_t>(1, firstData - kLinesAbove);
+    const std::int64_t to =
+        std::min<std::int64_t>(static_cast<std::int64_t>(text_.lines().size()),
+                               firstData + static_cast<std::int64_t>(kPreviewRowCount) - 1);
+    FieldSplitter splitter(separator);
+    std::vector<std::vector<std::string>> cells;
+    std::size_t columns = 0;
+    for (std::int64_t line = from; line <= to; ++line) {
+        const auto &fields = splitter.split(text_.lines()[static_cast<std::size_t>(line) - 1]);
+        cells.emplace_back(fields.begin(), fields.begin() + static_cast<std::ptrdiff_t>(std::min(
+                                                                fields.size(), kMostColumns)));
+        columns = std::max(columns, cells.back().size());
+    }
+    fileText_->clear();
+    fileText_->setColumnCount(static_cast<int>(columns));
+    fileText_->setRowCount(static_cast<int>(cells.size()));
+    // Each column by its number and title, and what it is read as.
+    const std::int32_t stampFrom = layout_.timestampField;
+    const std::int32_t stampTo = stampFrom + TimestampWidth(layout_.timestampKind) - 1;
+    for (std::size_t c = 0; c < columns; ++c) {
+        const auto field = static_cast<std::int32_t>(c) + 1;
+        QString header = QString::number(field);
+        if (const std::string title = TitleOf(layout_, field); !title.empty())
+            header += QStringLiteral(" – ") + QString::fromStdString(title);
+        if (recognised_) {
+            if (field >= stampFrom && field <= stampTo)
+                header += QStringLiteral("\n[horodatage]");
+            else if (layout_.tnField != 0 && field == layout_.tnField)
+                header += QStringLiteral("\n[Tn]");
+            else if (field == layout_.valueField)
+                header += layout_.tnField != 0 ? QStringLiteral("\n[Tx]")
+                                               : QStringLiteral("\n[température]");
+        }
+        fileText_->setHorizontalHeaderItem(static_cast<int>(c), new QTableWidgetItem(header));
+    }
+    const QBrush above = palette().brush(QPalette::Disabled, QPalette::Text);
+    for (std::size_t r = 0; r < cells.size(); ++r) {
+        const std::int64_t line = from + static_cast<std::int64_t>(r);
+        fileText_->setVerticalHeaderItem(static_cast<int>(r),
+                                         new QTableWidgetItem(QString::number(line)));
+        for (std::size_t c = 0; c < cells[r].size(); ++c) {
+            auto *item = new QTableWidgetItem(QString::fromStdString(cells[r][c]));
+            if (line < firstData)
+                item->setForeground(above);
+            fileText_->setItem(static_cast<int>(r), static_cast<int>(c), item);
+        }
+    }
+    fileText_->resizeColumnsToContents();
 }
 
 void LayoutDialog::showPreview() {

@@ -63,6 +63,9 @@ class LayoutDialog final : public QDialog {
     void refresh();
     void showLayout();
     void showPreview();
+    /// The file's own lines from a little above the first data line, cut into columns under the
+    /// current separator, the columns read marked in their headers.
+    void showFileText();
     /// The fields of the first data line: how many there are, and the value each list shows.
     std::vector<std::string> firstDataFields() const;
     void fillFieldList(QComboBox *combo, const std::vector<std::string> &firstValues) const;
@@ -94,6 +97,7 @@ class LayoutDialog final : public QDialog {
     QSpinBox *offsetHours_ = nullptr;
     QComboBox *unit_ = nullptr;
     QTableWidget *preview_ = nullptr;
+    QTableWidget *fileText_ = nullptr;
     QLabel *status_ = nullptr;
     QDialogButtonBox *buttons_ = nullptr;
     QPushButton *forgetButton_ = nullptr;

@@ -627,6 +627,32 @@ class LayoutWindowTest : public QObject {
         QCOMPARE(usable, enabled);
     }
 
+    // The file's own text, cut into columns as the choices change, the columns read marked.
+    void theFilesOwnTextIsShownInColumns() {
+        const std::unique_ptr<const FileText> text = ReadFileText(PathOf(write(
+            "Logger 7\nTime,Inside,Outside\n12/08/2021 00:00,50,14\n13/08/2021 03:00,59,23\n")));
+        QVERIFY(text);
+        LayoutDialog dialog(*text, {}, DayNumberFromCivil(2026, 12, 7), ',');
+        auto *table = In<QTableWidget>(dialog, "fileText");
+        const auto headers = [&] {
+            QStringList texts;
+            for (int c = 0; c < table->columnCount(); ++c)
+                texts << table->horizontalHeaderItem(c)->text();
+            return texts;
+        };
+        QCOMPARE(headers(), QStringList({"1 – Time\n[horodatage]", "2 – Inside\n[température]",
+                                         "3 – Outside"}));
+        QCOMPARE(table->rowCount(), 4); // from line 1, two lines above the data
+        QCOMPARE(table->verticalHeaderItem(0)->text(), QStringLiteral("1"));
+        QCOMPARE(table->item(2, 1)->text(), QStringLiteral("50"));
+        QVERIFY(table->item(1, 0)->foreground() != table->item(2, 0)->foreground());
+        SelectData(dialog, "column", ItemData("column", "3"));
+        QCOMPARE(headers().at(2), QStringLiteral("3 – Outside\n[température]"));
+        SelectData(dialog, "separator", ItemData("separator", ";"));
+        QCOMPARE(table->columnCount(), 1);
+        QCOMPARE(table->item(2, 0)->text(), QStringLiteral("12/08/2021 00:00,50,14"));
+    }
+
     // The computer's offset is named by its number, and a number of hours starts from it.
     void aNumberOfHoursStartsFromTheComputersOffset() {
         const std::unique_ptr<const FileText> text =
