@@ -653,6 +653,31 @@ class LayoutWindowTest : public QObject {
         QCOMPARE(table->item(2, 0)->text(), QStringLiteral("12/08/2021 00:00,50,14"));
     }
 
+    // What the user may choose: the file's own offset though another was said, the first line of
+    // a file without titles, a timestamp field of a wide station file.
+    void theControlsOfferWhatTheFileHolds() {
+        const std::unique_ptr<const FileText> titled = ReadFileText(
+            PathOf(write("Time (GMT+02:00),Temp\n12/08/2021 00:00,50\n13/08/2021 03:00,59\n")));
+        QVERIFY(titled);
+        LayoutChoices said;
+        said.offsetChosen = true;
+        said.offsetHours = 5;
+        LayoutDialog withOffset(*titled, said, DayNumberFromCivil(2026, 12, 7), ',');
+        auto *offset = In<QComboBox>(withOffset, "offset");
+        QCOMPARE(offset->itemText(0), QStringLiteral("celui du fichier (GMT+02:00)"));
+
+        const std::unique_ptr<const FileText> bare =
+            ReadFileText(PathOf(write("0;2020.10.28 08:45;4;9.875\n1;2020.10.28 09:00;4;6.8\n")));
+        QVERIFY(bare);
+        LayoutDialog noTitles(*bare, {}, DayNumberFromCivil(2026, 12, 7), ',');
+        QCOMPARE(In<QSpinBox>(noTitles, "firstLine")->value(), 1);
+        auto *stamp = In<QSpinBox>(noTitles, "timestampField");
+        stamp->setValue(150);
+        QCOMPARE(stamp->value(), 150);
+        stamp->setValue(0);
+        QCOMPARE(stamp->value(), 1);
+    }
+
     // The computer's offset is named by its number, and a number of hours starts from it.
     void aNumberOfHoursStartsFromTheComputersOffset() {
         const std::unique_ptr<const FileText> text =

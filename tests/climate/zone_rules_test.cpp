@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -86,9 +87,13 @@ TEST(zone_rules, other_bytes_and_paths_are_no_zone) {
 }
 
 TEST(zone_rules, the_systems_zones_follow_summer_time) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows keeps no compiled zone files";
+#endif
     const auto berlin = ZoneRules::Named("Europe/Berlin");
-    if (!berlin)
+    if (!std::filesystem::exists("/usr/share/zoneinfo/Europe/Berlin"))
         GTEST_SKIP() << "no compiled zone files on this system";
+    ASSERT_TRUE(berlin); // where the system has them, they are read
     EXPECT_EQ(berlin->offsetSecondsOn(DayNumberFromCivil(2024, 1, 15)), 3600);
     EXPECT_EQ(berlin->offsetSecondsOn(DayNumberFromCivil(2024, 7, 15)), 7200);
     EXPECT_EQ(

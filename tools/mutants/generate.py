@@ -158,6 +158,20 @@ def line_mutants(line, code, strings):
     return found
 
 
+def last_case_of_switch(lines, index):
+    """Whether the statement at `index` ends the last case of a switch: the nearest line above it
+    one level out is a case label."""
+    depth = len(lines[index]) - len(lines[index].lstrip())
+    for k in range(index - 1, -1, -1):
+        stripped = lines[k].strip()
+        if not stripped:
+            continue
+        indent = len(lines[k]) - len(lines[k].lstrip())
+        if indent < depth:
+            return re.match(r"(case\b|default\s*:)", stripped) is not None
+    return False
+
+
 def file_mutants(rel):
     text = (ROOT / rel).read_text()
     code, strings = mask(text)
@@ -177,6 +191,10 @@ def file_mutants(rel):
             for op, mutated in line_mutants(line, masked, spans):
                 # A break before the next case falls through: -Wimplicit-fallthrough, an error.
                 if op == "statement" and re.match(r"(case\b|default\s*:)", following[number - 1]):
+                    continue
+                # The last case's break leaves the switch as its closing brace would: no change.
+                if (op == "statement" and line.strip() == "break;" and following[number - 1] == "}"
+                        and last_case_of_switch(masked_lines, number - 1)):
                     continue
                 # A call is a statement of its own only when the line before ended one.
                 if op == "call" and not re.search(r"(^|[;{}:)])$", preceding):
