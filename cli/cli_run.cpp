@@ -124,6 +124,9 @@ std::string_view FaultText(LineFault fault) {
     case LineFault::DateOrderUnknown:
         return "day or month first? the dates read both ways: say it with --date-order "
                "dmy|mdy|ymd";
+    case LineFault::ReadingBeforeData:
+        return "a reading above the data, which would be passed over: say where the data starts "
+               "in the window's reading dialog";
     case LineFault::None:
         break;
     }

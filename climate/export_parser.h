@@ -25,12 +25,13 @@ enum class LineOutcome {
 /// Why a file is refused: what is wrong with its first line that is.
 enum class LineFault {
     None,
-    NoTab,           ///< the line has no TAB
-    NotADate,        ///< the first field is no timestamp
-    NotANumber,      ///< the value field is no number, or missing
-    LineTooLong,     ///< longer than the reader takes
-    TooManyReadings, ///< one reading more than the table holds
-    DateOrderUnknown ///< day first or month first: the file cannot tell, and nobody said
+    NoTab,            ///< the line has no TAB
+    NotADate,         ///< the first field is no timestamp
+    NotANumber,       ///< the value field is no number, or missing
+    LineTooLong,      ///< longer than the reader takes
+    TooManyReadings,  ///< one reading more than the table holds
+    DateOrderUnknown, ///< day first or month first: the file cannot tell, and nobody said
+    ReadingBeforeData ///< a reading above the data, where it would be passed over unread
 };
 
 /// Month/day/four-digit year, month and day of one or two digits, each separator "/", "-" or ".",

@@ -522,6 +522,13 @@ ExportLoad LoadInOwnLayout(std::string_view bytes, ProgramTables &tables,
     if (recognition.outcome == Recognition::Outcome::NoLayout) {
         load.readOtherwise.separator = recognition.guess.separator;
         load.readOtherwise.firstDataLine = recognition.guess.firstDataLine;
+        // What stopped the reading is that line, not the export form's complaint.
+        if (const std::int64_t stray = recognition.readingBeforeData; stray > 0) {
+            ReadResult refusal;
+            LineRefusal{refusal}(stray, lines[static_cast<std::size_t>(stray) - 1],
+                                 LineFault::ReadingBeforeData);
+            load.read = std::move(refusal);
+        }
         return load;
     }
     load.readOtherwise.separator = recognition.layout.separator;

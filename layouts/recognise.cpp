@@ -781,6 +781,9 @@ Recognition Recognise(const std::vector<std::string_view> &lines, TextEncoding e
             const auto &fields = splitter.split(lines[i]);
             const Place place = PlaceUnder(fields, choices);
             if (place == best.place && HasNumberBeside(fields, place)) {
+                // Under another separator it is a broken export's line: the export form says it.
+                if (separator == best.separator)
+                    recognition.readingBeforeData = static_cast<std::int64_t>(i) + 1;
                 recognition.guess.separator = best.separator;
                 recognition.guess.firstDataLine = static_cast<std::int64_t>(best.start) + 1;
                 return recognition;

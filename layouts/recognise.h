@@ -49,6 +49,8 @@ struct Recognition {
     /// For NoLayout: where a person would start putting it right, the separator and first data
     /// line that fit best, when any fits at all.
     LayoutChoices guess;
+    /// For NoLayout: a reading above the data, where the data has its readings (1-based); 0: none.
+    std::int64_t readingBeforeData = 0;
 };
 
 /// The plainest guess at a file no layout reads: the separator that cuts most lines into the

@@ -18,6 +18,9 @@ std::string_view LineFaultText(LineFault fault) {
     case LineFault::DateOrderUnknown:
         return "le jour et le mois se lisent dans les deux ordres (lancer Pelk avec --date-order "
                "dmy, mdy ou ymd)";
+    case LineFault::ReadingBeforeData:
+        return "un relevé au-dessus des données, qui serait passé sans être lu (Lire autrement… "
+               "pour dire où commencent les données)";
     case LineFault::None:
         break;
     }

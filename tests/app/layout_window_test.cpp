@@ -742,6 +742,11 @@ class LayoutWindowTest : public QObject {
         QCOMPARE(services_->offeredChoices, QStringList{QStringLiteral("Lire autrement…")});
         QCOMPARE(services_->messages.at(0).text,
                  QStringLiteral("Mauvais format de fichier !  Utilisez l'export Excel"));
+        // The line that stopped the reading, and why, rather than the export form's complaint.
+        QCOMPARE(services_->messages.at(0).detail,
+                 QStringLiteral("Ligne 2 : un relevé au-dessus des données, qui serait passé sans "
+                                "être lu (Lire autrement… pour dire où commencent les données)\n"
+                                "« 2021-08-12 09:00;1 »"));
         QCOMPARE(separator, QStringLiteral("point-virgule (;)"));
         QCOMPARE(firstLine, 44);
         QVERIFY(okEnabled);

@@ -321,6 +321,7 @@ TEST(recognise, a_file_no_layout_reads_is_given_the_plainest_guess) {
     EXPECT_EQ(refused.outcome, Recognition::Outcome::NoLayout);
     EXPECT_EQ(refused.guess.separator, ';');
     EXPECT_EQ(refused.guess.firstDataLine, 44);
+    EXPECT_EQ(refused.readingBeforeData, 2);
     // No reading anywhere: the separator that cuts most lines alike, from the first dated line.
     const LayoutChoices plain =
         PlainestChoices(SplitLines("title\na,b;c\nx;2020-01-06 10:00;y\np;q;r\n"));
