@@ -5,6 +5,7 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLayout>
 #include <QPainter>
 #include <QPdfWriter>
@@ -20,8 +21,10 @@ namespace pelk {
 namespace {
 
 // A season window's layout: its view above, its one button at the bottom right.
-void LayOut(QWidget *window, QWidget *view, QPushButton *button) {
+void LayOut(QWidget *window, QWidget *view, QPushButton *button, QLabel *note = nullptr) {
     auto *buttons = new QHBoxLayout();
+    if (note != nullptr)
+        buttons->addWidget(note, 1);
     buttons->addStretch();
     buttons->addWidget(button);
     auto *layout = new QVBoxLayout(window);
@@ -104,7 +107,10 @@ SummaryWindow::SummaryWindow(WindowServices &services, QWidget *parent)
     auto *copyButton = new QPushButton(QStringLiteral("Copier dans le presse papier"), this);
     copyButton->setObjectName(QStringLiteral("copySummaryButton"));
     connect(copyButton, &QPushButton::clicked, this, &SummaryWindow::copy);
-    LayOut(this, table_, copyButton);
+    auto *rule = new QLabel(QString::fromUtf8(kMonthlyRuleText), this);
+    rule->setObjectName(QStringLiteral("monthlyRule"));
+    rule->setWordWrap(true);
+    LayOut(this, table_, copyButton, rule);
 }
 
 void SummaryWindow::showSummary(const TextTable &table) {
@@ -125,16 +131,12 @@ void SummaryWindow::showSummary(const TextTable &table) {
                 new QTableWidgetItem(QString::fromStdString(row[static_cast<std::size_t>(c)]));
             item->setTextAlignment(c == 0 ? Qt::AlignLeft | Qt::AlignVCenter
                                           : Qt::AlignRight | Qt::AlignVCenter);
-            // The means of a month with too many days missing are shown, but marked.
-            if (!complete && c >= 3 && c <= 5) {
-                QFont font = item->font();
-                font.setItalic(true);
-                item->setFont(font);
-                item->setForeground(QColor(105, 105, 105));
-                item->setToolTip(QStringLiteral("Mois incomplet : %1 jours manquants")
-                                     .arg(QString::fromStdString(
-                                         row[static_cast<std::size_t>(lastColumn - 1)])));
-            }
+            // A month with too many days missing has no means: the empty cells say why.
+            if (!complete && c >= 3 && c <= 5)
+                item->setToolTip(
+                    QStringLiteral("Pas de moyenne : %1 jours manquants. %2")
+                        .arg(QString::fromStdString(row[static_cast<std::size_t>(lastColumn - 1)]),
+                             QString::fromUtf8(kMonthlyRuleText)));
             table_->setItem(r, c, item);
         }
     }

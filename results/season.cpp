@@ -136,7 +136,7 @@ std::vector<MonthSummary> SummariseMonths(std::int64_t firstDay, std::span<const
             m.meanTx = sumTx / m.daysWithTx;
         if (daysWithBoth > 0)
             m.meanMid = sumMid / daysWithBoth;
-        m.complete = m.daysMissing < 11 && longestRun < 5;
+        m.complete = m.daysMissing <= kMostDaysMissing && longestRun <= kMostDaysMissingInARow;
         months.push_back(m);
         i = static_cast<std::size_t>(monthStart + monthDays - firstDay);
     }
@@ -145,31 +145,30 @@ std::vector<MonthSummary> SummariseMonths(std::int64_t firstDay, std::span<const
 
 TextTable MonthlySummaryTable(std::span<const MonthSummary> months, char separator) {
     TextTable table;
-    table.titles = {"Mois",       "Jours Tn",
-                    "Jours Tx",   "Moy. Tn",
-                    "Moy. Tx",    "Moy. (Tn+Tx)/2",
-                    "Tn min",     "Date Tn min",
-                    "Tx max",     "Date Tx max",
-                    "Tn ≤ -10",   "Tn ≤ -5",
-                    "Gel Tn ≤ 0", "Sans dégel Tx ≤ 0",
-                    "Tx ≥ 25",    "Tx ≥ 30",
-                    "Tx ≥ 35",    "Nuit trop. Tn ≥ 20",
-                    "Manquants",  "Complet"};
+    table.titles = {"Mois",       "Jours Tn",           "Jours Tx",  "Moy. Tn",
+                    "Moy. Tx",    "Moy. (Tn+Tx)/2",     "Tn min",    "Date Tn min",
+                    "Tx max",     "Date Tx max",        "Tn ≤ -10",  "Tn ≤ -5",
+                    "Gel Tn ≤ 0", "Sans dégel Tx ≤ 0",  "Tx ≥ 25",   "Tx ≥ 30",
+                    "Tx ≥ 35",    "Nuit trop. Tn ≥ 20", "Manquants", "Complet"};
     for (const MonthSummary &m : months) {
         char label[16];
         std::snprintf(label, sizeof label, "%04d-%02d", m.year, m.month);
+        // Too many days missing: no mean at all, rather than one that a gap has biased.
+        const auto mean = [&](const std::optional<double> &value) {
+            return m.complete ? MeanText(value, separator) : std::string();
+        };
         std::vector<std::string> row = {label,
                                         std::to_string(m.daysWithTn),
                                         std::to_string(m.daysWithTx),
-                                        MeanText(m.meanTn, separator),
-                                        MeanText(m.meanTx, separator),
-                                        MeanText(m.meanMid, separator),
+                                        mean(m.meanTn),
+                                        mean(m.meanTx),
+                                        mean(m.meanMid),
                                         ValueText(m.lowestTn, separator),
                                         DayText(m.lowestTn, m.lowestTnDay),
                                         ValueText(m.highestTx, separator),
                                         DayText(m.highestTx, m.highestTxDay)};
         for (const int count : m.counts)
-            row.push_back(std::to_string(count));
+            row.push_back((m.complete ? "" : "≥") + std::to_string(count));
         row.push_back(std::to_string(m.daysMissing));
         row.push_back(m.complete ? "1" : "0");
         table.rows.push_back(std::move(row));

@@ -70,7 +70,8 @@ struct MonthSummary {
     std::array<int, kDayCountKinds> counts{};
     /// Calendar days of the month whose Tn or Tx is left out, or that lie outside the file's span.
     int daysMissing = 0;
-    /// WMO: fewer than 11 days missing, and fewer than 5 of them in a row.
+    /// The WMO's rule for monthly values (WMO-No. 1203, 2017): at most 5 days missing, and at
+    /// most 3 of them in a row. Only then are the means and the counts of days given.
     bool complete = false;
 };
 
@@ -84,7 +85,16 @@ struct TextTable {
     std::vector<std::string> titles;
     std::vector<std::vector<std::string>> rows;
 };
+/// An incomplete month's means are left empty, and its counts of days by threshold, lower bounds
+/// then, are written "≥N".
 TextTable MonthlySummaryTable(std::span<const MonthSummary> months, char separator);
+
+/// The rule by which a month is complete, as the summary names it.
+inline constexpr char kMonthlyRuleText[] =
+    "Moyennes selon la règle de l'OMM (n° 1203, 2017) : au plus 5 jours manquants dans le mois, "
+    "au plus 3 à la suite.";
+inline constexpr int kMostDaysMissing = 5;
+inline constexpr int kMostDaysMissingInARow = 3;
 
 /// The table as tab-separated lines ended by CR LF, titles first: what pelk-cli --monthly prints
 /// and the summary window copies.

@@ -7,6 +7,7 @@
 #include "fake_window_services.h"
 
 #include <QClipboard>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QTableWidget>
@@ -267,16 +268,18 @@ class SeasonWindowsTest : public QObject {
 
     // The means of a month with days missing are shown muted, in italics, with a tooltip that
     // tells how many; nothing else is marked. Only the month is aligned left.
-    void summaryMarksTheMeansOfAnIncompleteMonth_data() {
+    // A month with too many days missing shows its counts, but no means: the empty cells say why,
+    // and the window names the rule.
+    void summaryLeavesTheMeansOfAnIncompleteMonthEmpty_data() {
         QTest::addColumn<int>("row");
-        QTest::addColumn<QList<int>>("marked");
+        QTest::addColumn<QList<int>>("empty");
         QTest::newRow("complete month") << 0 << QList<int>{};
         QTest::newRow("month with days missing") << 1 << QList<int>{3, 4, 5};
     }
 
-    void summaryMarksTheMeansOfAnIncompleteMonth() {
+    void summaryLeavesTheMeansOfAnIncompleteMonthEmpty() {
         QFETCH(int, row);
-        QFETCH(QList<int>, marked);
+        QFETCH(QList<int>, empty);
         QFile file(dir_.filePath(QStringLiteral("february.txt")));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(FebruaryThenThreeWeeks()) > 0);
         file.close();
@@ -285,22 +288,24 @@ class SeasonWindowsTest : public QObject {
         window_->openSummary();
         const QTableWidget *table = window_->summaryWindow()->table();
         QCOMPARE(table->rowCount(), 2);
-        QCOMPARE(table->item(row, 19)->text(), marked.isEmpty() ? "1" : "0");
-        const QString tip = "Mois incomplet : " + table->item(row, 18)->text() + " jours manquants";
+        QCOMPARE(table->item(row, 19)->text(), empty.isEmpty() ? "1" : "0");
+        const QString tip = "Pas de moyenne : " + table->item(row, 18)->text() +
+                            " jours manquants. " + QString::fromUtf8(kMonthlyRuleText);
         for (int c = 0; c < table->columnCount(); ++c) {
             const QTableWidgetItem *item = table->item(row, c);
             const QString title = table->horizontalHeaderItem(c)->text();
-            const bool mark = marked.contains(c);
-            QVERIFY2(!item->text().isEmpty(), qPrintable(title));
-            QVERIFY2(item->font().italic() == mark, qPrintable(title));
-            QCOMPARE(item->data(Qt::ForegroundRole).isValid(), mark);
-            if (mark)
-                QCOMPARE(item->foreground().color(), kMutedTextColor);
-            QCOMPARE(item->toolTip(), mark ? tip : QString());
+            QCOMPARE(item->text().isEmpty(), empty.contains(c));
+            QCOMPARE(item->toolTip(), empty.contains(c) ? tip : QString());
+            // Counts of days by threshold, lower bounds in an incomplete month.
+            if (c >= 10 && c <= 17)
+                QVERIFY2(item->text().startsWith(QStringLiteral("≥")) == !empty.isEmpty(),
+                         qPrintable(title));
             QCOMPARE(item->textAlignment(),
                      static_cast<int>(c == 0 ? Qt::AlignLeft | Qt::AlignVCenter
                                              : Qt::AlignRight | Qt::AlignVCenter));
         }
+        const auto *rule = window_->summaryWindow()->findChild<QLabel *>("monthlyRule");
+        QVERIFY(rule && rule->text() == QString::fromUtf8(kMonthlyRuleText));
     }
 
     void aLaterLoadRefreshesTheOpenWindows() {

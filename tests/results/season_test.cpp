@@ -62,13 +62,16 @@ TEST(season, months_count_only_complete_windows_and_thresholds_include_their_bou
     EXPECT_NEAR(*april.meanMid, (15 + 27.5 - 5) / 3, 1e-6);
 }
 
-TEST(season, wmo_rule_marks_eleven_missing_days_or_five_in_a_row) {
+// The WMO's rule for monthly values (WMO-No. 1203, 2017), at its boundaries.
+TEST(season, wmo_rule_allows_five_missing_days_and_three_in_a_row) {
     const std::tuple<const char *, std::vector<std::size_t>, bool> cases[] = {
-        {"ten scattered", {0, 3, 6, 9, 12, 15, 18, 21, 24, 27}, true},
-        {"eleven scattered", {0, 3, 6, 9, 12, 15, 18, 21, 24, 27, 30}, false},
-        {"four in a row", {10, 11, 12, 13}, true},
-        {"five in a row", {10, 11, 12, 13, 14}, false},
-        {"five in a row at the end", {26, 27, 28, 29, 30}, false},
+        {"five scattered", {0, 6, 12, 18, 24}, true},
+        {"six scattered", {0, 6, 12, 18, 24, 30}, false},
+        {"three in a row", {10, 11, 12}, true},
+        {"four in a row", {10, 11, 12, 13}, false},
+        {"four in a row at the end", {27, 28, 29, 30}, false},
+        {"three in a row and two more", {0, 1, 2, 10, 20}, true},
+        {"none", {}, true},
     };
     for (const auto &[scenario, missing, complete] : cases) {
         std::vector<DayFacts> days = Repeat(31, 1, 10);
@@ -78,6 +81,9 @@ TEST(season, wmo_rule_marks_eleven_missing_days_or_five_in_a_row) {
         ASSERT_EQ(months.size(), 1u) << scenario;
         EXPECT_EQ(months[0].daysMissing, static_cast<int>(missing.size())) << scenario;
         EXPECT_EQ(months[0].complete, complete) << scenario;
+        const std::vector<std::string> row = MonthlySummaryTable(months, '.').rows.at(0);
+        EXPECT_EQ(row[3].empty(), !complete) << scenario;           // no mean Tn
+        EXPECT_EQ(row[12].starts_with("≥"), !complete) << scenario; // frost days a lower bound
     }
 }
 
@@ -114,15 +120,24 @@ TEST(season, table_texts_use_the_separator_one_decimal_and_empty_for_no_day) {
     const TextTable table = MonthlySummaryTable(months, ',');
     ASSERT_EQ(table.rows.size(), 1u);
     EXPECT_EQ(table.titles.size(), table.rows[0].size());
-    EXPECT_EQ(table.rows[0], (std::vector<std::string>{
-                                 "2008-03",    "1",  "2",          "0,0", "12,6", "6,1", "-0,04",
-                                 "2008-03-01", "13", "2008-03-02", "0",   "0",    "1",   "0",
-                                 "0",          "0",  "0",          "0",   "30",   "0"}));
+    // Two days of March: no means, and the counts are lower bounds.
+    EXPECT_EQ(table.rows[0],
+              (std::vector<std::string>{"2008-03",    "1",  "2",          "",   "",   "",   "-0,04",
+                                        "2008-03-01", "13", "2008-03-02", "≥0", "≥0", "≥1", "≥0",
+                                        "≥0",         "≥0", "≥0",         "≥0", "30", "0"}));
+    // A whole month: its means, one decimal with the separator.
+    std::vector<DayFacts> whole = Repeat(31, 1, 12.25f);
+    whole[0] = {Window(-0.04f), Window(12.25f)};
+    const TextTable full = MonthlySummaryTable(SummariseMonths(kMarch1st, whole, 60), ',');
+    EXPECT_EQ(full.rows[0][3], "1,0");
+    EXPECT_EQ(full.rows[0][4], "12,3");
     const std::string text = TabSeparatedText(table);
     EXPECT_EQ(text.substr(0, 14), "Mois\tJours Tn\t");
     EXPECT_EQ(text.substr(text.size() - 4), "\t0\r\n");
-    const std::vector<MonthSummary> noTn = SummariseMonths(kMarch1st, Days({{kEmpty, 1}}), 60);
-    EXPECT_EQ(MonthlySummaryTable(noTn, ',').rows[0][3], "");
+    std::vector<DayFacts> noTn = Repeat(31, 1, 10);
+    for (DayFacts &day : noTn)
+        day.night = Window(kEmpty);
+    EXPECT_EQ(MonthlySummaryTable(SummariseMonths(kMarch1st, noTn, 60), ',').rows[0][3], "");
     const MonthSummary ties = SummariseMonths(kMarch1st, Days({{1, 5}, {1, 5}}), 60).at(0);
     EXPECT_EQ(ties.lowestTnDay, kMarch1st); // the first on ties
     EXPECT_EQ(ties.highestTxDay, kMarch1st);
