@@ -5,6 +5,7 @@
 #include "climate/platform.h"
 #include "layouts/layout_note.h"
 #include "layouts/layout_reader.h"
+#include "results/list_file.h"
 #include "results/list_view.h"
 #include "results/results_list.h"
 #include "results/season.h"
@@ -72,6 +73,14 @@ the UTC offset (0, 1 or 2 hours) is that of the local zone (TZ) right now.
                              field N (a minimum and a maximum column).
   --date-order dmy|mdy|ymd   in another layout, the order of day, month and
                              year, where the file cannot tell.
+  --format tsv|csv|meteofrance
+                             tsv (the default): the window's clipboard text;
+                             csv: for a spreadsheet, ';'-separated, UTF-8 with
+                             a byte-order mark, with each day's times of the
+                             extremes (UTC), readings and completeness;
+                             meteofrance: Meteo-France's daily open-data layout
+                             AAAAMMJJ;TN;QTN;HTN;TX;QTX;HTX (quality 1 for a
+                             complete window, 2 for an incomplete one).
   --strict                   the export form only: refuse any other layout.
   --keep-error-values        read the values a sensor writes when it has no
                              reading (-270, -127, -200, +-999 and beyond, a
@@ -223,7 +232,7 @@ void FillDetailColumns(ListView &list, const ProgramTables &tables) {
 }
 
 void WriteClipboardText(const ProgramTables &tables, const std::optional<SortRequest> &sort,
-                        bool details, std::ostream &out) {
+                        bool details, ListFileFormat format, std::ostream &out) {
     ListView list;
     AddResultColumns(list);
     if (details)
@@ -235,7 +244,7 @@ void WriteClipboardText(const ProgramTables &tables, const std::optional<SortReq
         FillDetailColumns(list, tables);
     if (sort)
         SortLikeTheWindow(list, *sort, tables.LocaleDecimalSeparator);
-    out << ClipboardText(list, true, 1, -1, true);
+    out << ListFileText(list, tables, format);
 }
 
 std::string OffsetText(int seconds) {
@@ -318,6 +327,7 @@ int RunCli(std::span<const std::string_view> args, char localeSeparator, const C
     std::optional<SortRequest> sort;
     bool details = false;
     bool monthly = false;
+    ListFileFormat format = ListFileFormat::Clipboard;
     LoadOptions options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
@@ -339,7 +349,7 @@ int RunCli(std::span<const std::string_view> args, char localeSeparator, const C
             (arg == kStrictOption ? options.strict : options.keepErrorValues) = true;
             continue;
         }
-        if (name == "--sort" || IsLoadOptionWithValue(name)) {
+        if (name == "--sort" || name == "--format" || IsLoadOptionWithValue(name)) {
             std::string_view value;
             if (name.size() < arg.size()) {
                 value = arg.substr(name.size() + 1);
@@ -348,6 +358,16 @@ int RunCli(std::span<const std::string_view> args, char localeSeparator, const C
             } else {
                 err << "pelk-cli: " << name << " needs a value (see pelk-cli --help)\n";
                 return kExitUsage;
+            }
+            if (name == "--format") {
+                const auto named = ListFileFormatNamed(value);
+                if (!named) {
+                    err << "pelk-cli: bad --format value '" << value
+                        << "': use tsv, csv or meteofrance\n";
+                    return kExitUsage;
+                }
+                format = *named;
+                continue;
             }
             if (name != "--sort") {
                 if (const auto error = SetLoadOption(options, name, value)) {
@@ -374,10 +394,15 @@ int RunCli(std::span<const std::string_view> args, char localeSeparator, const C
         err << "pelk-cli: no file given (see pelk-cli --help)\n";
         return kExitUsage;
     }
+    if (format != ListFileFormat::Clipboard && (details || monthly)) {
+        err << "pelk-cli: --format csv or meteofrance writes the list alone, without --details or "
+               "--monthly\n";
+        return kExitUsage;
+    }
 
     const auto tables = std::make_unique<ProgramTables>();
     PrepareLoad(*tables, localeSeparator, clock, options);
-    tables->WindowFactsWanted = details || monthly;
+    tables->WindowFactsWanted = details || monthly || format != ListFileFormat::Clipboard;
     const ExportLoad load = LoadAnyExport(platform::PathFromUtf8(file), *tables, options);
     const ReadResult &result = load.read;
     if (load.layout && result.status == ReadResult::Status::Loaded)
@@ -388,7 +413,7 @@ int RunCli(std::span<const std::string_view> args, char localeSeparator, const C
         if (monthly)
             out << TabSeparatedText(MonthlySummaryOf(*tables));
         else
-            WriteClipboardText(*tables, sort, details, out);
+            WriteClipboardText(*tables, sort, details, format, out);
         return kExitOk;
     case ReadResult::Status::BadFormat:
         err << kBadFormatMessage << '\n'

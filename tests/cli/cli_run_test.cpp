@@ -300,3 +300,45 @@ TEST_F(CliTest, command_line) {
 
 } // namespace
 } // namespace pelk
+
+namespace pelk {
+namespace {
+
+// Two days at one hour ahead of UTC, worked out by hand: the extremes' hours in UTC (the night's
+// lowest at 23:00 the day before), every window incomplete (readings 12 hours apart).
+TEST_F(CliTest, the_list_saved_for_a_spreadsheet_and_in_meteo_frances_daily_layout) {
+    const std::string file = Write("h\r\n03/05/2008 00:00\t1.25\r\n03/05/2008 12:00\t9\r\n"
+                                   "03/06/2008 00:00\t-0.04\r\n03/06/2008 12:00\t7.5\r\n");
+    auto run = [&](std::vector<std::string_view> args) {
+        std::ostringstream out, err;
+        args.push_back(file);
+        const int status = RunCli(args, ',', kOneHourAhead, out, err);
+        EXPECT_EQ(status, 0) << err.str();
+        return out.str();
+    };
+    EXPECT_EQ(run({"--format", "meteofrance"}), "AAAAMMJJ;TN;QTN;HTN;TX;QTX;HTX\r\n"
+                                                "20080305;1.3;2;2300;9.0;2;1100\r\n"
+                                                "20080306;0.0;2;2300;7.5;2;1100\r\n");
+    EXPECT_EQ(run({"--format", "csv", "--sort", "tn:asc"}),
+              "\xEF\xBB\xBF"
+              "Date;Tn;Tx;Heure Tn (UTC);Heure Tx (UTC);Relevés nuit;Relevés jour;"
+              "Fenêtres complètes\r\n"
+              "2008-03-06;-0,04;7,5;2008-03-05 23:00;2008-03-06 11:00;2;1;0\r\n"
+              "2008-03-05;1,25;9;2008-03-04 23:00;2008-03-05 11:00;2;2;0\r\n");
+    EXPECT_EQ(run({"--format=tsv"}), run({})); // today's bytes, the default
+}
+
+TEST_F(CliTest, a_format_that_is_none_or_goes_with_other_output_is_a_usage_error) {
+    const std::string file = Write("h\r\n03/05/2008 00:00\t1.25\r\n");
+    for (const std::vector<std::string_view> &args :
+         {std::vector<std::string_view>{"--format", "xls", file},
+          std::vector<std::string_view>{"--format", "csv", "--details", file},
+          std::vector<std::string_view>{"--format", "meteofrance", "--monthly", file}}) {
+        std::ostringstream out, err;
+        EXPECT_EQ(RunCli(args, ',', kOneHourAhead, out, err), 64) << args[1];
+        EXPECT_EQ(out.str(), "");
+    }
+}
+
+} // namespace
+} // namespace pelk
