@@ -27,6 +27,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QShortcut>
 #include <QStandardPaths>
 #include <QTimer>
@@ -182,6 +183,10 @@ void FrmPelk::buildControls() {
         {chart, summary, readingAction_}); // their keys work wherever the window has the focus
     listMenu_->addSeparator();
     listMenu_->addAction(QString::fromLatin1(kCommand1Text), this, &FrmPelk::Command1_Click);
+    QAction *save =
+        listMenu_->addAction(QStringLiteral("Enregistrer la liste…"), this, &FrmPelk::SaveList);
+    save->setShortcut(QKeySequence::Save);
+    addAction(save);
     lv_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(lv_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &at) { listMenu_->popup(lv_->viewport()->mapToGlobal(at)); });
@@ -577,6 +582,25 @@ void FrmPelk::Command1_Click() {
         std::int32_t lastColumn = -1;
         CopyListToClipboard(*list_, -1, 1, lastColumn, -1, services_.clipboard());
     });
+}
+
+void FrmPelk::SaveList() {
+    if (!loadDone_)
+        return;
+    const std::optional<ListFileChoice> choice = services_.chooseListFile(this);
+    if (!choice)
+        return;
+    std::string text;
+    PassOverFailure([&] { text = ListFileText(*list_, *tables_, choice->format); });
+    QSaveFile file(choice->path);
+    if (file.open(QIODevice::WriteOnly) &&
+        file.write(text.data(), static_cast<qint64>(text.size())) ==
+            static_cast<qint64>(text.size()) &&
+        file.commit())
+        return;
+    services_.showMessage(this,
+                          QStringLiteral("La liste n'a pas pu être enregistrée : ") + choice->path,
+                          QString::fromLatin1(kApplicationTitle), file.errorString());
 }
 
 void FrmPelk::Command2_Click() {

@@ -71,6 +71,9 @@ class FrmPelk final : public QWidget {
     /// Ctrl+L, or the list's menu, for a file read in a layout of its own: how it was read, in
     /// the dialog that changes it; OK loads it again so, in place of the list.
     void ReadingOfTheFile();
+    /// Ctrl+S, or the list's menu: the list, in its order, saved in the layout chosen; through a
+    /// temporary file, so that a failed save leaves the old file whole, and says why.
+    void SaveList();
 
     /// The season windows, each opened over the current results (Ctrl+G, Ctrl+M, or the list's
     /// menu) and refreshed by every load.

@@ -137,6 +137,23 @@ void QtWindowServices::setLastFolder(const QString &folder) {
     ProgramSettings().setValue(kLastFolderKey, folder);
 }
 
+std::optional<ListFileChoice> QtWindowServices::chooseListFile(QWidget *parent) {
+    const QString last = lastFolder();
+    QFileDialog dialog(parent, QStringLiteral("Enregistrer la liste"),
+                       last.isEmpty() ? QDir::homePath() : last);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    const QStringList filters = {QStringLiteral("Tableur (CSV) (*.csv)"),
+                                 QStringLiteral("Météo-France quotidien (*.csv)")};
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(QStringLiteral("csv"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return ListFileChoice{dialog.selectedFiles().constFirst(),
+                          dialog.selectedNameFilter() == filters.at(1)
+                              ? ListFileFormat::MeteoFrance
+                              : ListFileFormat::Spreadsheet};
+}
+
 QString QtWindowServices::lastFilter() {
     return ProgramSettings().value(kLastFilterKey).toString();
 }

@@ -28,6 +28,7 @@ class QtWindowServices final : public WindowServices {
     QString lastFolder() override;
     void setLastFolder(const QString &folder) override;
     QString lastFilter() override;
+    std::optional<ListFileChoice> chooseListFile(QWidget *parent) override;
     QString keptLayout(const QString &layoutKey) override;
     void keepLayout(const QString &layoutKey, const QString &choices) override;
     bool layoutMet(const QString &layoutKey) override;

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "climate/utc_offset.h"
+#include "results/list_file.h"
 #include "results/results_list.h"
 
 #include <QString>
@@ -29,6 +30,12 @@ struct ExportFileRequest {
     QString selectedFilter;   ///< one of nameFilters, selected when the dialog opens
 };
 
+/// Where to save the list, and in which layout.
+struct ListFileChoice {
+    QString path;
+    ListFileFormat format = ListFileFormat::Spreadsheet;
+};
+
 class WindowServices {
   public:
     virtual ~WindowServices() = default;
@@ -44,6 +51,12 @@ class WindowServices {
     /// Asks where to save the chart's image: a path ending in .png, .pdf or .svg, or nothing on
     /// cancel.
     virtual std::optional<QString> chooseImageFile(QWidget *parent) = 0;
+    /// Asks where to save the list and in which layout ("Tableur (CSV)" or "Météo-France
+    /// quotidien"); nothing on cancel.
+    virtual std::optional<ListFileChoice> chooseListFile(QWidget *parent) {
+        (void)parent;
+        return std::nullopt;
+    }
     /// Whether the user may write into `folder`.
     virtual bool isWritableFolder(const QString &folder) = 0;
     /// The folder of the last file opened, as kept between runs; empty when none was.

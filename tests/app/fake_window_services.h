@@ -31,6 +31,7 @@ class FakeWindowServices final : public WindowServices {
     ClockReading clock{39512.5, 12, 12}; // noon, local time equal to UTC: no offset
     std::optional<QString> chosenFile;
     std::optional<QString> imageFile;
+    std::optional<ListFileChoice> listFile;
     bool programFolderWritable = true;
     QString keptFolder;                  ///< the last folder, as kept between runs
     QString keptFilter;                  ///< the file type last chosen, as kept between runs
@@ -72,6 +73,10 @@ class FakeWindowServices final : public WindowServices {
         if (chosenFile && pickedFilter)
             keptFilter = *pickedFilter;
         return chosenFile;
+    }
+    std::optional<ListFileChoice> chooseListFile(QWidget *) override {
+        calls << QStringLiteral("chooseListFile");
+        return listFile;
     }
     std::optional<QString> chooseImageFile(QWidget *) override {
         calls << QStringLiteral("chooseImageFile");

@@ -403,6 +403,37 @@ class FrmPelkTest : public QObject {
                                 "2008-03-07\t0\t15\r\n2008-03-08\t10,25\t14\r\n"));
     }
 
+    // Ctrl+S: the list in its order, in the layout chosen, the same bytes as pelk-cli writes; a
+    // save that fails says so, and the list stays.
+    void ctrlSSavesTheListInItsOrder() {
+        showWindow(kFourDays);
+        clickHeader(1); // by Tn
+        const QString path = dir_.filePath(QStringLiteral("liste.csv"));
+        services_->listFile = ListFileChoice{path, ListFileFormat::MeteoFrance};
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        QTest::keyClick(window_.get(), Qt::Key_S, Qt::ControlModifier);
+        QFile saved(path);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        const QByteArray text = saved.readAll();
+        const QList<QByteArray> lines = text.split('\n');
+        QCOMPARE(lines.at(0), QByteArray("AAAAMMJJ;TN;QTN;HTN;TX;QTX;HTX\r"));
+        QCOMPARE(lines.size(), 6);         // four days, and nothing after the last line end
+        for (int row = 1; row <= 4; ++row) // the days in the list's order
+            QVERIFY(lines.at(row).startsWith(
+                QByteArray::fromStdString(window_->list().Item(row).Text()).replace("-", "")));
+        QCOMPARE(lines.at(1), QByteArray("20080308;10.3;2;0600;14.0;2;1200\r"));
+        QVERIFY(services_->messages.isEmpty());
+
+        services_->listFile = ListFileChoice{dir_.filePath(QStringLiteral("gone/liste.csv")),
+                                             ListFileFormat::Spreadsheet};
+        window_->SaveList();
+        QCOMPARE(services_->messages.size(), 1);
+        QVERIFY(services_->messages.at(0).text.startsWith(
+            QStringLiteral("La liste n'a pas pu être enregistrée : ")));
+        QCOMPARE(window_->list().Count(), 4);
+    }
+
     void quitButtonAndCloseBoxEndTheProgram() {
         showWindow(kFourDays);
         QTest::mouseClick(button("Command2"), Qt::LeftButton);
