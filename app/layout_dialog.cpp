@@ -126,6 +126,9 @@ void LayoutDialog::buildControls() {
     separator_->addItem(QStringLiteral("point-virgule (;)"), QVariant(int{';'}));
     separator_->addItem(QStringLiteral("virgule (,)"), QVariant(int{','}));
     separator_->addItem(QStringLiteral("espaces"), QVariant(int{FieldSplitter::kBlanks}));
+    // Any other character, typed in: "|" for a file cut at bars.
+    separator_->setEditable(true);
+    separator_->setInsertPolicy(QComboBox::NoInsert);
 
     const int lineCount = static_cast<int>(std::max<std::size_t>(text_.lines().size(), 1));
     firstLine_ = named(new QSpinBox(this), "firstLine");
@@ -230,6 +233,17 @@ void LayoutDialog::buildControls() {
     for (QSpinBox *spin : {firstLine_, timestampField_, offsetHours_})
         connect(spin, &QSpinBox::valueChanged, this, changed(spin));
     connect(twoColumns_, &QCheckBox::toggled, this, changed(twoColumns_));
+    connect(separator_, &QComboBox::editTextChanged, this, [this](const QString &text) {
+        const QByteArray typed = text.toUtf8();
+        if (refreshing_ || typed.size() != 1 || separator_->findText(text) >= 0)
+            return; // an item's own name, or not one character
+        choices_.separator = typed.at(0);
+        choices_.timestampField.reset();
+        choices_.valueField.reset();
+        choices_.tnField.reset();
+        choices_.txField.reset();
+        refresh();
+    });
     resize(560, 640);
 }
 
@@ -348,7 +362,10 @@ void LayoutDialog::fillFieldList(QComboBox *combo,
 }
 
 void LayoutDialog::showLayout() {
-    SelectData(separator_, QVariant(int{layout_.separator}));
+    if (separator_->findData(QVariant(int{layout_.separator})) >= 0)
+        SelectData(separator_, QVariant(int{layout_.separator}));
+    else
+        separator_->setEditText(QString(QLatin1Char(layout_.separator)));
     firstLine_->setValue(static_cast<int>(layout_.firstDataLine));
     timestampField_->setValue(layout_.timestampField);
     SelectData(dateOrder_, QVariant(static_cast<int>(layout_.dateOrder)));

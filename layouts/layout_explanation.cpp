@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -380,6 +381,17 @@ std::string ChoicesText(const LayoutChoices &choices) {
     return text;
 }
 
+namespace {
+
+// A separator a person may have chosen: TAB, a blank, or a sign typed in ("|", ";"), never a
+// letter, a digit or a quote.
+bool IsSeparatorCode(std::int64_t code) {
+    return code == '\t' || code == FieldSplitter::kBlanks ||
+           (code > ' ' && code < 127 && !std::isalnum(static_cast<int>(code)) && code != '"');
+}
+
+} // namespace
+
 std::optional<LayoutChoices> ChoicesFromText(std::string_view text) {
     LayoutChoices choices;
     while (!text.empty()) {
@@ -393,9 +405,7 @@ std::optional<LayoutChoices> ChoicesFromText(std::string_view text) {
         const std::string_view value = item.substr(equals + 1);
         const auto number = WholeNumber<std::int64_t>(value);
         const bool field = number && *number >= 1 && *number <= kLastField;
-        if (name == "separator" && number &&
-            (*number == '\t' || *number == ';' || *number == ',' ||
-             *number == FieldSplitter::kBlanks))
+        if (name == "separator" && number && IsSeparatorCode(*number))
             choices.separator = static_cast<char>(*number);
         else if (name == "first-line" && number && *number >= 1)
             choices.firstDataLine = *number;

@@ -754,9 +754,11 @@ Recognition Recognise(const std::vector<std::string_view> &lines, TextEncoding e
                       const LayoutChoices &choices, std::int64_t today) {
     Recognition recognition;
     SeparatorFit best;
-    for (const char separator : kSeparators) {
-        if (choices.separator && *choices.separator != separator)
-            continue;
+    // The separator said, whatever it is ("|" typed in), else each that files use.
+    std::vector<char> separators(kSeparators.begin(), kSeparators.end());
+    if (choices.separator)
+        separators = {*choices.separator};
+    for (const char separator : separators) {
         // Blanks cut any line into words, a note's among them: they are the separator only where
         // no character separates the data.
         if (separator == FieldSplitter::kBlanks && best.score > 0)

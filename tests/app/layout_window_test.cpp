@@ -678,6 +678,21 @@ class LayoutWindowTest : public QObject {
         QCOMPARE(stamp->value(), 1);
     }
 
+    // A separator no list offers, typed in: the file is cut at it at once.
+    void anyOtherSeparatorCanBeTyped() {
+        const std::unique_ptr<const FileText> text =
+            ReadFileText(PathOf(write("Time|Temp\n12/08/2021 00:00|50\n13/08/2021 03:00|59\n")));
+        QVERIFY(text);
+        LayoutDialog dialog(*text, {}, DayNumberFromCivil(2026, 12, 7), ',');
+        In<QComboBox>(dialog, "separator")->setEditText(QStringLiteral("|"));
+        QCOMPARE(QString::fromStdString(ChoicesText(dialog.choices())),
+                 QStringLiteral("separator=124"));
+        QCOMPARE(In<QTableWidget>(dialog, "fileText")->columnCount(), 2);
+        QCOMPARE(PreviewLines(dialog),
+                 QStringList({"2|12 août 2021 00:00|50", "3|13 août 2021 03:00|59"}));
+        QVERIFY(dialog.canLoad());
+    }
+
     // The computer's offset is named by its number, and a number of hours starts from it.
     void aNumberOfHoursStartsFromTheComputersOffset() {
         const std::unique_ptr<const FileText> text =

@@ -32,7 +32,7 @@ TEST(layout_explanation, choices_are_kept_as_text_and_read_back) {
     EXPECT_EQ(ChoicesText(every), "separator=59;first-line=7;timestamp=2;date-order=dmy;column=5;"
                                   "tn=3;tx=4;unit=F;offset=-4");
     // A text kept by another version, or damaged: nothing, rather than a wrong reading.
-    for (const char *bad : {"separator=33", "first-line=0", "column=x", "offset=15", "colour=red",
+    for (const char *bad : {"separator=65", "first-line=0", "column=x", "offset=15", "colour=red",
                             "date-order=dym", "tn", "unit=R"})
         EXPECT_FALSE(ChoicesFromText(bad)) << bad;
 }
@@ -214,6 +214,22 @@ TEST(layout_explanation, titles_name_a_logger_by_a_serial_number_or_three_titles
     EXPECT_TRUE(names({"Time", "Temp, °C (LGR S/N: 20345)"}));
     EXPECT_TRUE(names({"Zeit", "Aussen", "Keller", "Garage"}));
     EXPECT_FALSE(names({"Time", "Aussen", "Keller"}));
+}
+
+} // namespace
+} // namespace pelk
+
+namespace pelk {
+namespace {
+
+TEST(layout_explanation, a_separator_typed_in_is_kept_and_read_back) {
+    for (const char separator : {'|', '#', ':', '\t', ' ', ';'}) {
+        LayoutChoices choices;
+        choices.separator = separator;
+        EXPECT_EQ(ChoicesFromText(ChoicesText(choices)), choices) << separator;
+    }
+    for (const char *bad : {"separator=65", "separator=48", "separator=34", "separator=127"})
+        EXPECT_FALSE(ChoicesFromText(bad)) << bad;
 }
 
 } // namespace
