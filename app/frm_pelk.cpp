@@ -60,11 +60,6 @@ bool DateOrderUndecided(const ExportLoad &load) {
            load.read.fault == LineFault::DateOrderUnknown;
 }
 
-// The account of a reading without its last line, which points to the dialog it is shown in.
-QString WithoutPointer(const std::string &explanation) {
-    return QString::fromStdString(explanation.substr(0, explanation.rfind('\n')));
-}
-
 // A failing step of the load or of a click is passed over without a word; the window stays.
 template <typename Step> void PassOverFailure(Step &&step) {
     try {
@@ -380,7 +375,7 @@ FrmPelk::FileLoad FrmPelk::loadFile(const std::filesystem::path &file) {
         QStringLiteral("Jour ou mois en premier ? Les dates de ce fichier se lisent dans les deux "
                        "ordres (ligne %1).")
             .arg(run.load.read.lineNumber),
-        {}, key);
+        false, key);
     if (answer.result != QDialog::Accepted) {
         run.cancelled = true;
         return run;
@@ -393,7 +388,7 @@ FrmPelk::FileLoad FrmPelk::loadFile(const std::filesystem::path &file) {
 
 FrmPelk::LayoutAnswer FrmPelk::askLayout(const std::filesystem::path &file,
                                          const LayoutChoices &choices, const QString &question,
-                                         const QString &explanation, const QString &layoutKey) {
+                                         bool account, const QString &layoutKey) {
     LayoutAnswer answer;
     answer.result = QDialog::Rejected;
     PassOverFailure([&] {
@@ -402,8 +397,9 @@ FrmPelk::LayoutAnswer FrmPelk::askLayout(const std::filesystem::path &file,
             return; // gone since: as a cancel
         LayoutDialog dialog(*text, choices, CalendarDay(tables_->StartTime), separator_, this);
         dialog.setQuestion(question);
-        dialog.setExplanation(explanation);
         dialog.setComputerOffsetHours(tables_->ZoneOffsetHours);
+        if (account)
+            dialog.showAccount();
         if (!layoutKey.isEmpty() && !services_.keptLayout(layoutKey).isEmpty())
             dialog.offerToForget();
         answer.result = services_.execDialog(dialog);
@@ -419,10 +415,7 @@ void FrmPelk::ReadingOfTheFile() {
         return;
     const std::filesystem::path file = *listedFile_;
     const QString key = QString::fromStdString(LayoutKey(*listedLayout_));
-    const LayoutAnswer answer = askLayout(
-        file, listedChoices_, {},
-        WithoutPointer(LayoutExplanation(*listedLayout_, listedFacts_, tables_->ZoneOffsetHours)),
-        key);
+    const LayoutAnswer answer = askLayout(file, listedChoices_, {}, true, key);
     FileLoad run;
     if (answer.result == kForgetLayoutResult) {
         PassOverFailure([&] {
@@ -510,7 +503,7 @@ bool FrmPelk::refuseOrReadOtherwise(const std::filesystem::path &file, const Fil
                 start.firstDataLine = plain.firstDataLine;
             }
         });
-    const LayoutAnswer answer = askLayout(file, start, {}, {}, {});
+    const LayoutAnswer answer = askLayout(file, start, {}, false, {});
     if (answer.result != QDialog::Accepted)
         return false;
     FileLoad read = loadWith(file, answer.choices);

@@ -122,8 +122,7 @@ class FrmPelk final : public QWidget {
     FileLoad loadFile(const std::filesystem::path &file);
     FileLoad loadWith(const std::filesystem::path &file, const LayoutChoices &choices);
     LayoutAnswer askLayout(const std::filesystem::path &file, const LayoutChoices &choices,
-                           const QString &question, const QString &explanation,
-                           const QString &layoutKey);
+                           const QString &question, bool account, const QString &layoutKey);
     /// Puts a loaded file in place of the list.
     void listLoad(const std::filesystem::path &file, FileLoad &&run, bool newList);
     /// How a file in a layout of its own was read, the first time its logger is met.

@@ -265,6 +265,11 @@ void LayoutDialog::setComputerOffsetHours(int hours) {
                                     .arg(hours));
 }
 
+void LayoutDialog::showAccount() {
+    account_ = true;
+    refresh();
+}
+
 void LayoutDialog::offerToForget() {
     forgetButton_->setVisible(true);
 }
@@ -331,6 +336,14 @@ void LayoutDialog::refresh() {
     }
     showPreview();
     showFileText();
+    if (account_ && recognised_) {
+        // The whole file read under the choices, for the rows it passes over.
+        LayoutReadFacts facts;
+        const auto scratch = std::make_unique<ProgramTables>();
+        ReadWithLayout(text_.lines(), layout_, *scratch, facts);
+        const std::string account = LayoutExplanation(layout_, facts, computerHours_);
+        setExplanation(QString::fromStdString(account.substr(0, account.rfind('\n'))));
+    }
     refreshing_ = false;
 }
 

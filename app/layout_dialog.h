@@ -7,6 +7,7 @@
 #pragma once
 
 #include "layouts/layout.h"
+#include "layouts/layout_explanation.h"
 #include "layouts/layout_reader.h"
 #include "layouts/recognise.h"
 
@@ -45,6 +46,8 @@ class LayoutDialog final : public QDialog {
     void setQuestion(const QString &question);
     /// How the file was read, above the controls.
     void setExplanation(const QString &explanation);
+    /// How the file reads under the current choices, above the controls, following every change.
+    void showAccount();
     /// Shows "Oublier cette lecture", which closes the dialog with kForgetLayoutResult.
     void offerToForget();
     /// The computer's UTC offset today: named in the offset list, and where a number of hours
@@ -82,6 +85,7 @@ class LayoutDialog final : public QDialog {
     std::vector<PreviewRow> rows_;
     bool refreshing_ = false;
     std::optional<int> computerHours_;
+    bool account_ = false;
 
     QLabel *question_ = nullptr;
     QLabel *explanation_ = nullptr;

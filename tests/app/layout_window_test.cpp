@@ -678,6 +678,27 @@ class LayoutWindowTest : public QObject {
         QCOMPARE(stamp->value(), 1);
     }
 
+    // The account at the top follows every change: the column, and the rows it passes over.
+    void theAccountFollowsTheChoices() {
+        const std::unique_ptr<const FileText> text = ReadFileText(
+            PathOf(write("Time,Inside,Outside\n12/08/2021 00:00,50,14\n12/08/2021 06:00,,5\n"
+                         "13/08/2021 03:00,59,23\n")));
+        QVERIFY(text);
+        LayoutDialog dialog(*text, {}, DayNumberFromCivil(2026, 12, 7), ',');
+        dialog.setComputerOffsetHours(1);
+        dialog.showAccount();
+        auto *account = In<QLabel>(dialog, "explanation");
+        QVERIFY(account->isVisibleTo(&dialog));
+        QVERIFY2(account->text().contains(QStringLiteral("champ 2 (« Inside »)")),
+                 qPrintable(account->text()));
+        QVERIFY(account->text().contains(QStringLiteral("1 sans valeur")));
+        QVERIFY(account->text().contains(QStringLiteral("UTC+1 aujourd'hui")));
+        SelectData(dialog, "column", ItemData("column", "3"));
+        QVERIFY2(account->text().contains(QStringLiteral("champ 3 (« Outside »)")),
+                 qPrintable(account->text()));
+        QVERIFY(!account->text().contains(QStringLiteral("sans valeur")));
+    }
+
     // A separator no list offers, typed in: the file is cut at it at once.
     void anyOtherSeparatorCanBeTyped() {
         const std::unique_ptr<const FileText> text =
