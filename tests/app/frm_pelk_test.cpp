@@ -434,6 +434,12 @@ class FrmPelkTest : public QObject {
         QCOMPARE(window_->list().Count(), 4);
     }
 
+    // A flat list: each day's date starts at the list's left edge, with no tree indent before it.
+    void theDatesStartAtTheListsLeftEdge() {
+        showWindow(kFourDays);
+        QVERIFY(lv()->visualRect(lv()->model()->index(0, 0)).left() <= 2);
+    }
+
     void quitButtonAndCloseBoxEndTheProgram() {
         showWindow(kFourDays);
         QTest::mouseClick(button("Command2"), Qt::LeftButton);

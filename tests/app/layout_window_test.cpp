@@ -699,6 +699,17 @@ class LayoutWindowTest : public QObject {
         QVERIFY(!account->text().contains(QStringLiteral("sans valeur")));
     }
 
+    // A long question wraps within the dialog rather than widening it past the screen.
+    void aLongQuestionWraps() {
+        const std::unique_ptr<const FileText> text =
+            ReadFileText(PathOf(write("Time,Temp\n12/08/2021 00:00,50\n")));
+        QVERIFY(text);
+        LayoutDialog dialog(*text, {}, DayNumberFromCivil(2026, 12, 7), ',');
+        dialog.setQuestion(
+            QString(40, QLatin1Char('?')).replace(QLatin1Char('?'), QStringLiteral("mot long ")));
+        QVERIFY(dialog.minimumSizeHint().width() < 600);
+    }
+
     // A separator no list offers, typed in: the file is cut at it at once.
     void anyOtherSeparatorCanBeTyped() {
         const std::unique_ptr<const FileText> text =

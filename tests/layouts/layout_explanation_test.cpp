@@ -25,7 +25,11 @@ TEST(layout_explanation, choices_are_kept_as_text_and_read_back) {
     LayoutChoices computer;
     computer.offsetChosen = true;
     computer.dateOrder = DateOrder::YearMonthDay;
-    for (const LayoutChoices &choices : {LayoutChoices{}, every, zone, computer}) {
+    LayoutChoices firstFields; // field 1 is a field like any other
+    firstFields.timestampField = 1;
+    firstFields.tnField = 1;
+    firstFields.txField = 2;
+    for (const LayoutChoices &choices : {LayoutChoices{}, every, zone, computer, firstFields}) {
         const std::string text = ChoicesText(choices);
         EXPECT_EQ(ChoicesFromText(text), choices) << text;
     }
@@ -213,6 +217,7 @@ TEST(layout_explanation, titles_name_a_logger_by_a_serial_number_or_three_titles
     EXPECT_FALSE(names({"Datum", "Température (°C)", "Wert", "No."}));
     EXPECT_TRUE(names({"Time", "Temp, °C (LGR S/N: 20345)"}));
     EXPECT_TRUE(names({"Zeit", "Aussen", "Keller", "Garage"}));
+    EXPECT_FALSE(names({"Nr", "Zeit", "Aussen", "Keller"}));
     EXPECT_FALSE(names({"Time", "Aussen", "Keller"}));
 }
 

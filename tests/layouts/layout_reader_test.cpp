@@ -715,3 +715,41 @@ TEST(layout_reader, a_zone_named_in_the_file_gives_each_day_its_offset) {
 
 } // namespace
 } // namespace pelk
+
+namespace pelk {
+namespace {
+
+// The note says each thing that was read or passed over, and nothing that was not.
+TEST(layout_reader, the_note_names_what_was_read_and_passed_over) {
+    const Loaded split = Load("Date,Time,Temp\n2008-03-05,10:00,4\n,,\n2008-03-05,11:00,5\n");
+    ASSERT_TRUE(split.load.layout);
+    const std::string note = LayoutNote(*split.load.layout, split.load.facts);
+    EXPECT_NE(note.find("date in field 1, time in field 2"), std::string::npos) << note;
+    EXPECT_NE(note.find("1 empty row(s)"), std::string::npos) << note;
+    EXPECT_NE(note.find("under 1 title row(s)"), std::string::npos) << note;
+    const Loaded bare = Load("0;2020.10.28 08:45;4\n1;2020.10.28 09:00;5\n");
+    ASSERT_TRUE(bare.load.layout);
+    EXPECT_EQ(LayoutNote(*bare.load.layout, bare.load.facts).find("title row"), std::string::npos);
+}
+
+TEST(layout_reader, lines_that_break_a_two_field_timestamp_or_a_two_column_row_refuse_it) {
+    // A time where only the date belongs, beside the time's own field.
+    std::string file = "Date,Time,Temp\n";
+    for (int i = 0; i < 10; ++i)
+        file += Format("2008-03-05,%02d:00,4\n", i);
+    const Loaded midnight = Load(file + "2008-03-05 00:00,11:00,5\n");
+    EXPECT_EQ(midnight.load.read.status, ReadResult::Status::BadFormat);
+    EXPECT_EQ(midnight.load.read.lineNumber, 12);
+    // A minimum and maximum file whose row lacks its last field.
+    LoadOptions twoColumns;
+    twoColumns.tnField = 2;
+    twoColumns.txField = 3;
+    const Loaded shortRow =
+        Load("Time,Low,High\n2008-03-05 10:00,4,6\n2008-03-05 11:00,5\n", twoColumns);
+    EXPECT_EQ(shortRow.load.read.status, ReadResult::Status::BadFormat);
+    EXPECT_EQ(shortRow.load.read.lineNumber, 3);
+    EXPECT_EQ(shortRow.load.read.fault, LineFault::NotANumber);
+}
+
+} // namespace
+} // namespace pelk
