@@ -332,3 +332,18 @@ TEST(recognise, a_file_no_layout_reads_is_given_the_plainest_guess) {
 
 } // namespace
 } // namespace pelk
+
+namespace pelk {
+namespace {
+
+TEST(recognise, a_field_shaped_like_a_date_that_no_order_reads_is_no_timestamp) {
+    // A sensor's address before the timestamp: 40.41.42 is no day in any order.
+    const Recognition got = RecogniseText(
+        "Sensor,Time,Temp\n40.41.42,2020-01-06 10:00,4\n40.41.42,2020-01-06 10:10,5\n");
+    ASSERT_EQ(got.outcome, Recognition::Outcome::Recognised);
+    EXPECT_EQ(got.layout.timestampField, 2);
+    EXPECT_EQ(got.layout.valueField, 3);
+}
+
+} // namespace
+} // namespace pelk
