@@ -578,8 +578,7 @@ ExportLoad LoadInOwnLayout(std::string_view bytes, ProgramTables &tables,
         tables.UtcOffsetLocalByDate = false;
         break;
     case OffsetSource::Zone:
-        tables.UtcOffsetLocalByDate = false;
-        tables.NamedZone = load.zoneRules;
+        tables.NamedZone = load.zoneRules; // wins over the offsets above, day by day
         break;
     case OffsetSource::Computer:
         tables.UtcOffsetHours = tables.ZoneOffsetHours;
