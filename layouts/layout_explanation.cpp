@@ -457,6 +457,8 @@ LayoutChoices OverruledBy(LayoutChoices kept, const LayoutChoices &said) {
         kept.offsetHours = said.offsetHours;
         kept.offsetLocalByDate = said.offsetLocalByDate;
     }
+    // Whether a sensor's error values are read is the run's, never a logger's.
+    kept.keepErrorValues = said.keepErrorValues;
     return kept;
 }
 

@@ -130,6 +130,10 @@ TEST(layout_explanation, the_command_line_overrules_a_loggers_kept_choices) {
     hours.said.offsetHours = hours.expected.offsetHours = -3;
     hours.expected.offsetLocalByDate = false;
     cases.push_back(hours);
+    // --keep-error-values is the run's: kept choices never hold it, nor lose it.
+    Case errors{"error values kept", {}, kept};
+    errors.said.keepErrorValues = errors.expected.keepErrorValues = true;
+    cases.push_back(errors);
     for (const Case &c : cases)
         EXPECT_EQ(OverruledBy(kept, c.said), c.expected) << c.name;
 }

@@ -274,3 +274,35 @@ INSTANTIATE_TEST_SUITE_P(
 
 } // namespace
 } // namespace pelk
+
+namespace pelk {
+namespace {
+
+// Every month as French, English and German exports abbreviate it, month by month.
+TEST(stamps, every_months_usual_abbreviations_read_as_that_month) {
+    const std::vector<std::vector<std::string>> words = {{"janv.", "Jan", "Jan."},
+                                                         {"f\xC3\xA9vr.", "Feb", "Feb."},
+                                                         {"mars", "Mar", "M\xC3\xA4r"},
+                                                         {"avr.", "Apr", "Apr."},
+                                                         {"mai", "May", "Mai"},
+                                                         {"juin", "Jun", "Jun."},
+                                                         {"juil.", "Jul", "Jul."},
+                                                         {"ao\xC3\xBBt", "Aug", "Aug."},
+                                                         {"sept.", "Sep", "Sept."},
+                                                         {"oct.", "Oct", "Okt."},
+                                                         {"nov.", "Nov", "Nov."},
+                                                         {"d\xC3\xA9"
+                                                          "c.",
+                                                          "Dec", "Dez."}};
+    for (std::size_t month = 0; month < words.size(); ++month)
+        for (const std::string &word : words[month]) {
+            const auto stamp = ParseStampPieces("5-" + word + "-2024");
+            ASSERT_TRUE(stamp) << word;
+            EXPECT_EQ(DayNumberOf(stamp->date, DateOrder::DayMonthYear, 2000),
+                      DayNumberFromCivil(2024, static_cast<int>(month) + 1, 5))
+                << word;
+        }
+}
+
+} // namespace
+} // namespace pelk
