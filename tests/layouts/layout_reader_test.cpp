@@ -5,6 +5,7 @@
 #include "climate/date_time.h"
 #include "climate/utc_offset.h"
 #include "layouts/layout_note.h"
+#include "tests/layouts/loaded_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -17,30 +18,9 @@
 namespace pelk {
 namespace {
 
-// 2026-12-07 12:00, the clock `zoneHours` ahead of UTC.
-ClockReading Clock(int zoneHours = 0) {
-    return {MakeDateTime(DayNumberFromCivil(2026, 12, 7), 12 * 3600), (12 + zoneHours + 24) % 24,
-            12};
-}
-
-struct Loaded {
-    std::unique_ptr<ProgramTables> tables = std::make_unique<ProgramTables>();
-    ExportLoad load;
-    std::string rows() const {
-        std::string text;
-        for (std::int16_t i = 1; i <= tables->DayCount; ++i)
-            text += tables->DayTable.at(i).DayLabel + " " + tables->DayTable.at(i).Tn + " " +
-                    tables->DayTable.at(i).Tx + "\n";
-        return text;
-    }
-};
-
-Loaded Load(const std::string &bytes, const LoadOptions &options = {}, int zoneHours = 0) {
-    Loaded loaded;
-    PrepareLoad(*loaded.tables, '.', Clock(zoneHours), options);
-    loaded.load = LoadAnyExportBytes(bytes, *loaded.tables, options);
-    return loaded;
-}
+using test::Clock;
+using test::Load;
+using test::Loaded;
 
 struct Reading {
     int year, month, day, hour, minute;

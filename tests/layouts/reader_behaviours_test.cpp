@@ -5,6 +5,7 @@
 #include "layouts/layout_note.h"
 #include "layouts/layout_reader.h"
 #include "layouts/text.h"
+#include "tests/layouts/loaded_bytes.h"
 
 #include "climate/date_time.h"
 #include "climate/utc_offset.h"
@@ -19,41 +20,8 @@
 namespace pelk {
 namespace {
 
-// 2026-12-07 12:00, the clock `zoneHours` ahead of UTC.
-ClockReading Clock(int zoneHours) {
-    return {MakeDateTime(DayNumberFromCivil(2026, 12, 7), 12 * 3600), (12 + zoneHours + 24) % 24,
-            12};
-}
-
-struct Loaded {
-    std::unique_ptr<ProgramTables> tables = std::make_unique<ProgramTables>();
-    ExportLoad load;
-    std::string rows() const {
-        std::string text;
-        for (std::int16_t i = 1; i <= tables->DayCount; ++i)
-            text += tables->DayTable.at(i).DayLabel + " " + tables->DayTable.at(i).Tn + " " +
-                    tables->DayTable.at(i).Tx + "\n";
-        return text;
-    }
-    // The readings' times in table order, "hh:mm:ss" each.
-    std::string times() const {
-        std::string text;
-        for (std::int32_t i = 1; i <= tables->MeasurementCount; ++i) {
-            const CivilDateTime t = SplitDateTime(tables->MeasurementTable.at(i).Timestamp);
-            char time[16];
-            std::snprintf(time, sizeof time, "%02d:%02d:%02d ", t.hour, t.minute, t.second);
-            text += time;
-        }
-        return text;
-    }
-};
-
-Loaded Load(const std::string &bytes, int zoneHours = 0) {
-    Loaded loaded;
-    PrepareLoad(*loaded.tables, '.', Clock(zoneHours), {});
-    loaded.load = LoadAnyExportBytes(bytes, *loaded.tables, {});
-    return loaded;
-}
+using test::Load;
+using test::Loaded;
 
 struct FileCase {
     const char *name;
@@ -204,7 +172,7 @@ const std::string kRightClock = "2008-03-05 1 1\n";
 
 TEST_P(FileClocks, place_the_readings_on_utc) {
     const ClockCase &c = GetParam();
-    const Loaded got = Load(c.file, c.zoneHours);
+    const Loaded got = Load(c.file, {}, c.zoneHours);
     ASSERT_EQ(got.load.read.status, ReadResult::Status::Loaded) << got.load.read.lineNumber;
     ASSERT_TRUE(got.load.layout);
     EXPECT_EQ(got.load.layout->offsetSource, c.source);
