@@ -56,22 +56,23 @@ std::string Horodatage(const Layout &layout) {
     return {};
 }
 
+std::string_view OrdreNom(DateOrder order) {
+    switch (order) {
+    case DateOrder::DayMonthYear:
+        return "jour/mois/année";
+    case DateOrder::MonthDayYear:
+        return "mois/jour/année";
+    case DateOrder::YearMonthDay:
+        break;
+    }
+    return "année/mois/jour";
+}
+
 std::string OrdreDesDates(const Layout &layout) {
     if (layout.timestampKind == TimestampKind::SixFields ||
         layout.timestampKind == TimestampKind::UnixSeconds)
         return {};
-    std::string text;
-    switch (layout.dateOrder) {
-    case DateOrder::DayMonthYear:
-        text = ", jour/mois/année";
-        break;
-    case DateOrder::MonthDayYear:
-        text = ", mois/jour/année";
-        break;
-    case DateOrder::YearMonthDay:
-        text = ", année/mois/jour";
-        break;
-    }
+    const std::string text = ", " + std::string(OrdreNom(layout.dateOrder));
     switch (layout.dateOrderReason) {
     case DateOrderReason::YearFirst:
         return text + " (l'année en quatre chiffres d'abord)";
@@ -203,10 +204,6 @@ template <typename T> std::optional<T> WholeNumber(std::string_view text) {
     return value;
 }
 
-} // namespace
-
-namespace {
-
 // "3 valeurs d'erreur du capteur écartées : -127 ×2, 85 ×1."; "" when there are none.
 std::string ErrorValuesNotice(const LayoutReadFacts &facts) {
     const std::int64_t count = facts.errorValueCount();
@@ -217,8 +214,6 @@ std::string ErrorValuesNotice(const LayoutReadFacts &facts) {
                        : " valeurs d'erreur du capteur écartées : ") +
            ErrorValueList(facts, "×", ',') + ".";
 }
-
-} // namespace
 
 // "05/03/2008 06:00"
 std::string DateAndTime(DateTime value) {
@@ -241,6 +236,43 @@ std::string OutOfOrderNotice(const LayoutReadFacts &facts) {
            ") : le fichier revient en arrière dans le temps ; " +
            (one ? "il est compté" : "ils sont comptés") + " dans l'ordre du temps.";
 }
+
+// Words that any file's titles may hold, in the languages loggers write: no logger's name.
+constexpr std::array<std::string_view, 40> kGenericTitleWords = {
+    "date",    "time",  "datum",  "zeit", "heure", "temps", "timestamp", "datetime",
+    "utc",     "gmt",   "local",  "no",   "nr",    "n",     "record",    "index",
+    "id",      "value", "valeur", "wert", "temp",  "t",     "c",         "f",
+    "k",       "deg",   "degc",   "degf", "rh",    "hum",   "humidity",  "humidité",
+    "feuchte", "mm",    "dd",     "yyyy", "hh",    "ss"};
+
+bool IsGenericTitle(std::string_view title) {
+    const std::vector<std::string> words = TitleWords(title);
+    return std::all_of(words.begin(), words.end(), [](const std::string &word) {
+        return NamesTemperature(word) ||
+               std::find(kGenericTitleWords.begin(), kGenericTitleWords.end(), word) !=
+                   kGenericTitleWords.end();
+    });
+}
+
+// "S/N 1234567", "LGR S/N: 20345", "SN#: 192791": a serial number in a title.
+bool NamesASerialNumber(std::string_view title) {
+    std::size_t digits = 0;
+    for (const char c : title) {
+        digits = c >= '0' && c <= '9' ? digits + 1 : 0;
+        if (digits >= 4)
+            return true;
+    }
+    return false;
+}
+
+// A separator a person may have chosen: TAB, a blank, or a sign typed in ("|", ";"), never a
+// letter, a digit or a quote.
+bool IsSeparatorCode(std::int64_t code) {
+    return code == '\t' || code == FieldSplitter::kBlanks ||
+           (code > ' ' && code < 127 && !std::isalnum(static_cast<int>(code)) && code != '"');
+}
+
+} // namespace
 
 std::string LoadNotice(const ExportLoad &load, std::int32_t readingCount) {
     if (load.read.status != ReadResult::Status::Loaded)
@@ -286,38 +318,6 @@ std::string LayoutExplanation(const Layout &layout, const LayoutReadFacts &facts
     return text;
 }
 
-namespace {
-
-// Words that any file's titles may hold, in the languages loggers write: no logger's name.
-constexpr std::array<std::string_view, 40> kGenericTitleWords = {
-    "date",    "time",  "datum",  "zeit", "heure", "temps", "timestamp", "datetime",
-    "utc",     "gmt",   "local",  "no",   "nr",    "n",     "record",    "index",
-    "id",      "value", "valeur", "wert", "temp",  "t",     "c",         "f",
-    "k",       "deg",   "degc",   "degf", "rh",    "hum",   "humidity",  "humidité",
-    "feuchte", "mm",    "dd",     "yyyy", "hh",    "ss"};
-
-bool IsGenericTitle(std::string_view title) {
-    const std::vector<std::string> words = TitleWords(title);
-    return std::all_of(words.begin(), words.end(), [](const std::string &word) {
-        return NamesTemperature(word) ||
-               std::find(kGenericTitleWords.begin(), kGenericTitleWords.end(), word) !=
-                   kGenericTitleWords.end();
-    });
-}
-
-// "S/N 1234567", "LGR S/N: 20345", "SN#: 192791": a serial number in a title.
-bool NamesASerialNumber(std::string_view title) {
-    std::size_t digits = 0;
-    for (const char c : title) {
-        digits = c >= '0' && c <= '9' ? digits + 1 : 0;
-        if (digits >= 4)
-            return true;
-    }
-    return false;
-}
-
-} // namespace
-
 bool TitlesNameALogger(const Layout &layout) {
     std::size_t named = 0;
     for (const std::string &title : layout.titles) {
@@ -331,15 +331,9 @@ bool TitlesNameALogger(const Layout &layout) {
 std::string KeptReadingNotice(const Layout &layout, const LayoutChoices &kept) {
     if (TitlesNameALogger(layout))
         return {};
-    if (kept.dateOrder) {
-        constexpr std::array<std::string_view, 3> kOrders = {"jour/mois/année", "mois/jour/année",
-                                                             "année/mois/jour"};
-        const std::size_t order = *kept.dateOrder == DateOrder::DayMonthYear   ? 0
-                                  : *kept.dateOrder == DateOrder::MonthDayYear ? 1
-                                                                               : 2;
+    if (kept.dateOrder)
         return "ordre des dates retenu la dernière fois pour ces titres : " +
-               std::string(kOrders[order]);
-    }
+               std::string(OrdreNom(*kept.dateOrder));
     return "lecture retenue la dernière fois pour ces titres (Lecture du fichier… pour la changer)";
 }
 
@@ -380,17 +374,6 @@ std::string ChoicesText(const LayoutChoices &choices) {
                                                 : "computer");
     return text;
 }
-
-namespace {
-
-// A separator a person may have chosen: TAB, a blank, or a sign typed in ("|", ";"), never a
-// letter, a digit or a quote.
-bool IsSeparatorCode(std::int64_t code) {
-    return code == '\t' || code == FieldSplitter::kBlanks ||
-           (code > ' ' && code < 127 && !std::isalnum(static_cast<int>(code)) && code != '"');
-}
-
-} // namespace
 
 std::optional<LayoutChoices> ChoicesFromText(std::string_view text) {
     LayoutChoices choices;
