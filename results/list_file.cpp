@@ -11,18 +11,23 @@
 namespace pelk {
 namespace {
 
-// The facts of the windows of the day a row shows, found by its date.
-const DayFacts *FactsOfRow(const ListItem &row, const ProgramTables &tables) {
+// The day a row shows, found by its date, and the facts of its windows.
+struct RowDay {
+    std::int64_t day = 0;
+    const DayFacts *facts = nullptr;
+};
+
+std::optional<RowDay> DayOfRow(const ListItem &row, const ProgramTables &tables) {
     if (tables.MeasurementCount == 0)
-        return nullptr;
+        return std::nullopt;
     const std::optional<DateTime> date = ParseDateText(row.Text());
     if (!date)
-        return nullptr;
-    const std::int64_t index =
-        CalendarDay(*date) - CalendarDay(tables.MeasurementTable.at(1).Timestamp);
+        return std::nullopt;
+    const std::int64_t day = CalendarDay(*date);
+    const std::int64_t index = day - CalendarDay(tables.MeasurementTable.at(1).Timestamp);
     if (index < 0 || index >= static_cast<std::int64_t>(tables.DayFactsTable.size()))
-        return nullptr;
-    return &tables.DayFactsTable[static_cast<std::size_t>(index)];
+        return std::nullopt;
+    return RowDay{day, &tables.DayFactsTable[static_cast<std::size_t>(index)]};
 }
 
 // The extreme's time in UTC: the readings' clock less the offset the day's windows used.
@@ -47,8 +52,9 @@ std::string SpreadsheetText(const ListView &list, const ProgramTables &tables) {
     for (std::int32_t i = 1; i <= list.Count(); ++i) {
         const ListItem &row = list.Item(i);
         text += row.Text() + ';' + row.cell(1).Text + ';' + row.cell(2).Text;
-        if (const DayFacts *facts = FactsOfRow(row, tables)) {
-            const std::int64_t day = CalendarDay(*ParseDateText(row.Text()));
+        if (const std::optional<RowDay> found = DayOfRow(row, tables)) {
+            const DayFacts *facts = found->facts;
+            const std::int64_t day = found->day;
             const bool complete = facts->night.complete(tables.GapLimitMinutes) &&
                                   facts->day.complete(tables.GapLimitMinutes);
             text += ';' + timeText(facts->night, day) + ';' + timeText(facts->day, day) + ';' +
@@ -78,16 +84,14 @@ std::string MeteoFranceText(const ListView &list, const ProgramTables &tables) {
     };
     for (std::int32_t i = 1; i <= list.Count(); ++i) {
         const ListItem &row = list.Item(i);
-        const std::optional<DateTime> date = ParseDateText(row.Text());
-        const DayFacts *facts = FactsOfRow(row, tables);
-        if (!date || !facts)
+        const std::optional<RowDay> found = DayOfRow(row, tables);
+        if (!found)
             continue;
-        const CivilDateTime d = SplitDateTime(*date);
+        const CivilDateTime d = SplitDateTime(MakeDateTime(found->day, 0));
         char day[16];
         std::snprintf(day, sizeof day, "%04d%02d%02d", d.year, d.month, d.day);
-        const std::int64_t number = CalendarDay(*date);
-        text += std::string(day) + ';' + fields(facts->night, number) + ';' +
-                fields(facts->day, number) + "\r\n";
+        text += std::string(day) + ';' + fields(found->facts->night, found->day) + ';' +
+                fields(found->facts->day, found->day) + "\r\n";
     }
     return text;
 }
