@@ -80,6 +80,25 @@ awk -v cat="$T_CAT" -v start="$T_START" -v cli="$T_CLI" -v header="$T_HEADER" -v
         (cli - start) * 1e6 / n
 }'
 
+# The same readings as a ';' file with the date and time in two fields: recognised, not the export
+# form. Each run of it is paired with a run of the export, so that a drifting machine moves both.
+CSV=$WORK/same-readings.csv
+LC_ALL=C awk 'NR == 1 { printf "Date;Heure;Temperature (C)\r\n"; next }
+    { sub(/\r$/, ""); split($0, f, "\t"); split(f[1], dt, " ");
+      printf "%s;%s;%s\r\n", dt[1], dt[2], f[2] }' "$EXPORT" > "$CSV"
+if cmp -s <("$CLI" "$EXPORT" 2> /dev/null) <("$CLI" "$CSV" 2> /dev/null); then
+    RATIOS=()
+    for ((i = 0; i < RUNS; i++)); do
+        T_EXPORT=$(RUNS=1 median_ms "$CLI $EXPORT")
+        T_CSV=$(RUNS=1 median_ms "$CLI $CSV")
+        RATIOS+=($(awk -v a="$T_CSV" -v b="$T_EXPORT" 'BEGIN { printf "%.3f", a / b }'))
+    done
+    printf '  the same readings as a recognised CSV / the export, paired: median %s x   (target: at most 2)\n' \
+        "$(printf '%s\n' "${RATIOS[@]}" | sort -n | awk '{ r[NR] = $1 } END { print r[int((NR + 1) / 2)] }')"
+else
+    echo "  the recognised CSV did not give the export's rows"
+fi
+
 BENCH_PARSE=$(dirname "$CLI")/../bench/bench_parse
 if [ -x "$BENCH_PARSE" ]; then
     "$BENCH_PARSE" --benchmark_filter='BM_ReadExport_file/1000000' --benchmark_repetitions=5 \

@@ -485,7 +485,7 @@ std::int64_t ReadingLines::lineOf(std::int32_t index) const {
         return run.readingsBefore < index;
     });
     const std::int64_t skipped = after == runs_.begin() ? 0 : std::prev(after)->skippedUpToHere;
-    return std::int64_t{index} + 1 + skipped;
+    return std::int64_t{index} + firstLine_ - 1 + skipped;
 }
 
 ReadResult ExportLoader::finish() {

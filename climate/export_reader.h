@@ -46,9 +46,12 @@ class ReadingLines {
   public:
     /// One more line skipped after `readingsSoFar` readings were stored.
     void noteSkippedLine(std::int32_t readingsSoFar);
+    /// The file line of the first reading when no line before it is skipped: 2, under the
+    /// header, unless said otherwise.
+    void setFirstLine(std::int64_t line) { firstLine_ = line; }
     /// The table was turned end for end after loading `readingCount` readings.
     void noteReversed(std::int32_t readingCount);
-    /// The 1-based file line of table entry `index` (the header is line 1).
+    /// The 1-based file line of table entry `index`.
     std::int64_t lineOf(std::int32_t index) const;
     /// Of entries `a` and `b`, the line that comes first in the file. Given the first and the
     /// last of some readings in table order, the first of them in the file, where the table is in
@@ -69,6 +72,7 @@ class ReadingLines {
         std::int64_t skippedUpToHere = 0; ///< skipped lines up to the run's end
     };
     std::vector<SkippedRun> runs_;
+    std::int64_t firstLine_ = 2;
     std::int32_t reversedCount_ = 0;      ///< 0: table in file order
     std::vector<std::int64_t> everyLine_; ///< when set, entry i's line at i - 1
 };

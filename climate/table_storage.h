@@ -25,6 +25,20 @@ void FreeZeroedTableBlock(void *block, std::size_t bytes) noexcept;
 /// The first `bytes` of such a block will be filled soon: large stretches get huge pages.
 void PrepareZeroedTableBlock(void *block, std::size_t bytes) noexcept;
 
+/// A large block allocated elsewhere (a vector's storage) that is about to be filled: the whole
+/// huge pages inside it are offered for huge pages, so that filling it costs a handful of page
+/// faults instead of one per 4 KiB.
+void PrepareLargeBlock(void *block, std::size_t bytes) noexcept;
+
+struct TableBlockDeleter {
+    void operator()(char *block) const noexcept { FreeTableBlock(block); }
+};
+/// Bytes that are not zeroed first (a read fills them), a large block on huge pages.
+using LargeBytes = std::unique_ptr<char[], TableBlockDeleter>;
+inline LargeBytes AllocateLargeBytes(std::size_t bytes) {
+    return LargeBytes(static_cast<char *>(AllocateTableBlock(bytes)));
+}
+
 /// Whether zero bytes are a value-initialised T that needs no constructing or destroying.
 template <typename T>
 inline constexpr bool kZeroBytesAreValueInitialised =

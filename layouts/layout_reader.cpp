@@ -11,6 +11,7 @@
 #include <future>
 #include <memory>
 #include <numeric>
+#include <span>
 #include <system_error>
 #include <thread>
 
@@ -143,15 +144,23 @@ struct LineRefusal {
     }
 };
 
+// The line of each of the first `count` readings, for the rare passes that move readings about.
+std::vector<std::int64_t> EveryLine(const ReadingLines &lines, std::int32_t count) {
+    std::vector<std::int64_t> every(static_cast<std::size_t>(count));
+    for (std::int32_t i = 1; i <= count; ++i)
+        every[static_cast<std::size_t>(i) - 1] = lines.lineOf(i);
+    return every;
+}
+
 // Puts the readings in time order, stably, and tells what came out of order.
-void PutInTimeOrder(ProgramTables &tables, std::vector<std::int64_t> &lines,
-                    LayoutReadFacts &facts) {
+void PutInTimeOrder(ProgramTables &tables, ReadingLines &readingLines, LayoutReadFacts &facts) {
     const std::int32_t count = tables.MeasurementCount;
     const auto readings = tables.MeasurementTable.entries(1, count);
     if (std::is_sorted(
             readings.begin(), readings.end(),
             [](const Measurement &a, const Measurement &b) { return a.Timestamp < b.Timestamp; }))
         return;
+    const std::vector<std::int64_t> lines = EveryLine(readingLines, count);
     facts.newestFirst = std::is_sorted(
         readings.begin(), readings.end(),
         [](const Measurement &a, const Measurement &b) { return a.Timestamp > b.Timestamp; });
@@ -188,7 +197,7 @@ void PutInTimeOrder(ProgramTables &tables, std::vector<std::int64_t> &lines,
             sortedMaxima[i] = facts.maximumValues[from];
     }
     std::copy(sorted.begin(), sorted.end(), readings.begin());
-    lines = std::move(sortedLines);
+    readingLines.setEveryLine(std::move(sortedLines));
     facts.maximumValues = std::move(sortedMaxima);
 }
 
@@ -215,7 +224,7 @@ void ComputeDaysFromTwoColumns(ProgramTables &tables, const std::vector<float> &
 }
 
 struct WholeFile {
-    std::unique_ptr<char[]> bytes; // not zeroed first: the read fills it
+    LargeBytes bytes;
     std::size_t size = 0;
     std::string_view view() const { return {bytes.get(), size}; }
 };
@@ -228,7 +237,7 @@ std::optional<WholeFile> ReadWholeFile(const std::filesystem::path &path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return std::nullopt;
-    WholeFile file{std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(size)),
+    WholeFile file{AllocateLargeBytes(static_cast<std::size_t>(size)),
                    static_cast<std::size_t>(size)};
     in.read(file.bytes.get(), static_cast<std::streamsize>(size));
     if (static_cast<std::uintmax_t>(in.gcount()) != size)
@@ -241,11 +250,12 @@ bool LooksLikeTheExportForm(const Layout &layout) {
            layout.timestampKind == TimestampKind::OneField && layout.firstDataLine <= 2;
 }
 
-// What reading a run of data lines gives: its readings in file order, each with its line, up to
-// the first line refused.
+// What reading a run of data lines gives: its readings, written in file order into the table
+// entries it was handed, each with its line, up to the first line refused.
 struct RunOutcome {
-    std::vector<Measurement> readings;
-    std::vector<std::int64_t> lines;
+    std::span<Measurement> into;
+    std::size_t count = 0;     ///< readings written to `into`
+    ReadingLines lines;        ///< the lines of the run without a reading, for each reading's line
     std::vector<float> maxima; ///< Tx's readings when Tn and Tx come from two columns
     std::optional<ReadResult> refusal;
     std::int64_t emptyRows = 0;
@@ -267,9 +277,18 @@ void CountErrorValue(std::vector<std::pair<double, std::int64_t>> &counts, doubl
     counts.emplace_back(value, times);
 }
 
+// Room for `count` entries, on huge pages when large: no copying as it grows, and a handful of
+// page faults as it fills.
+template <typename T> void ReserveLarge(std::vector<T> &items, std::size_t count) {
+    items.reserve(count);
+    PrepareLargeBlock(items.data(), items.capacity() * sizeof(T));
+}
+
+// Reads lines [from, to) into `into`; a reading past its end is one too many for the table.
 RunOutcome ReadRun(const std::vector<std::string_view> &lines, std::size_t from, std::size_t to,
-                   const Layout &layout) {
+                   const Layout &layout, std::span<Measurement> into) {
     RunOutcome run;
+    run.into = into;
     const bool onUtc = layout.offsetSource == OffsetSource::Timestamps ||
                        layout.offsetSource == OffsetSource::UnixSeconds;
     const bool shiftToUtc =
@@ -282,11 +301,10 @@ RunOutcome ReadRun(const std::vector<std::string_view> &lines, std::size_t from,
                   layout.valueField, layout.tnField}));
     FieldSplitter splitter(layout.separator);
     LastDate lastDate;
-    // Room for a reading a line: no copying as they grow, and pages are touched only as filled.
-    run.readings.reserve(to - from);
-    run.lines.reserve(to - from);
+    run.lines.setFirstLine(static_cast<std::int64_t>(from) + 1);
+    auto passOver = [&] { run.lines.noteSkippedLine(static_cast<std::int32_t>(run.count)); };
     if (twoColumns)
-        run.maxima.reserve(to - from);
+        ReserveLarge(run.maxima, std::min(to - from, into.size()));
     auto fail = [&](std::int64_t lineNumber, std::string_view line, LineFault fault) {
         ReadResult refusal;
         LineRefusal{refusal}(lineNumber, line, fault);
@@ -306,12 +324,14 @@ RunOutcome ReadRun(const std::vector<std::string_view> &lines, std::size_t from,
             if (!stampWritten &&
                 std::all_of(all.begin(), all.end(), [](std::string_view f) { return f.empty(); })) {
                 ++run.emptyRows;
+                passOver();
                 continue;
             }
             if (!StartsLikeData(line)) {
                 // A comment or a remark among the readings: no reading, and no fault of the file.
                 if (run.textRows++ == 0)
                     run.firstTextRow = lineNumber;
+                passOver();
                 continue;
             }
             if (!stampWritten)
@@ -338,6 +358,7 @@ RunOutcome ReadRun(const std::vector<std::string_view> &lines, std::size_t from,
                 run.firstRowWithoutValue = lineNumber;
                 run.firstTimeWithoutValue = MakeDateTime(instant->day, instant->seconds);
             }
+            passOver();
             continue;
         }
         const auto celsius = value.number ? Celsius(*value.number, layout.unit) : std::nullopt;
@@ -357,13 +378,13 @@ RunOutcome ReadRun(const std::vector<std::string_view> &lines, std::size_t from,
                     CountErrorValue(run.errorValues, *value.number);
                 if (maximumError)
                     CountErrorValue(run.errorValues, *maximum.number);
+                passOver();
                 continue;
             }
         }
-        if (run.readings.size() == static_cast<std::size_t>(MeasurementTableType::capacity()))
+        if (run.count == into.size())
             return fail(lineNumber, line, LineFault::TooManyReadings);
-        run.readings.push_back({MakeDateTime(instant->day, instant->seconds), *celsius});
-        run.lines.push_back(lineNumber);
+        into[run.count++] = {MakeDateTime(instant->day, instant->seconds), *celsius};
         if (twoColumns)
             run.maxima.push_back(*maximumCelsius);
     }
@@ -373,23 +394,34 @@ RunOutcome ReadRun(const std::vector<std::string_view> &lines, std::size_t from,
 // Below this many lines a second thread costs more than it saves.
 constexpr std::size_t kLinesWorthTwoRuns = 100'000;
 
-// The data lines read in two runs side by side where that is worth it, else in one.
+// The data lines read into the table, in two runs side by side where that is worth it, else in
+// one. The later run writes where the most the earlier one can give ends, and its readings are
+// moved down to follow the earlier run's once both are done.
 std::vector<RunOutcome> ReadRuns(const std::vector<std::string_view> &lines, std::size_t from,
-                                 std::size_t to, const Layout &layout) {
+                                 std::size_t to, const Layout &layout, ProgramTables &tables) {
     std::vector<RunOutcome> runs;
-    const std::size_t middle = from + (to - from) / 2;
-    if (to - from >= kLinesWorthTwoRuns && std::thread::hardware_concurrency() >= 2) {
+    const auto capacity = static_cast<std::size_t>(MeasurementTableType::capacity());
+    const std::size_t lineCount = to - from;
+    const std::size_t middle = from + lineCount / 2;
+    tables.MeasurementTable.expectEntries(static_cast<std::int64_t>(lineCount));
+    auto entries = [&](std::size_t first, std::size_t count) {
+        return tables.MeasurementTable.entries(static_cast<std::int32_t>(first) + 1,
+                                               static_cast<std::int32_t>(count));
+    };
+    if (lineCount >= kLinesWorthTwoRuns && lineCount <= capacity &&
+        std::thread::hardware_concurrency() >= 2) {
         try {
-            auto later =
-                std::async(std::launch::async, [&] { return ReadRun(lines, middle, to, layout); });
-            runs.push_back(ReadRun(lines, from, middle, layout));
+            auto later = std::async(std::launch::async, [&] {
+                return ReadRun(lines, middle, to, layout, entries(middle - from, to - middle));
+            });
+            runs.push_back(ReadRun(lines, from, middle, layout, entries(0, middle - from)));
             runs.push_back(later.get());
             return runs;
         } catch (const std::system_error &) {
             runs.clear(); // no thread to be had: one run will do
         }
     }
-    runs.push_back(ReadRun(lines, from, to, layout));
+    runs.push_back(ReadRun(lines, from, to, layout, entries(0, std::min(lineCount, capacity))));
     return runs;
 }
 
@@ -414,13 +446,14 @@ std::size_t DataEnd(const std::vector<std::string_view> &lines, const Layout &la
 }
 
 // Passes over a 1-Wire probe's power-on 85 where it stands out from both neighbours in time.
-void PassOverPowerOnSpikes(ProgramTables &tables, std::vector<std::int64_t> &lines,
+void PassOverPowerOnSpikes(ProgramTables &tables, ReadingLines &readingLines,
                            LayoutReadFacts &facts) {
     const auto readings = tables.MeasurementTable.entries(1, tables.MeasurementCount);
     // Most files hold no 85 at all: nothing to move.
     if (std::none_of(readings.begin(), readings.end(),
                      [](const Measurement &m) { return IsPowerOnValue(m.Value); }))
         return;
+    std::vector<std::int64_t> lines = EveryLine(readingLines, tables.MeasurementCount);
     const bool twoColumns = !facts.maximumValues.empty();
     std::size_t kept = 0;
     std::optional<float> before;
@@ -443,6 +476,7 @@ void PassOverPowerOnSpikes(ProgramTables &tables, std::vector<std::int64_t> &lin
     }
     tables.MeasurementCount = static_cast<std::int32_t>(kept);
     lines.resize(kept);
+    readingLines.setEveryLine(std::move(lines));
     if (twoColumns)
         facts.maximumValues.resize(kept);
 }
@@ -455,30 +489,29 @@ ReadResult ReadWithLayout(const std::vector<std::string_view> &lines, const Layo
     facts = {};
     const std::size_t end = DataEnd(lines, layout);
     std::vector<RunOutcome> runs =
-        ReadRuns(lines, static_cast<std::size_t>(layout.firstDataLine - 1), end, layout);
+        ReadRuns(lines, static_cast<std::size_t>(layout.firstDataLine - 1), end, layout, tables);
     // The runs joined in file order: the first refused line decides, and so does the first
     // reading past the table's room.
     ReadResult result;
-    std::vector<std::int64_t> lineOfEntry;
-    std::int32_t count = 0;
+    ReadingLines lineOfEntry;
+    std::size_t count = 0;
     for (RunOutcome &run : runs) {
-        const auto room = static_cast<std::size_t>(MeasurementTableType::capacity() - count);
-        if (run.readings.size() > room) {
-            const auto at = static_cast<std::size_t>(run.lines[room]) - 1;
-            LineRefusal{result}(run.lines[room], lines[at], LineFault::TooManyReadings);
-            run.refusal = std::move(result);
-        }
         if (run.refusal) {
             tables.MeasurementCount = 0;
             facts.maximumValues.clear();
             return std::move(*run.refusal);
         }
-        std::copy(run.readings.begin(), run.readings.end(),
+        const auto readings = run.into.first(run.count);
+        std::copy(readings.begin(), readings.end(),
                   tables.MeasurementTable
-                      .entries(count + 1, static_cast<std::int32_t>(run.readings.size()))
-                      .begin());
-        count += static_cast<std::int32_t>(run.readings.size());
-        lineOfEntry.insert(lineOfEntry.end(), run.lines.begin(), run.lines.end());
+                      .entries(static_cast<std::int32_t>(count) + 1,
+                               static_cast<std::int32_t>(run.count))
+                      .begin()); // moves down, or stays where it is
+        if (count == 0)
+            lineOfEntry = std::move(run.lines);
+        else
+            lineOfEntry.append(run.lines, static_cast<std::int32_t>(count));
+        count += run.count;
         facts.maximumValues.insert(facts.maximumValues.end(), run.maxima.begin(), run.maxima.end());
         facts.emptyRows += run.emptyRows;
         if (facts.rowsWithoutValue == 0)
@@ -490,7 +523,7 @@ ReadResult ReadWithLayout(const std::vector<std::string_view> &lines, const Layo
         for (const auto &[value, times] : run.errorValues)
             CountErrorValue(facts.errorValues, value, times);
     }
-    tables.MeasurementCount = count;
+    tables.MeasurementCount = static_cast<std::int32_t>(count);
     PutInTimeOrder(tables, lineOfEntry, facts);
     if (!layout.errorValuesKept)
         PassOverPowerOnSpikes(tables, lineOfEntry, facts);
@@ -503,7 +536,7 @@ ReadResult ReadWithLayout(const std::vector<std::string_view> &lines, const Layo
             facts.firstLineAfter = static_cast<std::int64_t>(i) + 1;
     }
     CountDatedLinesBefore(lines, layout, facts);
-    result.readingLines.setEveryLine(std::move(lineOfEntry));
+    result.readingLines = std::move(lineOfEntry);
     return result;
 }
 
@@ -720,7 +753,8 @@ std::vector<std::string_view> LinesOf(std::string_view text, std::size_t bytesWo
     try {
         auto later =
             std::async(std::launch::async, [&] { return SplitLines(text.substr(cut + 1)); });
-        std::vector<std::string_view> lines = SplitLines(text.substr(0, cut + 1));
+        std::vector<std::string_view> lines =
+            SplitLines(text.substr(0, cut + 1), text.size() - cut - 1);
         const std::vector<std::string_view> rest = later.get();
         lines.insert(lines.end(), rest.begin(), rest.end());
         return lines;
@@ -745,16 +779,17 @@ std::vector<PreviewRow> PreviewRows(const std::vector<std::string_view> &lines,
     std::vector<PreviewRow> rows;
     for (auto i = static_cast<std::size_t>(std::max<std::int64_t>(layout.firstDataLine, 1) - 1);
          i < lines.size() && rows.size() < count; ++i) {
-        const RunOutcome run = ReadRun(lines, i, i + 1, layout);
+        Measurement reading;
+        const RunOutcome run = ReadRun(lines, i, i + 1, layout, {&reading, 1});
         PreviewRow row;
         row.line = static_cast<std::int64_t>(i) + 1;
         if (run.refusal) {
             row.kind = PreviewRow::Kind::Refused;
             row.fault = run.refusal->fault;
-        } else if (!run.readings.empty()) {
+        } else if (run.count == 1) {
             row.kind = PreviewRow::Kind::Reading;
-            row.time = run.readings.front().Timestamp;
-            row.value = run.readings.front().Value;
+            row.time = reading.Timestamp;
+            row.value = reading.Value;
             if (!run.maxima.empty())
                 row.maximum = run.maxima.front();
         } else {

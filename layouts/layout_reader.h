@@ -110,7 +110,7 @@ class FileText {
 
   private:
     friend std::unique_ptr<const FileText> ReadFileText(const std::filesystem::path &path);
-    std::unique_ptr<char[]> bytes_;
+    LargeBytes bytes_;
     DecodedText decoded_; // views into bytes_
     std::vector<std::string_view> lines_;
 };

@@ -87,10 +87,33 @@ DecodedText DecodeText(std::string_view bytes) {
     return decoded;
 }
 
-std::vector<std::string_view> SplitLines(std::string_view text) {
+namespace {
+
+// How many lines `text` and `bytesAfter` more bytes like it hold, guessed from the lines of its
+// start and of its end (a preamble's lines are longer than the data's): enough room that a large
+// file's views are seldom copied as the vector grows, without a pass that counts them all.
+std::size_t ExpectedLines(std::string_view text, std::size_t bytesAfter) {
+    constexpr std::size_t kSampleBytes = 64 * 1024;
+    auto linesIn = [](std::string_view piece) {
+        return static_cast<std::size_t>(std::count(piece.begin(), piece.end(), '\n')) + 1;
+    };
+    if (text.size() <= 2 * kSampleBytes && bytesAfter == 0)
+        return linesIn(text);
+    const std::string_view head = text.substr(0, kSampleBytes);
+    const std::string_view tail = text.substr(text.size() - head.size());
+    const double perByte = static_cast<double>(std::max(linesIn(head), linesIn(tail))) /
+                           static_cast<double>(std::max<std::size_t>(head.size(), 1));
+    return static_cast<std::size_t>(perByte * 1.0625 *
+                                    static_cast<double>(text.size() + bytesAfter)) +
+           16;
+}
+
+} // namespace
+
+std::vector<std::string_view> SplitLines(std::string_view text, std::size_t bytesAfter) {
     std::vector<std::string_view> lines;
-    // Counted first, so that a large file's views are not copied as the vector grows.
-    lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
+    lines.reserve(ExpectedLines(text, bytesAfter));
+    PrepareLargeBlock(lines.data(), lines.capacity() * sizeof(std::string_view));
     const char *p = text.data();
     const char *const end = p + text.size();
     while (p != end) {

@@ -26,8 +26,10 @@ struct DecodedText {
 /// The text of `bytes`; UTF-8 bytes are not copied, so `bytes` must outlive the result.
 DecodedText DecodeText(std::string_view bytes);
 
-/// The lines of `text`, ended by CR LF, CR or LF; a last line without an end counts too.
-std::vector<std::string_view> SplitLines(std::string_view text);
+/// The lines of `text`, ended by CR LF, CR or LF; a last line without an end counts too. Room is
+/// kept for the lines of `bytesAfter` more bytes of text like this one, which a caller joining
+/// pieces then appends without a copy.
+std::vector<std::string_view> SplitLines(std::string_view text, std::size_t bytesAfter = 0);
 
 /// Cuts lines into fields at one separator. A field that starts with a double quote runs to the
 /// closing one, with "" standing for a quote inside, as spreadsheets write them. The separator

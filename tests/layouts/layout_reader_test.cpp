@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <random>
@@ -225,6 +226,16 @@ TEST_P(LongFileFaults, are_told_at_their_first_line_in_the_file) {
         EXPECT_EQ(got.load.facts.rowsWithoutValue,
                   static_cast<std::int64_t>(GetParam().eventLines.size()));
         EXPECT_EQ(got.load.facts.firstRowWithoutValue, GetParam().eventLines.front());
+        // Each reading keeps its own line, across the cut between the runs too.
+        std::vector<std::int64_t> readingLines;
+        for (int line = 2; line <= kLongFileReadings + 1; ++line)
+            if (std::find(GetParam().eventLines.begin(), GetParam().eventLines.end(), line) ==
+                GetParam().eventLines.end())
+                readingLines.push_back(line);
+        for (std::size_t i = 0; i < readingLines.size(); ++i)
+            ASSERT_EQ(got.load.read.readingLines.lineOf(static_cast<std::int32_t>(i) + 1),
+                      readingLines[i])
+                << "reading " << i + 1;
         return;
     }
     EXPECT_EQ(got.load.read.status, ReadResult::Status::BadFormat);
@@ -283,6 +294,13 @@ TEST(layout_reader, event_rows_without_a_value_are_passed_over_and_counted) {
     EXPECT_EQ(got.load.facts.firstRowWithoutValue, 3);
     EXPECT_EQ(got.load.facts.emptyRows, 1);
     EXPECT_EQ(got.load.read.readingLines.lineOf(2), 4);
+
+    // No title row: the first reading is the file's first line.
+    const Loaded untitled = Load("2008-03-05 10:00,4\n\n2008-03-05 10:10,5\n");
+    ASSERT_EQ(untitled.load.read.status, ReadResult::Status::Loaded);
+    ASSERT_EQ(untitled.tables->MeasurementCount, 2);
+    EXPECT_EQ(untitled.load.read.readingLines.lineOf(1), 1);
+    EXPECT_EQ(untitled.load.read.readingLines.lineOf(2), 3);
 }
 
 struct ClockCase {
