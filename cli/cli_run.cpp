@@ -5,6 +5,7 @@
 #include "climate/platform.h"
 #include "layouts/layout_note.h"
 #include "layouts/layout_reader.h"
+#include "record/record.h"
 #include "results/list_file.h"
 #include "results/list_view.h"
 #include "results/results_list.h"
@@ -20,12 +21,13 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace pelk {
 namespace {
 
 constexpr std::string_view kHelp =
-    R"(Usage: pelk-cli [OPTION]... FILE
+    R"(Usage: pelk-cli [OPTION]... FILE...
 
 Reads a temperature logger's tab-separated export (a header line, then lines of
 "MM/DD/YYYY hh:mm<TAB>value") and writes, for every calendar day from the first
@@ -47,6 +49,16 @@ its titles (Tn from a minimum and Tx from a maximum column), an offset from UTC
 or a zone's name written in the file, degrees F and kelvin turned into degrees
 C, a sensor's error values passed over. How it was read goes to standard error
 in one "pelk-cli: note: read as ..." line.
+
+Several files (downloads of one logger, in any order) are read as one record:
+each as it is read alone, then all readings on one time line in time order.
+A reading that two files hold (the same instant, the same value) counts once;
+one instant with two values keeps both, with a warning. Standard error gets
+one note per file (its span, readings and how it was read), one for the record
+(readings counted once, repeated ones, whether the files' clocks or titles
+differ; when they use different clocks every reading goes on UTC and the days
+are UTC days) and one for each stretch between files without a reading longer
+than the gap limit. A refused file ends the run with its refusal, named.
 
 Numbers use the decimal separator of the locale in LC_ALL, LC_NUMERIC or LANG;
 the UTC offset (0, 1 or 2 hours) is that of the local zone (TZ) right now.
@@ -319,11 +331,93 @@ void WriteWarnings(const ProgramTables &tables, const ExportLoad &load, const Lo
             << " (--utc-offset local-by-date follows the change)\n";
 }
 
+void WriteRefusal(const ReadResult &result, std::string_view file, std::ostream &err) {
+    err << kBadFormatMessage << '\n' << "pelk-cli: ";
+    if (!file.empty())
+        err << file << ": ";
+    err << "line " << result.lineNumber << ": " << FaultText(result.fault);
+    if (file.empty() || !result.lineText.empty())
+        err << ": '" << result.lineText << "'";
+    err << '\n';
+}
+
+int WriteCannotRead(const ReadResult &result, std::string_view file, std::ostream &err) {
+    err << "pelk-cli: cannot read '" << file << "': " << result.reason << '\n';
+    return kExitCannotRead;
+}
+
+// A file's own warnings within a record: what its reading left out or put right.
+void WriteFileWarnings(const RecordFile &file, const LoadOptions &options, std::ostream &err) {
+    const std::string prefix = "pelk-cli: warning: " + file.name + ": ";
+    const LayoutReadFacts &facts = file.load.facts;
+    if (file.readings.empty())
+        err << prefix << "no reading found\n";
+    if (facts.outOfOrder > 0)
+        err << prefix << facts.outOfOrder << " reading(s) out of time order, from line "
+            << facts.firstOutOfOrderLine << "; the record is in time order\n";
+    if (file.load.read.readingsAfterEnd > 0)
+        err << prefix << file.load.read.readingsAfterEnd
+            << " valid reading(s) after the first empty line not read, from line "
+            << file.load.read.firstLineAfterEnd << ": reading stops at the first empty line\n";
+    if (!file.load.layout && facts.errorValueCount() > 0 && !options.keepErrorValues)
+        err << prefix << facts.errorValueCount() << " reading(s) hold a sensor's error value ("
+            << ErrorValueList(facts, "x", '.') << "), listed as readings\n";
+}
+
+std::string ValueText(float value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
+    return text;
+}
+
+// One note per file, one for the record, one per stretch between files without a reading.
+void WriteRecordAccount(const Record &record, const ProgramTables &tables,
+                        const LoadOptions &options, std::ostream &err) {
+    constexpr std::string_view kNote = "pelk-cli: note: ";
+    for (const RecordFile &file : record.files) {
+        err << kNote << file.name << ": ";
+        if (file.readings.empty())
+            err << "no reading";
+        else
+            err << DateText(file.first) << " to " << DateText(file.last) << ", "
+                << file.readings.size() << " reading(s)";
+        if (file.load.layout)
+            err << ", read as " << LayoutNote(*file.load.layout, file.load.facts);
+        else
+            err << ", in the export form";
+        err << '\n';
+    }
+    err << kNote << "record of " << record.files.size() << " files: " << record.readingsCounted()
+        << " reading(s) counted once, " << record.repeated << " repeated in another file left out";
+    if (record.onUtc)
+        err << "; the files' clocks differ: every reading is on UTC, the days are UTC days";
+    if (record.loggersDiffer)
+        err << "; the files' titles differ (another logger, or other columns?)";
+    err << '\n';
+    for (const RecordGap &gap : record.gaps)
+        err << kNote << "no reading from " << DateText(gap.from) << " to " << DateText(gap.to)
+            << " (between " << record.files[gap.before].name << " and "
+            << record.files[gap.after].name << ")\n";
+    if (const RecordConflicts &c = record.conflicts; c.count > 0)
+        err << "pelk-cli: warning: " << c.count
+            << " instant(s) with different values in two files, first at "
+            << DateText(c.firstInstant) << " (" << record.files[c.firstFile].name << ": "
+            << ValueText(c.firstValue) << ", " << record.files[c.secondFile].name << ": "
+            << ValueText(c.secondValue) << "); both values are kept\n";
+    for (const RecordFile &file : record.files)
+        WriteFileWarnings(file, options, err);
+    if (tables.DailyLeftOut.daysBeyondCapacity > 0)
+        err << "pelk-cli: warning: " << tables.DailyLeftOut.daysBeyondCapacity
+            << " day(s) beyond the " << kDayCapacity << " listed\n";
+    if (tables.MeasurementCount == 0)
+        err << "pelk-cli: warning: no reading found in any file\n";
+}
+
 } // namespace
 
 int RunCli(std::span<const std::string_view> args, char localeSeparator, const ClockReading &clock,
            std::ostream &out, std::ostream &err) {
-    std::string_view file;
+    std::vector<std::string_view> files;
     std::optional<SortRequest> sort;
     bool details = false;
     bool monthly = false;
@@ -384,13 +478,13 @@ int RunCli(std::span<const std::string_view> args, char localeSeparator, const C
             }
             continue;
         }
-        if (arg.starts_with("-") || !file.empty()) {
+        if (arg.starts_with("-")) {
             err << "pelk-cli: unexpected argument '" << arg << "' (see pelk-cli --help)\n";
             return kExitUsage;
         }
-        file = arg;
+        files.push_back(arg);
     }
-    if (file.empty()) {
+    if (files.empty()) {
         err << "pelk-cli: no file given (see pelk-cli --help)\n";
         return kExitUsage;
     }
@@ -403,6 +497,36 @@ int RunCli(std::span<const std::string_view> args, char localeSeparator, const C
     const auto tables = std::make_unique<ProgramTables>();
     PrepareLoad(*tables, localeSeparator, clock, options);
     tables->WindowFactsWanted = details || monthly || format != ListFileFormat::Clipboard;
+    auto writeList = [&] {
+        if (monthly)
+            out << TabSeparatedText(MonthlySummaryOf(*tables));
+        else
+            WriteClipboardText(*tables, sort, details, format, out);
+    };
+    if (files.size() > 1) {
+        std::vector<RecordFile> read;
+        for (const std::string_view name : files) {
+            RecordFileRead file =
+                ReadRecordFile(platform::PathFromUtf8(name), std::string(name), *tables, options);
+            if (file.file) {
+                read.push_back(std::move(*file.file));
+                continue;
+            }
+            if (file.load.read.status != ReadResult::Status::BadFormat)
+                return WriteCannotRead(file.load.read, name, err);
+            WriteRefusal(file.load.read, name, err);
+            return kExitBadFormat;
+        }
+        const Record record = MergeRecord(std::move(read), *tables);
+        if (record.refusedFile) {
+            WriteRefusal(record.refusal, record.files[*record.refusedFile].name, err);
+            return kExitBadFormat;
+        }
+        WriteRecordAccount(record, *tables, options, err);
+        writeList();
+        return kExitOk;
+    }
+    const std::string_view file = files.front();
     const ExportLoad load = LoadAnyExport(platform::PathFromUtf8(file), *tables, options);
     const ReadResult &result = load.read;
     if (load.layout && result.status == ReadResult::Status::Loaded)
@@ -410,22 +534,16 @@ int RunCli(std::span<const std::string_view> args, char localeSeparator, const C
     switch (result.status) {
     case ReadResult::Status::Loaded:
         WriteWarnings(*tables, load, options, err);
-        if (monthly)
-            out << TabSeparatedText(MonthlySummaryOf(*tables));
-        else
-            WriteClipboardText(*tables, sort, details, format, out);
+        writeList();
         return kExitOk;
     case ReadResult::Status::BadFormat:
-        err << kBadFormatMessage << '\n'
-            << "pelk-cli: line " << result.lineNumber << ": " << FaultText(result.fault) << ": '"
-            << result.lineText << "'\n";
+        WriteRefusal(result, {}, err);
         return kExitBadFormat;
     case ReadResult::Status::CannotOpen:
     case ReadResult::Status::ReadFailed:
         break;
     }
-    err << "pelk-cli: cannot read '" << file << "': " << result.reason << '\n';
-    return kExitCannotRead;
+    return WriteCannotRead(result, file, err);
 }
 
 } // namespace pelk

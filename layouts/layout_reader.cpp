@@ -201,28 +201,6 @@ void PutInTimeOrder(ProgramTables &tables, ReadingLines &readingLines, LayoutRea
     facts.maximumValues = std::move(sortedMaxima);
 }
 
-// With Tn and Tx from two columns: the days twice, Tn and the night windows from the minimum
-// column, Tx and the day windows from the maximum one.
-void ComputeDaysFromTwoColumns(ProgramTables &tables, const std::vector<float> &maxima) {
-    ComputeDailyExtremes(tables);
-    std::vector<std::string> tn;
-    std::vector<WindowFacts> nights;
-    for (std::int32_t i = 1; i <= tables.DayCount; ++i)
-        tn.push_back(tables.DayTable.at(i).Tn);
-    for (const DayFacts &facts : tables.DayFactsTable)
-        nights.push_back(facts.night);
-    const DailyReport report = tables.DailyLeftOut;
-    const auto readings = tables.MeasurementTable.entries(1, tables.MeasurementCount);
-    for (std::size_t i = 0; i < readings.size(); ++i)
-        readings[i].Value = maxima[i];
-    ComputeDailyExtremes(tables);
-    for (std::int32_t i = 1; i <= tables.DayCount && static_cast<std::size_t>(i) <= tn.size(); ++i)
-        tables.DayTable.at(i).Tn = tn[static_cast<std::size_t>(i) - 1];
-    for (std::size_t i = 0; i < tables.DayFactsTable.size() && i < nights.size(); ++i)
-        tables.DayFactsTable[i].night = nights[i];
-    tables.DailyLeftOut = report;
-}
-
 struct WholeFile {
     LargeBytes bytes;
     std::size_t size = 0;
@@ -482,6 +460,28 @@ void PassOverPowerOnSpikes(ProgramTables &tables, ReadingLines &readingLines,
 }
 
 } // namespace
+
+// The days twice, Tn and the night windows from the minimum column, Tx and the day windows from
+// the maximum one.
+void ComputeDaysFromTwoColumns(ProgramTables &tables, const std::vector<float> &maxima) {
+    ComputeDailyExtremes(tables);
+    std::vector<std::string> tn;
+    std::vector<WindowFacts> nights;
+    for (std::int32_t i = 1; i <= tables.DayCount; ++i)
+        tn.push_back(tables.DayTable.at(i).Tn);
+    for (const DayFacts &facts : tables.DayFactsTable)
+        nights.push_back(facts.night);
+    const DailyReport report = tables.DailyLeftOut;
+    const auto readings = tables.MeasurementTable.entries(1, tables.MeasurementCount);
+    for (std::size_t i = 0; i < readings.size(); ++i)
+        readings[i].Value = maxima[i];
+    ComputeDailyExtremes(tables);
+    for (std::int32_t i = 1; i <= tables.DayCount && static_cast<std::size_t>(i) <= tn.size(); ++i)
+        tables.DayTable.at(i).Tn = tn[static_cast<std::size_t>(i) - 1];
+    for (std::size_t i = 0; i < tables.DayFactsTable.size() && i < nights.size(); ++i)
+        tables.DayFactsTable[i].night = nights[i];
+    tables.DailyLeftOut = report;
+}
 
 ReadResult ReadWithLayout(const std::vector<std::string_view> &lines, const Layout &layout,
                           ProgramTables &tables, LayoutReadFacts &facts) {

@@ -64,6 +64,10 @@ struct LayoutReadFacts {
 ReadResult ReadWithLayout(const std::vector<std::string_view> &lines, const Layout &layout,
                           ProgramTables &tables, LayoutReadFacts &facts);
 
+/// The days of readings whose Tn and Tx come from two columns: the table's values are the minima,
+/// `maxima` (entry i at index i - 1) the maxima.
+void ComputeDaysFromTwoColumns(ProgramTables &tables, const std::vector<float> &maxima);
+
 struct ExportLoad {
     ReadResult read;
     std::optional<Layout> layout; ///< set when the file was read in a layout of its own

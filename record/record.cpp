@@ -1,0 +1,298 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "record/record.h"
+
+#include "climate/daily_extremes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+
+namespace pelk {
+namespace {
+
+// What a file's load changes in the tables besides the readings, put back after each file so
+// that every file is read as it would be alone.
+struct LoadSettings {
+    std::int16_t utcOffsetHours = 0;
+    bool utcOffsetLocalByDate = false;
+    bool windowFactsWanted = true;
+
+    explicit LoadSettings(const ProgramTables &tables)
+        : utcOffsetHours(tables.UtcOffsetHours), utcOffsetLocalByDate(tables.UtcOffsetLocalByDate),
+          windowFactsWanted(tables.WindowFactsWanted) {}
+    void restore(ProgramTables &tables) const {
+        tables.UtcOffsetHours = utcOffsetHours;
+        tables.UtcOffsetLocalByDate = utcOffsetLocalByDate;
+        tables.WindowFactsWanted = windowFactsWanted;
+        tables.NamedZone = nullptr;
+        tables.MeasurementCount = 0;
+        tables.DayCount = 0;
+        tables.DayFactsTable.clear();
+        tables.DailyLeftOut = {};
+    }
+};
+
+std::string_view FirstLine(std::string_view bytes) {
+    return bytes.substr(0, bytes.find_first_of("\r\n"));
+}
+
+std::string FirstLineOf(const std::filesystem::path &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string head(kMaxDataLineLength, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    return std::string(FirstLine(head));
+}
+
+// The titles of a file's columns say which logger (a serial number) and which sensors wrote it.
+std::string LoggerTitles(const ExportLoad &load, std::string_view firstLine) {
+    if (!load.layout)
+        return std::string(firstLine);
+    std::string titles;
+    for (const std::string &title : load.layout->titles)
+        titles.append(title).append("\t");
+    return titles;
+}
+
+RecordFileRead TakeFile(ExportLoad load, std::string name, std::string_view firstLine,
+                        ProgramTables &tables, const LoadSettings &settings) {
+    RecordFileRead read;
+    if (load.read.status != ReadResult::Status::Loaded) {
+        read.load = std::move(load);
+        settings.restore(tables);
+        return read;
+    }
+    RecordFile file;
+    file.name = std::move(name);
+    const auto readings = tables.MeasurementTable.first(tables.MeasurementCount);
+    file.readings.assign(readings.begin(), readings.end());
+    file.maxima = std::move(load.facts.maximumValues);
+    load.facts.maximumValues.clear();
+    file.clock = {tables.UtcOffsetHours, tables.UtcOffsetLocalByDate,
+                  tables.NamedZone && load.layout ? load.layout->zoneName : std::string()};
+    file.loggerTitles = LoggerTitles(load, firstLine);
+    if (!readings.empty()) {
+        const auto [earliest, latest] = std::minmax_element(
+            readings.begin(), readings.end(),
+            [](const Measurement &a, const Measurement &b) { return a.Timestamp < b.Timestamp; });
+        file.first = earliest->Timestamp;
+        file.last = latest->Timestamp;
+    }
+    file.load = std::move(load);
+    read.file = std::move(file);
+    settings.restore(tables);
+    return read;
+}
+
+std::int64_t WholeSecondsOf(DateTime value) {
+    return std::llround(value * kSecondsPerDay);
+}
+
+DateTime FromWholeSeconds(std::int64_t seconds) {
+    const std::int64_t day = seconds >= 0 ? seconds / kSecondsPerDay
+                                          : -((-seconds + kSecondsPerDay - 1) / kSecondsPerDay);
+    return MakeDateTime(day, static_cast<int>(seconds - day * kSecondsPerDay));
+}
+
+// The seconds a file's clock is ahead of UTC on a day of that clock.
+OffsetOnDay OffsetOf(const RecordFile &file) {
+    const std::shared_ptr<const ZoneRules> zone = file.load.zoneRules;
+    if (!file.clock.zone.empty() && zone)
+        return [zone](std::int64_t day) { return zone->offsetSecondsOn(day); };
+    if (file.clock.localByDate)
+        return ZoneOffsetSecondsOn;
+    return FixedOffset(file.clock.hours);
+}
+
+// One reading of the record, with where it came from.
+struct Entry {
+    std::int64_t at = 0; ///< whole seconds on the record's time line
+    DateTime time = 0;   ///< as the table will hold it
+    float value = 0;
+    float maximum = 0;
+    std::uint32_t file = 0;
+    std::int32_t index = 0; ///< 1-based, in its file's readings
+};
+
+std::vector<Entry> EntriesOf(const std::vector<RecordFile> &files, bool onUtc) {
+    std::vector<Entry> entries;
+    std::size_t total = 0;
+    for (const RecordFile &file : files)
+        total += file.readings.size();
+    entries.reserve(total);
+    for (std::size_t f = 0; f < files.size(); ++f) {
+        const RecordFile &file = files[f];
+        const OffsetOnDay offset = onUtc ? OffsetOf(file) : FixedOffset(0);
+        for (std::size_t i = 0; i < file.readings.size(); ++i) {
+            const Measurement &reading = file.readings[i];
+            Entry entry;
+            entry.at = WholeSecondsOf(reading.Timestamp);
+            entry.time = reading.Timestamp;
+            if (onUtc) {
+                entry.at -= offset(CalendarDay(reading.Timestamp));
+                entry.time = FromWholeSeconds(entry.at);
+            }
+            entry.value = reading.Value;
+            entry.maximum = file.maxima.empty() ? reading.Value : file.maxima[i];
+            entry.file = static_cast<std::uint32_t>(f);
+            entry.index = static_cast<std::int32_t>(i) + 1;
+            entries.push_back(entry);
+        }
+    }
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const Entry &a, const Entry &b) { return a.at < b.at; });
+    return entries;
+}
+
+bool SameReading(const Entry &a, const Entry &b) {
+    return a.value == b.value && a.maximum == b.maximum;
+}
+
+// Within the readings of one instant: a value that several files hold is kept as many times as
+// the file that holds it most often has it (a file's own repeats are its own), so that files cut
+// from one export give back that export. Marks the kept ones; tells a conflict.
+void JudgeInstant(std::span<const Entry> group, std::vector<bool> &keep, std::size_t offset,
+                  RecordConflicts &conflicts) {
+    if (group.size() == 1)
+        return;
+    for (std::size_t i = 0; i < group.size(); ++i) {
+        std::size_t rankInOwnFile = 0;
+        std::vector<std::pair<std::uint32_t, std::size_t>> earlierFiles; // file, its copies
+        for (std::size_t j = 0; j < i; ++j) {
+            if (!SameReading(group[j], group[i]))
+                continue;
+            if (group[j].file == group[i].file) {
+                ++rankInOwnFile;
+                continue;
+            }
+            auto held = std::find_if(earlierFiles.begin(), earlierFiles.end(),
+                                     [&](const auto &f) { return f.first == group[j].file; });
+            if (held == earlierFiles.end())
+                earlierFiles.emplace_back(group[j].file, 1);
+            else
+                ++held->second;
+        }
+        std::size_t mostCopies = 0;
+        for (const auto &[file, copies] : earlierFiles)
+            mostCopies = std::max(mostCopies, copies);
+        keep[offset + i] = rankInOwnFile >= mostCopies;
+    }
+    for (std::size_t i = 1; i < group.size(); ++i)
+        for (std::size_t j = 0; j < i; ++j)
+            if (group[j].file != group[i].file && !SameReading(group[j], group[i])) {
+                if (conflicts.count++ == 0) {
+                    conflicts.firstInstant = group[i].time;
+                    conflicts.firstFile = group[j].file;
+                    conflicts.secondFile = group[i].file;
+                    conflicts.firstValue = group[j].value;
+                    conflicts.secondValue = group[i].value;
+                }
+                return;
+            }
+}
+
+void FindGaps(Record &record, const std::vector<Entry> &kept, std::int32_t gapLimitMinutes) {
+    const std::int64_t limit = std::int64_t{gapLimitMinutes} * 60;
+    for (std::size_t i = 1; i < kept.size(); ++i) {
+        const Entry &before = kept[i - 1];
+        const Entry &after = kept[i];
+        // A gap inside one file is that file's own, told by its windows; between files it is
+        // the record's.
+        if (before.file != after.file && after.at - before.at > limit)
+            record.gaps.push_back({before.time, after.time, before.file, after.file});
+    }
+}
+
+} // namespace
+
+RecordFileRead ReadRecordFile(const std::filesystem::path &path, std::string name,
+                              ProgramTables &tables, const LoadOptions &options) {
+    const LoadSettings settings(tables);
+    tables.WindowFactsWanted = false; // the record's days are computed once, at the end
+    ExportLoad load = LoadAnyExport(path, tables, options);
+    const std::string firstLine =
+        load.read.status == ReadResult::Status::Loaded ? FirstLineOf(path) : std::string();
+    return TakeFile(std::move(load), std::move(name), firstLine, tables, settings);
+}
+
+RecordFileRead ReadRecordFileBytes(std::string_view bytes, std::string name, ProgramTables &tables,
+                                   const LoadOptions &options) {
+    const LoadSettings settings(tables);
+    tables.WindowFactsWanted = false;
+    return TakeFile(LoadAnyExportBytes(bytes, tables, options), std::move(name), FirstLine(bytes),
+                    tables, settings);
+}
+
+Record MergeRecord(std::vector<RecordFile> files, ProgramTables &tables) {
+    Record record;
+    std::stable_sort(files.begin(), files.end(), [](const RecordFile &a, const RecordFile &b) {
+        return a.readings.empty() != b.readings.empty() ? !a.readings.empty() : a.first < b.first;
+    });
+    record.files = std::move(files);
+    if (record.files.empty())
+        return record;
+    const RecordFile &head = record.files.front();
+    bool twoColumns = false;
+    for (const RecordFile &file : record.files) {
+        record.readingsRead += static_cast<std::int64_t>(file.readings.size());
+        record.onUtc = record.onUtc || !(file.clock == head.clock);
+        record.loggersDiffer = record.loggersDiffer || file.loggerTitles != head.loggerTitles;
+        twoColumns = twoColumns || !file.maxima.empty();
+    }
+    const std::vector<Entry> entries = EntriesOf(record.files, record.onUtc);
+    std::vector<bool> keep(entries.size(), true);
+    for (std::size_t start = 0; start < entries.size();) {
+        std::size_t end = start + 1;
+        while (end < entries.size() && entries[end].at == entries[start].at)
+            ++end;
+        JudgeInstant(std::span(entries).subspan(start, end - start), keep, start, record.conflicts);
+        start = end;
+    }
+    std::vector<Entry> kept;
+    kept.reserve(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (keep[i])
+            kept.push_back(entries[i]);
+    record.repeated = static_cast<std::int64_t>(entries.size() - kept.size());
+    FindGaps(record, kept, tables.GapLimitMinutes);
+
+    tables.MeasurementCount = 0;
+    tables.DayCount = 0;
+    if (kept.size() > static_cast<std::size_t>(MeasurementTableType::capacity())) {
+        const Entry &past = kept[static_cast<std::size_t>(MeasurementTableType::capacity())];
+        record.refusedFile = past.file;
+        record.refusal.status = ReadResult::Status::BadFormat;
+        record.refusal.fault = LineFault::TooManyReadings;
+        record.refusal.lineNumber =
+            record.files[past.file].load.read.readingLines.lineOf(past.index);
+        return record;
+    }
+    tables.MeasurementTable.expectEntries(static_cast<std::int64_t>(kept.size()));
+    std::vector<float> maxima;
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+        tables.MeasurementTable.at(static_cast<std::int64_t>(i) + 1) = {kept[i].time,
+                                                                        kept[i].value};
+        if (twoColumns)
+            maxima.push_back(kept[i].maximum);
+    }
+    tables.MeasurementCount = static_cast<std::int32_t>(kept.size());
+    tables.UtcOffsetHours = record.onUtc ? 0 : head.clock.hours;
+    tables.UtcOffsetLocalByDate = !record.onUtc && head.clock.localByDate;
+    tables.NamedZone = record.onUtc || head.clock.zone.empty() ? nullptr : head.load.zoneRules;
+    if (tables.MeasurementCount == 0)
+        return record;
+    if (twoColumns)
+        ComputeDaysFromTwoColumns(tables, maxima);
+    else
+        ComputeDailyExtremes(tables);
+    return record;
+}
+
+std::string FileNames(const Record &record) {
+    std::string names;
+    for (const RecordFile &file : record.files)
+        names += (names.empty() ? "" : ", ") + file.name;
+    return names;
+}
+
+} // namespace pelk
