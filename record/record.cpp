@@ -191,14 +191,35 @@ void JudgeInstant(std::span<const Entry> group, std::vector<bool> &keep, std::si
             }
 }
 
+// The usual time between a file's readings: the median of its first steps.
+std::int64_t UsualStepSeconds(const RecordFile &file) {
+    std::vector<std::int64_t> steps;
+    for (std::size_t i = 1; i < file.readings.size() && steps.size() < 1000; ++i)
+        steps.push_back(WholeSecondsOf(file.readings[i].Timestamp) -
+                        WholeSecondsOf(file.readings[i - 1].Timestamp));
+    if (steps.empty())
+        return 0;
+    std::nth_element(steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(steps.size() / 2),
+                     steps.end());
+    return steps[steps.size() / 2];
+}
+
+// Between two files, a stretch without a reading longer than the gap limit and than twice
+// either file's usual step: more than a logger read out a little late. A gap inside one file is
+// that file's own, told by its windows.
 void FindGaps(Record &record, const std::vector<Entry> &kept, std::int32_t gapLimitMinutes) {
+    std::vector<std::int64_t> usualSteps;
+    for (const RecordFile &file : record.files)
+        usualSteps.push_back(UsualStepSeconds(file));
     const std::int64_t limit = std::int64_t{gapLimitMinutes} * 60;
     for (std::size_t i = 1; i < kept.size(); ++i) {
         const Entry &before = kept[i - 1];
         const Entry &after = kept[i];
-        // A gap inside one file is that file's own, told by its windows; between files it is
-        // the record's.
-        if (before.file != after.file && after.at - before.at > limit)
+        if (before.file == after.file)
+            continue;
+        const std::int64_t stretch = after.at - before.at;
+        if (stretch > limit && stretch > 2 * usualSteps[before.file] &&
+            stretch > 2 * usualSteps[after.file])
             record.gaps.push_back({before.time, after.time, before.file, after.file});
     }
 }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/cli_run.h"
+#include "climate/export_reader.h"
 #include "climate/locale_conversions.h"
 #include "tests/support/environment.h"
 #include "tests/support/scratch_dir.h"
@@ -290,7 +291,7 @@ TEST_F(CliTest, command_line) {
     EXPECT_NE(help.out.find("Mauvais format de fichier !  Utilisez l'export Excel"),
               std::string::npos);
     EXPECT_EQ(Run({}).status, kExitUsage);
-    EXPECT_EQ(Run({"a", "b"}).status, kExitUsage);
+    EXPECT_EQ(Run({"a", "b"}).status, kExitCannotRead); // a record of two files, neither there
     EXPECT_EQ(Run({"-x"}).status, kExitUsage);
     EXPECT_EQ(Run({"-h"}).out, help.out);
     const CliRun badOption = Run({"--max-gap", "x", "a"}); // the options' own rules: climate
@@ -338,6 +339,57 @@ TEST_F(CliTest, a_format_that_is_none_or_goes_with_other_output_is_a_usage_error
         EXPECT_EQ(RunCli(args, ',', kOneHourAhead, out, err), 64) << args[1];
         EXPECT_EQ(out.str(), "");
     }
+}
+
+} // namespace
+} // namespace pelk
+
+namespace pelk {
+namespace {
+
+// Several downloads on the command line: the list of the whole, an account on standard error,
+// and a refusal that names its file.
+TEST_F(CliTest, several_files_are_read_as_one_record) {
+    const std::string whole = MultiMonthExport();
+    const std::size_t third = whole.size() / 3;
+    const std::size_t cut1 = whole.find('\n', third) + 1;
+    const std::size_t cut2 = whole.find('\n', 2 * third) + 1;
+    const std::string header = whole.substr(0, whole.find('\n') + 1);
+    // The second download repeats the end of the first.
+    const std::size_t overlap = whole.rfind('\n', cut1 - 200) + 1;
+    const std::string a = scratch_.write("a.txt", whole.substr(0, cut1)).string();
+    const std::string b =
+        scratch_.write("b.txt", header + whole.substr(overlap, cut2 - overlap)).string();
+    const std::string c = scratch_.write("c.txt", header + whole.substr(cut2)).string();
+    const std::string all = scratch_.write("all.txt", whole).string();
+
+    for (const char *option : {"--details", "--monthly", "--format=csv"}) {
+        const CliRun one = Run({option, all});
+        const CliRun record = Run({option, c, a, b});
+        EXPECT_EQ(record.status, 0);
+        EXPECT_EQ(record.out, one.out) << option;
+    }
+    const CliRun record = Run({c, a, b});
+    EXPECT_NE(record.err.find("pelk-cli: note: " + a + ": 2008-01-15 00:00 to "), std::string::npos)
+        << record.err;
+    EXPECT_NE(record.err.find(", in the export form\n"), std::string::npos);
+    EXPECT_NE(record.err.find("pelk-cli: note: record of 3 files: "), std::string::npos);
+    EXPECT_EQ(record.err.find("no reading from"), std::string::npos) << record.err;
+
+    const CliRun gap = Run({a, c});
+    EXPECT_NE(gap.err.find("pelk-cli: note: no reading from "), std::string::npos) << gap.err;
+    EXPECT_NE(gap.err.find(" (between " + a + " and " + c + ")\n"), std::string::npos);
+
+    const std::string bad =
+        scratch_.write("bad.txt", "Date\tT\r\n03/01/2008 00:00\tx\r\n").string();
+    const CliRun refused = Run({a, bad, c});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(refused.err, std::string(kBadFormatMessage) + "\npelk-cli: " + bad +
+                               ": line 2: not a number: '03/01/2008 00:00\tx'\n");
+    const CliRun missing = Run({a, (scratch_.path() / "none.txt").string()});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("none.txt"), std::string::npos);
 }
 
 } // namespace

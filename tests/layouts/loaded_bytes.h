@@ -20,17 +20,19 @@ inline ClockReading Clock(int zoneHours = 0) {
             12};
 }
 
+/// "day Tn Tx" a line.
+inline std::string RowsOf(const ProgramTables &tables) {
+    std::string text;
+    for (std::int16_t i = 1; i <= tables.DayCount; ++i)
+        text += tables.DayTable.at(i).DayLabel + " " + tables.DayTable.at(i).Tn + " " +
+                tables.DayTable.at(i).Tx + "\n";
+    return text;
+}
+
 struct Loaded {
     std::unique_ptr<ProgramTables> tables = std::make_unique<ProgramTables>();
     ExportLoad load;
-    /// "day Tn Tx" a line.
-    std::string rows() const {
-        std::string text;
-        for (std::int16_t i = 1; i <= tables->DayCount; ++i)
-            text += tables->DayTable.at(i).DayLabel + " " + tables->DayTable.at(i).Tn + " " +
-                    tables->DayTable.at(i).Tx + "\n";
-        return text;
-    }
+    std::string rows() const { return RowsOf(*tables); }
     /// The readings' times in table order, "hh:mm:ss " each.
     std::string times() const {
         std::string text;
