@@ -207,21 +207,130 @@ std::int64_t UsualStepSeconds(const RecordFile &file) {
 // Between two files, a stretch without a reading longer than the gap limit and than twice
 // either file's usual step: more than a logger read out a little late. A gap inside one file is
 // that file's own, told by its windows.
-void FindGaps(Record &record, const std::vector<Entry> &kept, std::int32_t gapLimitMinutes) {
-    std::vector<std::int64_t> usualSteps;
-    for (const RecordFile &file : record.files)
-        usualSteps.push_back(UsualStepSeconds(file));
-    const std::int64_t limit = std::int64_t{gapLimitMinutes} * 60;
+class GapRule {
+  public:
+    GapRule(const Record &record, std::int32_t gapLimitMinutes)
+        : limit_(std::int64_t{gapLimitMinutes} * 60) {
+        for (const RecordFile &file : record.files)
+            usualSteps_.push_back(UsualStepSeconds(file));
+    }
+    bool isGap(std::int64_t stretch, std::size_t before, std::size_t after) const {
+        return stretch > limit_ && stretch > 2 * usualSteps_[before] &&
+               stretch > 2 * usualSteps_[after];
+    }
+
+  private:
+    std::int64_t limit_;
+    std::vector<std::int64_t> usualSteps_;
+};
+
+void FindGaps(Record &record, const std::vector<Entry> &kept, const GapRule &rule) {
     for (std::size_t i = 1; i < kept.size(); ++i) {
         const Entry &before = kept[i - 1];
         const Entry &after = kept[i];
-        if (before.file == after.file)
-            continue;
-        const std::int64_t stretch = after.at - before.at;
-        if (stretch > limit && stretch > 2 * usualSteps[before.file] &&
-            stretch > 2 * usualSteps[after.file])
+        if (before.file != after.file && rule.isGap(after.at - before.at, before.file, after.file))
             record.gaps.push_back({before.time, after.time, before.file, after.file});
     }
+}
+
+// Files on one clock, each in time order, each starting after the last one ended: nothing to
+// sort and nothing two files can both hold, as when a logger is cleared at each read-out.
+bool FilesFollowOneAnother(const Record &record) {
+    if (record.onUtc)
+        return false;
+    for (std::size_t i = 0; i < record.files.size(); ++i) {
+        const std::vector<Measurement> &readings = record.files[i].readings;
+        if (!std::is_sorted(readings.begin(), readings.end(),
+                            [](const Measurement &a, const Measurement &b) {
+                                return a.Timestamp < b.Timestamp;
+                            }))
+            return false;
+        if (i > 0 && !readings.empty() &&
+            !(WholeSecondsOf(record.files[i].first) > WholeSecondsOf(record.files[i - 1].last)))
+            return false;
+    }
+    return true;
+}
+
+void RefuseAsTooMany(Record &record, std::size_t file, std::int32_t index) {
+    record.refusedFile = file;
+    record.refusal.status = ReadResult::Status::BadFormat;
+    record.refusal.fault = LineFault::TooManyReadings;
+    record.refusal.lineNumber = record.files[file].load.read.readingLines.lineOf(index);
+}
+
+// The files one after another, straight into the table; false when they hold too many readings.
+bool CopyFollowingFiles(Record &record, ProgramTables &tables, const GapRule &gaps,
+                        std::vector<float> &maxima, bool twoColumns) {
+    const auto capacity = static_cast<std::int64_t>(MeasurementTableType::capacity());
+    std::int64_t count = 0;
+    for (std::size_t f = 0; f < record.files.size(); ++f) {
+        const RecordFile &file = record.files[f];
+        const auto size = static_cast<std::int64_t>(file.readings.size());
+        if (count + size > capacity) {
+            RefuseAsTooMany(record, f, static_cast<std::int32_t>(capacity - count + 1));
+            return false;
+        }
+        if (f > 0 && size > 0) {
+            const RecordFile &before = record.files[f - 1];
+            if (gaps.isGap(WholeSecondsOf(file.first) - WholeSecondsOf(before.last), f - 1, f))
+                record.gaps.push_back({before.last, file.first, f - 1, f});
+        }
+        count += size;
+    }
+    tables.MeasurementTable.expectEntries(count);
+    std::int32_t at = 1;
+    for (const RecordFile &file : record.files) {
+        const auto size = static_cast<std::int32_t>(file.readings.size());
+        std::copy(file.readings.begin(), file.readings.end(),
+                  tables.MeasurementTable.entries(at, size).begin());
+        at += size;
+        if (!twoColumns)
+            continue;
+        if (file.maxima.empty())
+            for (const Measurement &reading : file.readings)
+                maxima.push_back(reading.Value);
+        else
+            maxima.insert(maxima.end(), file.maxima.begin(), file.maxima.end());
+    }
+    tables.MeasurementCount = static_cast<std::int32_t>(count);
+    return true;
+}
+
+// Any files: every reading on one time line, sorted, each instant judged; false when they hold
+// too many readings.
+bool MergeAnyFiles(Record &record, ProgramTables &tables, const GapRule &gaps,
+                   std::vector<float> &maxima, bool twoColumns) {
+    const std::vector<Entry> entries = EntriesOf(record.files, record.onUtc);
+    std::vector<bool> keep(entries.size(), true);
+    for (std::size_t start = 0; start < entries.size();) {
+        std::size_t end = start + 1;
+        while (end < entries.size() && entries[end].at == entries[start].at)
+            ++end;
+        JudgeInstant(std::span(entries).subspan(start, end - start), keep, start, record.conflicts);
+        start = end;
+    }
+    std::vector<Entry> kept;
+    kept.reserve(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (keep[i])
+            kept.push_back(entries[i]);
+    record.repeated = static_cast<std::int64_t>(entries.size() - kept.size());
+    FindGaps(record, kept, gaps);
+    if (kept.size() > static_cast<std::size_t>(MeasurementTableType::capacity())) {
+        const Entry &past = kept[static_cast<std::size_t>(MeasurementTableType::capacity())];
+        RefuseAsTooMany(record, past.file, past.index);
+        return false;
+    }
+    tables.MeasurementTable.expectEntries(static_cast<std::int64_t>(kept.size()));
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+        tables.MeasurementTable.at(static_cast<std::int64_t>(i) + 1) = {kept[i].time,
+                                                                        kept[i].value};
+        if (twoColumns)
+            maxima.push_back(kept[i].maximum);
+    }
+    tables.MeasurementCount = static_cast<std::int32_t>(kept.size());
+    return true;
 }
 
 } // namespace
@@ -260,43 +369,15 @@ Record MergeRecord(std::vector<RecordFile> files, ProgramTables &tables) {
         record.loggersDiffer = record.loggersDiffer || file.loggerTitles != head.loggerTitles;
         twoColumns = twoColumns || !file.maxima.empty();
     }
-    const std::vector<Entry> entries = EntriesOf(record.files, record.onUtc);
-    std::vector<bool> keep(entries.size(), true);
-    for (std::size_t start = 0; start < entries.size();) {
-        std::size_t end = start + 1;
-        while (end < entries.size() && entries[end].at == entries[start].at)
-            ++end;
-        JudgeInstant(std::span(entries).subspan(start, end - start), keep, start, record.conflicts);
-        start = end;
-    }
-    std::vector<Entry> kept;
-    kept.reserve(entries.size());
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        if (keep[i])
-            kept.push_back(entries[i]);
-    record.repeated = static_cast<std::int64_t>(entries.size() - kept.size());
-    FindGaps(record, kept, tables.GapLimitMinutes);
-
     tables.MeasurementCount = 0;
     tables.DayCount = 0;
-    if (kept.size() > static_cast<std::size_t>(MeasurementTableType::capacity())) {
-        const Entry &past = kept[static_cast<std::size_t>(MeasurementTableType::capacity())];
-        record.refusedFile = past.file;
-        record.refusal.status = ReadResult::Status::BadFormat;
-        record.refusal.fault = LineFault::TooManyReadings;
-        record.refusal.lineNumber =
-            record.files[past.file].load.read.readingLines.lineOf(past.index);
-        return record;
-    }
-    tables.MeasurementTable.expectEntries(static_cast<std::int64_t>(kept.size()));
+    const GapRule gaps(record, tables.GapLimitMinutes);
     std::vector<float> maxima;
-    for (std::size_t i = 0; i < kept.size(); ++i) {
-        tables.MeasurementTable.at(static_cast<std::int64_t>(i) + 1) = {kept[i].time,
-                                                                        kept[i].value};
-        if (twoColumns)
-            maxima.push_back(kept[i].maximum);
-    }
-    tables.MeasurementCount = static_cast<std::int32_t>(kept.size());
+    const bool merged = FilesFollowOneAnother(record)
+                            ? CopyFollowingFiles(record, tables, gaps, maxima, twoColumns)
+                            : MergeAnyFiles(record, tables, gaps, maxima, twoColumns);
+    if (!merged)
+        return record;
     tables.UtcOffsetHours = record.onUtc ? 0 : head.clock.hours;
     tables.UtcOffsetLocalByDate = !record.onUtc && head.clock.localByDate;
     tables.NamedZone = record.onUtc || head.clock.zone.empty() ? nullptr : head.load.zoneRules;
