@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 
 namespace pelk {
@@ -36,6 +37,8 @@ std::string_view FirstLine(std::string_view bytes) {
     return bytes.substr(0, bytes.find_first_of("\r\n"));
 }
 
+} // namespace
+
 std::string FirstLineOf(const std::filesystem::path &path) {
     std::ifstream in(path, std::ios::binary);
     std::string head(kMaxDataLineLength, '\0');
@@ -43,6 +46,8 @@ std::string FirstLineOf(const std::filesystem::path &path) {
     head.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
     return std::string(FirstLine(head));
 }
+
+namespace {
 
 // The titles of a file's columns say which logger (a serial number) and which sensors wrote it.
 std::string LoggerTitles(const ExportLoad &load, std::string_view firstLine) {
@@ -57,29 +62,10 @@ std::string LoggerTitles(const ExportLoad &load, std::string_view firstLine) {
 RecordFileRead TakeFile(ExportLoad load, std::string name, std::string_view firstLine,
                         ProgramTables &tables, const LoadSettings &settings) {
     RecordFileRead read;
-    if (load.read.status != ReadResult::Status::Loaded) {
+    if (load.read.status != ReadResult::Status::Loaded)
         read.load = std::move(load);
-        settings.restore(tables);
-        return read;
-    }
-    RecordFile file;
-    file.name = std::move(name);
-    const auto readings = tables.MeasurementTable.first(tables.MeasurementCount);
-    file.readings.assign(readings.begin(), readings.end());
-    file.maxima = std::move(load.facts.maximumValues);
-    load.facts.maximumValues.clear();
-    file.clock = {tables.UtcOffsetHours, tables.UtcOffsetLocalByDate,
-                  tables.NamedZone && load.layout ? load.layout->zoneName : std::string()};
-    file.loggerTitles = LoggerTitles(load, firstLine);
-    if (!readings.empty()) {
-        const auto [earliest, latest] = std::minmax_element(
-            readings.begin(), readings.end(),
-            [](const Measurement &a, const Measurement &b) { return a.Timestamp < b.Timestamp; });
-        file.first = earliest->Timestamp;
-        file.last = latest->Timestamp;
-    }
-    file.load = std::move(load);
-    read.file = std::move(file);
+    else
+        read.file = RecordFileOf(std::move(name), std::move(load), tables, firstLine);
     settings.restore(tables);
     return read;
 }
@@ -353,6 +339,28 @@ RecordFileRead ReadRecordFileBytes(std::string_view bytes, std::string name, Pro
                     tables, settings);
 }
 
+RecordFile RecordFileOf(std::string name, ExportLoad load, const ProgramTables &tables,
+                        std::string_view firstLine) {
+    RecordFile file;
+    file.name = std::move(name);
+    const auto readings = tables.MeasurementTable.first(tables.MeasurementCount);
+    file.readings.assign(readings.begin(), readings.end());
+    file.maxima = std::move(load.facts.maximumValues);
+    load.facts.maximumValues.clear();
+    file.clock = {tables.UtcOffsetHours, tables.UtcOffsetLocalByDate,
+                  tables.NamedZone && load.layout ? load.layout->zoneName : std::string()};
+    file.loggerTitles = LoggerTitles(load, firstLine);
+    if (!readings.empty()) {
+        const auto [earliest, latest] = std::minmax_element(
+            readings.begin(), readings.end(),
+            [](const Measurement &a, const Measurement &b) { return a.Timestamp < b.Timestamp; });
+        file.first = earliest->Timestamp;
+        file.last = latest->Timestamp;
+    }
+    file.load = std::move(load);
+    return file;
+}
+
 Record MergeRecord(std::vector<RecordFile> files, ProgramTables &tables) {
     Record record;
     std::stable_sort(files.begin(), files.end(), [](const RecordFile &a, const RecordFile &b) {
@@ -390,11 +398,74 @@ Record MergeRecord(std::vector<RecordFile> files, ProgramTables &tables) {
     return record;
 }
 
-std::string FileNames(const Record &record) {
-    std::string names;
-    for (const RecordFile &file : record.files)
-        names += (names.empty() ? "" : ", ") + file.name;
-    return names;
+namespace {
+
+// "12/03/2008 18:40".
+std::string FrenchTime(DateTime value) {
+    const CivilDateTime t = SplitDateTime(value);
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d/%02d/%04d %02d:%02d", t.day, t.month, t.year, t.hour,
+                  t.minute);
+    return text;
+}
+
+std::string FrenchValue(float value, char decimalSeparator) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
+    std::string written = text;
+    std::replace(written.begin(), written.end(), '.', decimalSeparator);
+    return written;
+}
+
+std::string HowRead(const RecordFile &file) {
+    if (!file.load.layout)
+        return "au format d'export";
+    const Layout &layout = *file.load.layout;
+    const std::string separator = layout.separator == '\t' ? "tabulation"
+                                  : layout.separator == ' '
+                                      ? "blancs"
+                                      : std::string("« ") + layout.separator + " »";
+    return "dans sa propre mise en page (séparateur " + separator + ", données dès la ligne " +
+           std::to_string(layout.firstDataLine) + ")";
+}
+
+} // namespace
+
+std::string RecordAccount(const Record &record, char decimalSeparator) {
+    std::string text =
+        "Relevé de " + std::to_string(record.files.size()) + " fichiers, dans l'ordre du temps :\n";
+    for (const RecordFile &file : record.files) {
+        text += "– " + file.name + " : ";
+        if (file.readings.empty())
+            text += "aucun relevé";
+        else
+            text += "du " + FrenchTime(file.first) + " au " + FrenchTime(file.last) + ", " +
+                    std::to_string(file.readings.size()) + " relevés";
+        text += ", lu " + HowRead(file) + "\n";
+    }
+    text += "\n" + std::to_string(record.readingsCounted()) + " relevés comptés une fois";
+    if (record.repeated > 0)
+        text += " (" + std::to_string(record.repeated) + " présents aussi dans un autre fichier)";
+    text += ".";
+    if (const RecordConflicts &c = record.conflicts; c.count > 0)
+        text += "\n" + std::to_string(c.count) +
+                " instant(s) avec deux valeurs différentes, gardées toutes deux ; le premier : " +
+                FrenchTime(c.firstInstant) + " (" + record.files[c.firstFile].name + " : " +
+                FrenchValue(c.firstValue, decimalSeparator) + ", " +
+                record.files[c.secondFile].name + " : " +
+                FrenchValue(c.secondValue, decimalSeparator) + ").";
+    for (const RecordGap &gap : record.gaps)
+        text += "\nAucun relevé du " + FrenchTime(gap.from).substr(0, 5) +
+                FrenchTime(gap.from).substr(10) + " au " + FrenchTime(gap.to).substr(0, 5) +
+                FrenchTime(gap.to).substr(10) + " (entre " + record.files[gap.before].name +
+                " et " + record.files[gap.after].name + ").";
+    if (record.onUtc)
+        text += "\nLes fichiers n'ont pas la même horloge : tous les relevés sont mis en UTC, et "
+                "les jours sont des jours UTC.";
+    if (record.loggersDiffer)
+        text += "\nLes titres des fichiers diffèrent : un autre enregistreur, ou d'autres "
+                "colonnes ?";
+    return text;
 }
 
 } // namespace pelk

@@ -84,11 +84,19 @@ RecordFileRead ReadRecordFile(const std::filesystem::path &path, std::string nam
 RecordFileRead ReadRecordFileBytes(std::string_view bytes, std::string name, ProgramTables &tables,
                                    const LoadOptions &options);
 
+/// A file already loaded into `tables` (as the window loads one, with its logger's kept choices),
+/// taken into a record. `firstLine` is the file's first line (FirstLineOf).
+RecordFile RecordFileOf(std::string name, ExportLoad load, const ProgramTables &tables,
+                        std::string_view firstLine);
+/// The first line of a file, at most an export line long; empty when it cannot be read.
+std::string FirstLineOf(const std::filesystem::path &path);
+
 /// Puts the files' readings on one time line into `tables` and computes the days. A record that
 /// holds more readings than the table is refused (`refusedFile` set) and leaves no reading.
 Record MergeRecord(std::vector<RecordFile> files, ProgramTables &tables);
 
-/// The files' names joined for a message: "a.txt, b.txt".
-std::string FileNames(const Record &record);
+/// In French, for the window's box: the files in time order, each with its span, its readings
+/// and how it was read; the readings counted once, those that disagree, the gaps.
+std::string RecordAccount(const Record &record, char decimalSeparator);
 
 } // namespace pelk

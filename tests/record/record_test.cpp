@@ -228,3 +228,28 @@ TEST(record, each_file_is_read_with_its_own_clock_then_the_tables_clock_is_the_r
 
 } // namespace
 } // namespace pelk
+
+namespace pelk {
+namespace {
+
+TEST(record_account, names_each_file_then_what_the_record_counted_and_found) {
+    const test::ReadRecord read =
+        LoadRecord({{"b.txt", Export(WithValueAt(Lines(300, 800), 400, "55.5"))},
+                    {"c.txt", Export(Lines(3 * kDay, 3 * kDay + 60))},
+                    {"a.txt", Export(Lines(0, 500))}});
+    EXPECT_EQ(RecordAccount(read.record, ','),
+              "Relevé de 3 fichiers, dans l'ordre du temps :\n"
+              "– a.txt : du 01/03/2008 00:00 au 01/03/2008 08:20, 51 relevés, lu au format "
+              "d'export\n"
+              "– b.txt : du 01/03/2008 05:00 au 01/03/2008 13:20, 51 relevés, lu au format "
+              "d'export\n"
+              "– c.txt : du 04/03/2008 00:00 au 04/03/2008 01:00, 7 relevés, lu au format "
+              "d'export\n"
+              "\n89 relevés comptés une fois (20 présents aussi dans un autre fichier).\n"
+              "1 instant(s) avec deux valeurs différentes, gardées toutes deux ; le premier : "
+              "01/03/2008 06:40 (a.txt : 8,1, b.txt : 55,5).\n"
+              "Aucun relevé du 01/03 13:20 au 04/03 00:00 (entre b.txt et c.txt).");
+}
+
+} // namespace
+} // namespace pelk
