@@ -9,6 +9,7 @@
 #include "app/list_view_model.h"
 #include "app/season_windows.h"
 #include "climate/load_pipeline.h"
+#include "record/record.h"
 #include "results/refusal_detail.h"
 #include "results/results_list.h"
 #include "results/season.h"
@@ -174,8 +175,11 @@ void FrmPelk::buildControls() {
                                           &FrmPelk::ReadingOfTheFile);
     readingAction_->setShortcut(QKeySequence(QStringLiteral("Ctrl+L")));
     readingAction_->setEnabled(false); // until a file is read in a layout of its own
+    QAction *add =
+        listMenu_->addAction(QStringLiteral("Ajouter des fichiers…"), this, &FrmPelk::AddFiles);
+    add->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+O")));
     addActions(
-        {chart, summary, readingAction_}); // their keys work wherever the window has the focus
+        {chart, summary, readingAction_, add}); // their keys work wherever the window has the focus
     listMenu_->addSeparator();
     listMenu_->addAction(QString::fromLatin1(kCommand1Text), this, &FrmPelk::Command1_Click);
     QAction *save =
@@ -248,11 +252,23 @@ void FrmPelk::Form_Load() {
         PrepareLoad(*tables_, separator_, clock_, options_);
     });
 
-    const std::optional<std::filesystem::path> file = startupFile_ ? startupFile_ : chooseFile();
-    if (!file) {
+    std::vector<std::filesystem::path> chosen;
+    if (startupFile_)
+        chosen.push_back(*startupFile_);
+    else if (!startupRecord_.empty())
+        chosen = startupRecord_;
+    else
+        chosen = chooseFiles();
+    if (chosen.size() > 1) {
+        loadDone_ = true;
+        openFiles(chosen);
+        return;
+    }
+    if (chosen.empty()) {
         loadDone_ = true;
         return;
     }
+    const std::optional<std::filesystem::path> file = chosen.front();
 
     FileLoad run = loadFile(*file);
     loadDone_ = true;
@@ -278,24 +294,52 @@ void FrmPelk::Form_Load() {
     listLoad(*file, std::move(run), false);
 }
 
-std::optional<std::filesystem::path> FrmPelk::chooseFile() {
+std::vector<std::filesystem::path> FrmPelk::chooseFiles() {
     const QStringList filters = ExportNameFilters();
     // The type the user last chose, else the export's own, the text files.
     const QString kept = services_.lastFilter();
     const bool firstDialog = !loadDone_;
-    const std::optional<QString> file = services_.chooseExportFile(
+    const QStringList files = services_.chooseExportFiles(
         this, {DialogFolder(services_, QCoreApplication::applicationDirPath(), firstDialog),
                filters, ExportNamePatterns(), filters.contains(kept) ? kept : filters.at(1)});
-    if (!file)
-        return std::nullopt;
-    return PathOf(*file);
+    std::vector<std::filesystem::path> paths;
+    for (const QString &file : files)
+        paths.push_back(PathOf(file));
+    return paths;
+}
+
+void FrmPelk::setStartupRecord(std::vector<std::filesystem::path> files) {
+    startupRecord_ = std::move(files);
 }
 
 void FrmPelk::OpenAnother() {
     if (!loadDone_)
         return;
-    if (const auto file = chooseFile())
-        openInPlace(*file);
+    openFiles(chooseFiles());
+}
+
+void FrmPelk::AddFiles() {
+    if (!loadDone_)
+        return;
+    const std::vector<std::filesystem::path> added = chooseFiles();
+    if (added.empty())
+        return;
+    std::vector<RecordEntry> entries = listedRecord_;
+    for (const std::filesystem::path &file : added)
+        entries.push_back({file, {}, {}, {}});
+    openRecord(std::move(entries));
+}
+
+void FrmPelk::openFiles(const std::vector<std::filesystem::path> &files) {
+    if (files.size() == 1) {
+        openInPlace(files.front());
+        return;
+    }
+    std::vector<RecordEntry> entries;
+    for (const std::filesystem::path &file : files)
+        entries.push_back({file, {}, {}, {}});
+    if (!entries.empty())
+        openRecord(std::move(entries));
 }
 
 void FrmPelk::dragEnterEvent(QDragEnterEvent *event) {
@@ -309,7 +353,12 @@ void FrmPelk::dropEvent(QDropEvent *event) {
     if (!loadDone_ || urls.isEmpty() || !urls.constFirst().isLocalFile())
         return;
     event->acceptProposedAction();
-    openInPlace(PathOf(urls.constFirst().toLocalFile()));
+    // Several files dropped at once are read together.
+    std::vector<std::filesystem::path> files;
+    for (const QUrl &url : urls)
+        if (url.isLocalFile())
+            files.push_back(PathOf(url.toLocalFile()));
+    openFiles(files);
 }
 
 void FrmPelk::openInPlace(const std::filesystem::path &file) {
@@ -411,6 +460,42 @@ FrmPelk::LayoutAnswer FrmPelk::askLayout(const std::filesystem::path &file,
 }
 
 void FrmPelk::ReadingOfTheFile() {
+    if (loadDone_ && listedRecord_.size() > 1) {
+        // Which file of the record: those read in a layout of their own.
+        QStringList names;
+        std::vector<std::size_t> files;
+        for (std::size_t i = 0; i < listedRecord_.size(); ++i)
+            if (listedRecord_[i].layout) {
+                names << QString::fromStdU16String(listedRecord_[i].path.filename().u16string());
+                files.push_back(i);
+            }
+        const std::optional<int> pick =
+            names.size() == 1 ? std::optional<int>(0)
+                              : services_.chooseItem(this, QStringLiteral("Lecture du fichier"),
+                                                     QStringLiteral("Fichier :"), names);
+        if (!pick || *pick < 0 || static_cast<std::size_t>(*pick) >= files.size())
+            return;
+        std::vector<RecordEntry> entries = listedRecord_;
+        RecordEntry &entry = entries[files[static_cast<std::size_t>(*pick)]];
+        const QString key = QString::fromStdString(LayoutKey(*entry.layout));
+        const LayoutAnswer answer = askLayout(entry.path, entry.readWith, {}, true, key);
+        if (answer.result == kForgetLayoutResult) {
+            PassOverFailure([&] {
+                services_.keepLayout(key, {});
+                services_.setLayoutMet(key, false);
+            });
+            entry.chosen.reset(); // read afresh, as the first time
+        } else if (answer.result == QDialog::Accepted) {
+            entry.chosen = answer.choices;
+            PassOverFailure([&] {
+                services_.keepLayout(key, QString::fromStdString(ChoicesText(answer.choices)));
+            });
+        } else {
+            return; // Annuler: the list as it was
+        }
+        openRecord(std::move(entries));
+        return;
+    }
     if (!loadDone_ || !listedFile_ || !listedLayout_)
         return;
     const std::filesystem::path file = *listedFile_;
@@ -447,6 +532,8 @@ void FrmPelk::listLoad(const std::filesystem::path &file, FileLoad &&run, bool n
     listedLayout_ = run.load.layout;
     listedFacts_ = run.load.facts;
     listedChoices_ = run.choices;
+    listedRecord_ = {{file, run.chosen ? std::optional(run.choices) : std::nullopt, run.choices,
+                      run.load.layout}};
     readingAction_->setEnabled(listedLayout_.has_value());
     if (newList)
         attachNewList();
@@ -481,12 +568,109 @@ void FrmPelk::rememberFolderOf(const std::filesystem::path &file) {
     });
 }
 
-bool FrmPelk::showRefusal(const ReadResult &result) {
+bool FrmPelk::showRefusal(const ReadResult &result, const QString &fileName) {
     std::string detail;
     PassOverFailure([&] { detail = RefusalDetail(result); });
-    return services_.showMessageOffering(
-        this, QString::fromLatin1(kBadFormatMessage), QString::fromLatin1(kApplicationTitle),
-        QString::fromStdString(detail), QString::fromUtf8(kReadOtherwiseButton));
+    QString shown = QString::fromStdString(detail);
+    if (!fileName.isEmpty())
+        shown = QStringLiteral("Fichier « %1 » : ").arg(fileName) + shown;
+    return services_.showMessageOffering(this, QString::fromLatin1(kBadFormatMessage),
+                                         QString::fromLatin1(kApplicationTitle), shown,
+                                         QString::fromUtf8(kReadOtherwiseButton));
+}
+
+void FrmPelk::openRecord(std::vector<RecordEntry> entries) {
+    if (entries.size() == 1 && !entries.front().chosen) {
+        openInPlace(entries.front().path);
+        return;
+    }
+    std::vector<RecordFile> files;
+    for (RecordEntry &entry : entries) {
+        const QString name = QString::fromStdU16String(entry.path.filename().u16string());
+        FileLoad run = entry.chosen ? loadWith(entry.path, *entry.chosen) : loadFile(entry.path);
+        if (run.cancelled) {
+            rememberFolderOf(entry.path);
+            return;
+        }
+        if (run.load.read.status == ReadResult::Status::BadFormat) {
+            // That file alone is read otherwise, in its reading dialog; then the record again.
+            rememberFolderOf(entry.path);
+            if (!showRefusal(run.load.read, name))
+                return;
+            LayoutChoices start = run.load.readOtherwise;
+            if (!start.separator)
+                PassOverFailure([&] {
+                    if (const std::unique_ptr<const FileText> text = ReadFileText(entry.path)) {
+                        const LayoutChoices plain = PlainestChoices(text->lines());
+                        start.separator = plain.separator;
+                        start.firstDataLine = plain.firstDataLine;
+                    }
+                });
+            const LayoutAnswer answer = askLayout(entry.path, start, {}, false, {});
+            if (answer.result != QDialog::Accepted)
+                return;
+            entry.chosen = answer.choices;
+            openRecord(std::move(entries));
+            return;
+        }
+        if (run.load.read.status != ReadResult::Status::Loaded || !run.tables)
+            return; // unread: as a cancel
+        if (run.chosen)
+            entry.chosen = run.choices;
+        entry.readWith = run.choices;
+        entry.layout = run.load.layout;
+        if (run.load.layout && run.chosen)
+            keepChoices(QString::fromStdString(LayoutKey(*run.load.layout)), run);
+        PassOverFailure([&] {
+            files.push_back(RecordFileOf(name.toStdString(), std::move(run.load), *run.tables,
+                                         FirstLineOf(entry.path)));
+        });
+    }
+    if (files.size() != entries.size())
+        return;
+    auto tables = std::make_unique<ProgramTables>();
+    Record record;
+    bool merged = false;
+    PassOverFailure([&] {
+        PrepareLoad(*tables, separator_, clock_, options_);
+        record = MergeRecord(std::move(files), *tables);
+        merged = true;
+    });
+    if (!merged)
+        return;
+    if (record.refusedFile) {
+        showRefusal(record.refusal, QString::fromStdString(record.files[*record.refusedFile].name));
+        return;
+    }
+    rememberFolderOf(entries.back().path);
+    tables_ = std::move(tables);
+    listedFile_.reset();
+    listedLayout_.reset();
+    listedFacts_ = {};
+    listedRecord_ = std::move(entries);
+    readingAction_->setEnabled(
+        std::any_of(listedRecord_.begin(), listedRecord_.end(),
+                    [](const RecordEntry &e) { return e.layout.has_value(); }));
+    attachNewList();
+    // The list stands; then one box for the whole record, and what each file leaves to tell.
+    if (tables_->MeasurementCount != 0)
+        PassOverFailure([this] {
+            FillResultsList(*list_, *tables_);
+            AnnotateResultCells(*list_, *tables_);
+        });
+    refreshSeasonWindows();
+    std::string account;
+    PassOverFailure([&] {
+        account = RecordAccount(record, separator_);
+        for (const RecordFile &file : record.files) {
+            const std::string notice =
+                LoadNotice(file.load, static_cast<std::int32_t>(file.readings.size()));
+            if (!notice.empty())
+                account += "\n\n" + file.name + " : " + notice;
+        }
+    });
+    services_.showMessage(this, QString::fromStdString(account),
+                          QString::fromLatin1(kApplicationTitle), {});
 }
 
 bool FrmPelk::refuseOrReadOtherwise(const std::filesystem::path &file, const FileLoad &run,

@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QAction;
 class QMenu;
@@ -68,6 +69,12 @@ class FrmPelk final : public QWidget {
     void Lv_ColumnClick(int section);
     /// Ctrl+O: the dialog again, and the file chosen loaded in place of the list.
     void OpenAnother();
+    /// Ctrl+Maj+O, or the list's menu: the dialog again, and the files chosen added to the
+    /// record on screen (the file listed, or the files read together) instead of replacing it.
+    void AddFiles();
+    /// Several files named on the command line: read together as one record at start-up,
+    /// instead of the dialog.
+    void setStartupRecord(std::vector<std::filesystem::path> files);
     /// Ctrl+L, or the list's menu, for a file read in a layout of its own: how it was read, in
     /// the dialog that changes it; OK loads it again so, in place of the list.
     void ReadingOfTheFile();
@@ -103,6 +110,13 @@ class FrmPelk final : public QWidget {
         std::optional<LayoutChoices> kept; ///< the logger's kept choices it was read with
         bool cancelled = false;            ///< the user closed the question it asked
     };
+    /// One file of the record on screen, and what it is read with again when files are added.
+    struct RecordEntry {
+        std::filesystem::path path;
+        std::optional<LayoutChoices> chosen; ///< the user's, or those kept for its logger
+        LayoutChoices readWith;
+        std::optional<Layout> layout; ///< when read in a layout of its own
+    };
     struct LayoutAnswer {
         int result = 0; ///< the dialog's
         LayoutChoices choices;
@@ -110,7 +124,11 @@ class FrmPelk final : public QWidget {
 
     void buildControls();
     void attachNewList();
-    std::optional<std::filesystem::path> chooseFile();
+    std::vector<std::filesystem::path> chooseFiles();
+    /// Several files read as one record in place of the list; a file refused (unless read
+    /// otherwise), unread or past the table's room leaves the list as it is.
+    void openRecord(std::vector<RecordEntry> entries);
+    void openFiles(const std::vector<std::filesystem::path> &files);
     /// Loads `file` in place of the list; a file refused or unread leaves the list as it is.
     void openInPlace(const std::filesystem::path &file);
     /// A load in place of the list when it read; its refusal told, the list kept otherwise.
@@ -129,7 +147,7 @@ class FrmPelk final : public QWidget {
     std::string firstReadingNote(const FileLoad &run);
     void rememberFolderOf(const std::filesystem::path &file);
     /// The refusal, with "Lire autrement…" beside OK; whether the user asked to read it otherwise.
-    bool showRefusal(const ReadResult &result);
+    bool showRefusal(const ReadResult &result, const QString &fileName = {});
     /// A refused file told, and read through the reading dialog when the user asks; whether it is
     /// listed now.
     bool refuseOrReadOtherwise(const std::filesystem::path &file, const FileLoad &run,
@@ -143,6 +161,7 @@ class FrmPelk final : public QWidget {
     WindowServices &services_;
     LoadOptions options_;
     std::optional<std::filesystem::path> startupFile_;
+    std::vector<std::filesystem::path> startupRecord_;
     char separator_ = '.';
     ClockReading clock_{};
     std::unique_ptr<ProgramTables> tables_; // large: kept off the stack, for the window's life
@@ -160,6 +179,7 @@ class FrmPelk final : public QWidget {
     std::optional<Layout> listedLayout_;
     LayoutReadFacts listedFacts_;
     LayoutChoices listedChoices_;
+    std::vector<RecordEntry> listedRecord_; ///< the files listed, one when read alone
     bool loadScheduled_ = false;
     bool loadStarted_ = false;
     bool loadDone_ = false;

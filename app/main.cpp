@@ -32,19 +32,27 @@ int main(int argc, char *argv[]) {
     const std::vector<std::string> args(argv + 1, argv + argc);
 #endif
     pelk::LoadOptions options;
-    std::optional<std::string> file;
-    if (const auto error = pelk::ParseLoadArguments(args, options, file)) {
+    std::vector<std::string> files;
+    if (const auto error = pelk::ParseLoadArguments(args, options, files)) {
         std::cerr << "pelk: " << *error
                   << "\nUsage: pelk [--max-gap MINUTES] [--utc-offset HOURS|local-by-date] "
                      "[--date-order dmy|mdy|ymd] [--column N] [--tn-column N] [--tx-column N] "
                      "[--strict] [--keep-error-values] "
-                     "[FILE]\n";
+                     "[FILE...]\n";
         return 64;
     }
 
     pelk::QtWindowServices services;
     pelk::FrmPelk window(services, options,
-                         file ? std::optional(pelk::platform::PathFromUtf8(*file)) : std::nullopt);
+                         files.size() == 1
+                             ? std::optional(pelk::platform::PathFromUtf8(files.front()))
+                             : std::nullopt);
+    if (files.size() > 1) {
+        std::vector<std::filesystem::path> record;
+        for (const std::string &file : files)
+            record.push_back(pelk::platform::PathFromUtf8(file));
+        window.setStartupRecord(std::move(record));
+    }
     window.show();
     return QApplication::exec();
 }

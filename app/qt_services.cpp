@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QInputDialog>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPushButton>
@@ -71,11 +72,13 @@ ClockReading QtWindowServices::readClock() {
     return ReadClock(std::time(nullptr));
 }
 
-std::optional<QString> QtWindowServices::chooseExportFile(QWidget *parent,
-                                                          const ExportFileRequest &request) {
+namespace {
+
+QStringList ChooseExportFiles(QWidget *parent, const ExportFileRequest &request,
+                              QFileDialog::FileMode mode) {
     QFileDialog dialog(parent, QStringLiteral("Ouvrir"), request.initialDir);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setFileMode(mode);
     // The dialog applies the patterns written in a filter's text; "*.*" would hide every name
     // without a dot. So each filter is set with the patterns it stands for, then shown with its
     // own text.
@@ -91,13 +94,35 @@ std::optional<QString> QtWindowServices::chooseExportFile(QWidget *parent,
         for (int i = 0; i < types->count() && i < request.nameFilters.size(); ++i)
             types->setItemText(i, request.nameFilters.at(i));
     if (dialog.exec() != QDialog::Accepted)
-        return std::nullopt;
+        return {};
     ProgramSettings().setValue(
         kLastFilterKey, request.nameFilters.value(applied.indexOf(dialog.selectedNameFilter())));
-    const QStringList files = dialog.selectedFiles();
-    if (files.isEmpty() || files.constFirst().isEmpty())
+    QStringList files = dialog.selectedFiles();
+    files.removeAll(QString());
+    return files;
+}
+
+} // namespace
+
+std::optional<QString> QtWindowServices::chooseExportFile(QWidget *parent,
+                                                          const ExportFileRequest &request) {
+    const QStringList files = ChooseExportFiles(parent, request, QFileDialog::ExistingFile);
+    if (files.isEmpty())
         return std::nullopt;
     return files.constFirst();
+}
+
+QStringList QtWindowServices::chooseExportFiles(QWidget *parent, const ExportFileRequest &request) {
+    return ChooseExportFiles(parent, request, QFileDialog::ExistingFiles);
+}
+
+std::optional<int> QtWindowServices::chooseItem(QWidget *parent, const QString &title,
+                                                const QString &label, const QStringList &items) {
+    bool chosen = false;
+    const QString item = QInputDialog::getItem(parent, title, label, items, 0, false, &chosen);
+    if (!chosen)
+        return std::nullopt;
+    return static_cast<int>(items.indexOf(item));
 }
 
 std::optional<QString> QtWindowServices::chooseImageFile(QWidget *parent) {

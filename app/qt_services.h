@@ -23,6 +23,9 @@ class QtWindowServices final : public WindowServices {
     ClockReading readClock() override;
     std::optional<QString> chooseExportFile(QWidget *parent,
                                             const ExportFileRequest &request) override;
+    QStringList chooseExportFiles(QWidget *parent, const ExportFileRequest &request) override;
+    std::optional<int> chooseItem(QWidget *parent, const QString &title, const QString &label,
+                                  const QStringList &items) override;
     std::optional<QString> chooseImageFile(QWidget *parent) override;
     bool isWritableFolder(const QString &folder) override;
     QString lastFolder() override;

@@ -48,6 +48,20 @@ class WindowServices {
     /// The file type chosen there is kept between runs (lastFilter).
     virtual std::optional<QString> chooseExportFile(QWidget *parent,
                                                     const ExportFileRequest &request) = 0;
+    /// The same dialog, where several files may be chosen at once (the downloads of a logger);
+    /// none on cancel.
+    virtual QStringList chooseExportFiles(QWidget *parent, const ExportFileRequest &request) {
+        const std::optional<QString> file = chooseExportFile(parent, request);
+        return file ? QStringList{*file} : QStringList{};
+    }
+    /// Asks which one of `items` (the files of a record); its index, or nothing on cancel.
+    virtual std::optional<int> chooseItem(QWidget *parent, const QString &title,
+                                          const QString &label, const QStringList &items) {
+        (void)parent;
+        (void)title;
+        (void)label;
+        return items.isEmpty() ? std::nullopt : std::optional<int>(0);
+    }
     /// Asks where to save the chart's image: a path ending in .png, .pdf or .svg, or nothing on
     /// cancel.
     virtual std::optional<QString> chooseImageFile(QWidget *parent) = 0;

@@ -98,10 +98,24 @@ bool IsLoadOptionWithValue(std::string_view option) {
 std::optional<std::string> ParseLoadArguments(std::span<const std::string> args,
                                               LoadOptions &options,
                                               std::optional<std::string> &file) {
+    std::vector<std::string> files;
+    auto error = ParseLoadArguments(args, options, files);
+    if (error)
+        return error;
+    if (files.size() > 1)
+        return "unexpected argument '" + files[1] + "'";
+    if (!files.empty())
+        file = files.front();
+    return std::nullopt;
+}
+
+std::optional<std::string> ParseLoadArguments(std::span<const std::string> args,
+                                              LoadOptions &options,
+                                              std::vector<std::string> &files) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
-        if (!arg.starts_with('-') && !file) {
-            file = arg;
+        if (!arg.starts_with('-')) {
+            files.emplace_back(arg);
             continue;
         }
         if (arg == kStrictOption || arg == kKeepErrorValuesOption) {

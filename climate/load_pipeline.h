@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pelk {
 
@@ -56,8 +57,12 @@ std::optional<std::string> SetLoadOption(LoadOptions &options, std::string_view 
                                          std::string_view value);
 
 /// Reads a command line of load options, each "--name value" or "--name=value", into `options`,
-/// and at most one file name (anything that does not start with "-") into `file`; the error to
-/// show for anything else.
+/// and the file names (anything that does not start with "-") into `files`; the error to show
+/// for anything else.
+std::optional<std::string> ParseLoadArguments(std::span<const std::string> args,
+                                              LoadOptions &options,
+                                              std::vector<std::string> &files);
+/// The same for a command line of at most one file name.
 std::optional<std::string> ParseLoadArguments(std::span<const std::string> args,
                                               LoadOptions &options,
                                               std::optional<std::string> &file);

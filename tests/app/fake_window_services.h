@@ -30,6 +30,8 @@ class FakeWindowServices final : public WindowServices {
     char separator = ',';
     ClockReading clock{39512.5, 12, 12}; // noon, local time equal to UTC: no offset
     std::optional<QString> chosenFile;
+    QStringList chosenFiles; ///< several files chosen at once; when empty, chosenFile stands
+    std::optional<int> chosenItem = 0;
     std::optional<QString> imageFile;
     std::optional<ListFileChoice> listFile;
     bool programFolderWritable = true;
@@ -52,6 +54,7 @@ class FakeWindowServices final : public WindowServices {
     QList<int> endRequests;
     QStringList dialogs;        ///< the object names of the dialogs shown
     QStringList offeredChoices; ///< the second buttons of the messages that had one
+    QStringList itemsOffered;   ///< what chooseItem last offered
 
     char localeSeparator() override {
         calls << QStringLiteral("localeSeparator");
@@ -73,6 +76,19 @@ class FakeWindowServices final : public WindowServices {
         if (chosenFile && pickedFilter)
             keptFilter = *pickedFilter;
         return chosenFile;
+    }
+    QStringList chooseExportFiles(QWidget *parent, const ExportFileRequest &request) override {
+        if (chosenFiles.isEmpty())
+            return WindowServices::chooseExportFiles(parent, request);
+        calls << QStringLiteral("chooseExportFiles");
+        dialogRequest = request;
+        return chosenFiles;
+    }
+    std::optional<int> chooseItem(QWidget *, const QString &, const QString &,
+                                  const QStringList &items) override {
+        calls << QStringLiteral("chooseItem");
+        itemsOffered = items;
+        return chosenItem;
     }
     std::optional<ListFileChoice> chooseListFile(QWidget *) override {
         calls << QStringLiteral("chooseListFile");

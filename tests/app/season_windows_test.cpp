@@ -104,7 +104,7 @@ class SeasonWindowsTest : public QObject {
         for (QAction *action : window_->listMenu()->actions())
             texts << action->text();
         QCOMPARE(texts, QStringList({"Graphique Tn/Tx…", "Bilan mensuel…", "Lecture du fichier…",
-                                     "", "Copier dans le presse papier ",
+                                     "Ajouter des fichiers…", "", "Copier dans le presse papier ",
                                      "Enregistrer la liste…"}));
         QTest::keyClick(window_.get(), Qt::Key_G, Qt::ControlModifier);
         QVERIFY(window_->chartWindow() && window_->chartWindow()->isVisible());
