@@ -99,6 +99,28 @@ else
     echo "  the recognised CSV did not give the export's rows"
 fi
 
+# The same readings as ten downloads of 100,000 readings each, read as one record, paired with
+# the one file.
+PARTS=()
+tail -n +2 "$EXPORT" | split -l $((READINGS / 10)) -d - "$WORK/part"
+for part in "$WORK"/part[0-9][0-9]; do
+    { head -n 1 "$EXPORT"; cat "$part"; } > "$part.txt"
+    PARTS+=("$part.txt")
+done
+if cmp -s <("$CLI" "$EXPORT" 2> /dev/null) <("$CLI" "${PARTS[@]}" 2> /dev/null); then
+    RATIOS=()
+    for ((i = 0; i < RUNS; i++)); do
+        T_EXPORT=$(RUNS=1 median_ms "$CLI $EXPORT")
+        T_RECORD=$(RUNS=1 median_ms "$CLI ${PARTS[*]}")
+        RATIOS+=($(awk -v a="$T_RECORD" -v b="$T_EXPORT" 'BEGIN { printf "%.3f", a / b }'))
+    done
+    printf '  %d files of %d readings as one record / the one file, paired: median %s x   (target: at most 1.3)\n' \
+        "${#PARTS[@]}" $((READINGS / 10)) \
+        "$(printf '%s\n' "${RATIOS[@]}" | sort -n | awk '{ r[NR] = $1 } END { print r[int((NR + 1) / 2)] }')"
+else
+    echo "  the ten downloads did not give the one file's rows"
+fi
+
 BENCH_PARSE=$(dirname "$CLI")/../bench/bench_parse
 if [ -x "$BENCH_PARSE" ]; then
     "$BENCH_PARSE" --benchmark_filter='BM_ReadExport_file/1000000' --benchmark_repetitions=5 \

@@ -504,17 +504,22 @@ int RunCli(std::span<const std::string_view> args, char localeSeparator, const C
             WriteClipboardText(*tables, sort, details, format, out);
     };
     if (files.size() > 1) {
+        std::vector<NamedPath> named;
+        for (const std::string_view name : files)
+            named.push_back({platform::PathFromUtf8(name), std::string(name)});
+        std::vector<RecordFileRead> reads =
+            ReadRecordFiles(named, options, [&](ProgramTables &fileTables) {
+                PrepareLoad(fileTables, localeSeparator, clock, options);
+            });
         std::vector<RecordFile> read;
-        for (const std::string_view name : files) {
-            RecordFileRead file =
-                ReadRecordFile(platform::PathFromUtf8(name), std::string(name), *tables, options);
-            if (file.file) {
-                read.push_back(std::move(*file.file));
+        for (std::size_t i = 0; i < reads.size(); ++i) {
+            if (reads[i].file) {
+                read.push_back(std::move(*reads[i].file));
                 continue;
             }
-            if (file.load.read.status != ReadResult::Status::BadFormat)
-                return WriteCannotRead(file.load.read, name, err);
-            WriteRefusal(file.load.read, name, err);
+            if (reads[i].load.read.status != ReadResult::Status::BadFormat)
+                return WriteCannotRead(reads[i].load.read, files[i], err);
+            WriteRefusal(reads[i].load.read, files[i], err);
             return kExitBadFormat;
         }
         const Record record = MergeRecord(std::move(read), *tables);

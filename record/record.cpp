@@ -4,9 +4,13 @@
 #include "climate/daily_extremes.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <future>
+#include <system_error>
+#include <thread>
 
 namespace pelk {
 namespace {
@@ -359,6 +363,31 @@ RecordFile RecordFileOf(std::string name, ExportLoad load, const ProgramTables &
     }
     file.load = std::move(load);
     return file;
+}
+
+std::vector<RecordFileRead> ReadRecordFiles(const std::vector<NamedPath> &files,
+                                            const LoadOptions &options,
+                                            const std::function<void(ProgramTables &)> &prepare) {
+    std::vector<RecordFileRead> read(files.size());
+    std::atomic<std::size_t> next = 0;
+    auto reader = [&] {
+        auto tables = std::make_unique<ProgramTables>();
+        prepare(*tables);
+        for (std::size_t i = next++; i < files.size(); i = next++)
+            read[i] = ReadRecordFile(files[i].path, files[i].name, *tables, options);
+    };
+    if (files.size() >= 2 && std::thread::hardware_concurrency() >= 2) {
+        try {
+            auto other = std::async(std::launch::async, reader);
+            reader();
+            other.get();
+            return read;
+        } catch (const std::system_error &) {
+            // no thread to be had: one reader does it all, from where the files stand
+        }
+    }
+    reader();
+    return read;
 }
 
 Record MergeRecord(std::vector<RecordFile> files, ProgramTables &tables) {

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -83,6 +84,17 @@ RecordFileRead ReadRecordFile(const std::filesystem::path &path, std::string nam
                               ProgramTables &tables, const LoadOptions &options);
 RecordFileRead ReadRecordFileBytes(std::string_view bytes, std::string name, ProgramTables &tables,
                                    const LoadOptions &options);
+
+/// Reads `files` (each a path and the name to show) as ReadRecordFile does, two at once on a
+/// machine of two cores or more, each reader in tables of its own that `prepare` sets up as for
+/// one file; in the order given.
+struct NamedPath {
+    std::filesystem::path path;
+    std::string name;
+};
+std::vector<RecordFileRead> ReadRecordFiles(const std::vector<NamedPath> &files,
+                                            const LoadOptions &options,
+                                            const std::function<void(ProgramTables &)> &prepare);
 
 /// A file already loaded into `tables` (as the window loads one, with its logger's kept choices),
 /// taken into a record. `firstLine` is the file's first line (FirstLineOf).
