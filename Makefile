@@ -5,6 +5,7 @@
 SHELL := /bin/bash
 PACKAGES := g++ make cmake qt6-base-dev qt6-svg-dev libgtest-dev libgmock-dev libbenchmark-dev librapidcheck-dev fonts-wine
 FUZZ_PACKAGES := clang libclang-rt-14-dev
+SPREADSHEET_PACKAGES := libreoffice-calc-nogui
 PACKAGING_PACKAGES := dpkg-dev file help2man appstream desktop-file-utils lintian
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64 wine64 wine
 WINDOWS_QT_PACKAGES := g++-mingw-w64-x86-64-posix qt6-base-dev-tools dpkg-dev ninja-build nsis \
@@ -12,7 +13,7 @@ WINDOWS_QT_PACKAGES := g++-mingw-w64-x86-64-posix qt6-base-dev-tools dpkg-dev ni
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test test-asan test-package test-windows windows package mutants mutants-generated bench fuzz format clean
+.PHONY: all deps build run test test-asan test-package test-spreadsheet test-windows windows package mutants mutants-generated bench fuzz format clean
 
 all: build
 
@@ -42,6 +43,7 @@ test: build
 	ctest --preset debug -j $(JOBS)
 	$(MAKE) test-asan
 	$(MAKE) test-package
+	$(MAKE) test-spreadsheet
 	$(MAKE) test-windows
 
 test-asan: deps
@@ -59,6 +61,11 @@ package:
 # Builds the package and checks what it holds: files, man pages, icons, entry, metainfo, lintian.
 test-package: package
 	tests/package/check_package.sh build/release
+
+# The list saved for a spreadsheet, opened by LibreOffice Calc headless: the same cells back.
+test-spreadsheet: build
+	$(MAKE) deps EXTRA_PACKAGES="$(SPREADSHEET_PACKAGES)"
+	tests/results/spreadsheet_round_trip.sh build/debug/cli/pelk-cli app/sample/exemple-export.txt
 
 # The core and pelk-cli cross-built for Windows with MinGW-w64, their tests run under Wine, and
 # pelk-cli.exe compared byte for byte with the Linux pelk-cli.
