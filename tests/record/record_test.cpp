@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/record/record_support.h"
 
+#include "climate/daily_extremes.h"
 #include "climate/date_time.h"
 
 #include <gtest/gtest.h>
@@ -119,10 +120,10 @@ INSTANTIATE_TEST_SUITE_P(
                    0,
                    0,
                    0},
-        // A logger that reads every three hours: the next read-out three hours on is no gap;
-        // nine hours on, it is.
-        RecordCase{"a_sparse_logger_read_out_on_time",
-                   {{"a", Export(Lines(0, 1800, 180))}, {"b", Export(Lines(1980, 3600, 180))}},
+        // A logger that reads every three hours: the next read-out four and a half hours on is
+        // no gap; nine hours on, it is.
+        RecordCase{"a_sparse_logger_read_out_a_little_late",
+                   {{"a", Export(Lines(0, 1800, 180))}, {"b", Export(Lines(2070, 3690, 180))}},
                    21,
                    0,
                    0,
@@ -133,10 +134,11 @@ INSTANTIATE_TEST_SUITE_P(
                    0,
                    0,
                    1},
-        RecordCase{"another_logger",
+        RecordCase{"another_logger_between_two_downloads_of_one",
                    {{"a", Export(Lines(0, 500))},
-                    {"b", Export(Lines(510, 1000), "Date\tTemp (C) SN 20431")}},
-                   101,
+                    {"b", Export(Lines(510, 1000), "Date\tTemp (C) SN 20431")},
+                    {"c", Export(Lines(1010, 1500))}},
+                   151,
                    0,
                    0,
                    0,
@@ -208,6 +210,20 @@ TEST(record, more_readings_than_the_table_holds_are_refused_at_the_file_that_wen
         {{"a", Export(Lines(0, readings - 1, 1))}, {"b", Export(Lines(0, readings, 1))}});
     EXPECT_FALSE(repeated.record.refusedFile);
     EXPECT_EQ(repeated.tables->MeasurementCount, readings + 1);
+}
+
+TEST(record, files_on_one_named_zone_keep_its_rules_day_by_day) {
+    const std::string zone = "Time Zone: W. Europe Standard Time\n\nDate;Temp\n";
+    const test::ReadRecord read =
+        LoadRecord({{"a", zone + "15.01.2024 10:00:00;4\n15.01.2024 10:10:00;5\n"},
+                    {"b", zone + "15.07.2024 10:00:00;20\n15.07.2024 10:10:00;21\n"}});
+    if (!read.record.files.front().load.zoneRules)
+        GTEST_SKIP() << "no compiled zone files on this system";
+    EXPECT_FALSE(read.record.onUtc);
+    ASSERT_TRUE(read.tables->NamedZone);
+    const OffsetOnDay offset = OffsetRuleOf(*read.tables);
+    EXPECT_EQ(offset(DayNumberFromCivil(2024, 1, 15)), 3600);
+    EXPECT_EQ(offset(DayNumberFromCivil(2024, 7, 15)), 7200);
 }
 
 TEST(record, each_file_is_read_with_its_own_clock_then_the_tables_clock_is_the_records) {
