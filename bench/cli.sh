@@ -41,6 +41,18 @@ echo "export: $READINGS readings, $BYTES bytes ($(tail -n 1 "$EXPORT" | cut -f 1
 "$CLI" "$EXPORT" > "$WORK/out.txt" || echo "pelk-cli failed on the export (exit $?)"
 echo "pelk-cli wrote $(($(wc -l < "$WORK/out.txt") - 1)) day rows"
 
+# The median over RUNS pairs of the ratio of command A's time to command B's, each pair run in
+# turn, so that a drifting machine moves both.
+paired_ratio() {
+    local i ratios=() a b
+    for ((i = 0; i < RUNS; i++)); do
+        a=$(RUNS=1 median_ms "$1")
+        b=$(RUNS=1 median_ms "$2")
+        ratios+=($(awk -v a="$a" -v b="$b" 'BEGIN { printf "%.3f", a / b }'))
+    done
+    printf '%s\n' "${ratios[@]}" | sort -n | awk '{ r[NR] = $1 } END { print r[int((NR + 1) / 2)] }'
+}
+
 # Median wall time in milliseconds of a command, over RUNS runs after 3 warm-up runs.
 median_ms() {
     if command -v hyperfine > /dev/null; then
@@ -87,14 +99,8 @@ LC_ALL=C awk 'NR == 1 { printf "Date;Heure;Temperature (C)\r\n"; next }
     { sub(/\r$/, ""); split($0, f, "\t"); split(f[1], dt, " ");
       printf "%s;%s;%s\r\n", dt[1], dt[2], f[2] }' "$EXPORT" > "$CSV"
 if cmp -s <("$CLI" "$EXPORT" 2> /dev/null) <("$CLI" "$CSV" 2> /dev/null); then
-    RATIOS=()
-    for ((i = 0; i < RUNS; i++)); do
-        T_EXPORT=$(RUNS=1 median_ms "$CLI $EXPORT")
-        T_CSV=$(RUNS=1 median_ms "$CLI $CSV")
-        RATIOS+=($(awk -v a="$T_CSV" -v b="$T_EXPORT" 'BEGIN { printf "%.3f", a / b }'))
-    done
     printf '  the same readings as a recognised CSV / the export, paired: median %s x   (target: at most 2)\n' \
-        "$(printf '%s\n' "${RATIOS[@]}" | sort -n | awk '{ r[NR] = $1 } END { print r[int((NR + 1) / 2)] }')"
+        "$(paired_ratio "$CLI $CSV" "$CLI $EXPORT")"
 else
     echo "  the recognised CSV did not give the export's rows"
 fi
@@ -108,15 +114,8 @@ for part in "$WORK"/part[0-9][0-9]; do
     PARTS+=("$part.txt")
 done
 if cmp -s <("$CLI" "$EXPORT" 2> /dev/null) <("$CLI" "${PARTS[@]}" 2> /dev/null); then
-    RATIOS=()
-    for ((i = 0; i < RUNS; i++)); do
-        T_EXPORT=$(RUNS=1 median_ms "$CLI $EXPORT")
-        T_RECORD=$(RUNS=1 median_ms "$CLI ${PARTS[*]}")
-        RATIOS+=($(awk -v a="$T_RECORD" -v b="$T_EXPORT" 'BEGIN { printf "%.3f", a / b }'))
-    done
     printf '  %d files of %d readings as one record / the one file, paired: median %s x   (target: at most 1.3)\n' \
-        "${#PARTS[@]}" $((READINGS / 10)) \
-        "$(printf '%s\n' "${RATIOS[@]}" | sort -n | awk '{ r[NR] = $1 } END { print r[int((NR + 1) / 2)] }')"
+        "${#PARTS[@]}" $((READINGS / 10)) "$(paired_ratio "$CLI ${PARTS[*]}" "$CLI $EXPORT")"
 else
     echo "  the ten downloads did not give the one file's rows"
 fi

@@ -2,6 +2,7 @@
 #include "climate/date_time.h"
 
 #include <cmath>
+#include <cstdio>
 
 namespace pelk {
 namespace {
@@ -74,6 +75,19 @@ CivilDateTime SplitDateTime(DateTime value) {
     out.minute = static_cast<int>(seconds / 60 % 60);
     out.second = static_cast<int>(seconds % 60);
     return out;
+}
+
+std::string FrenchDateTime(DateTime value) {
+    const CivilDateTime t = SplitDateTime(value);
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d/%02d/%04d %02d:%02d", t.day, t.month, t.year, t.hour,
+                  t.minute);
+    return text;
+}
+
+std::string FrenchShortDateTime(DateTime value) {
+    const std::string full = FrenchDateTime(value);
+    return full.substr(0, 5) + full.substr(10);
 }
 
 } // namespace pelk

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace pelk {
 
@@ -39,5 +40,10 @@ std::int64_t CalendarDay(DateTime value);
 
 /// Year, month, day and time of day, rounded to the nearest second.
 CivilDateTime SplitDateTime(DateTime value);
+
+/// An instant as the window writes it: "05/03/2008 06:00".
+std::string FrenchDateTime(DateTime value);
+/// The same without the year: "05/03 06:00".
+std::string FrenchShortDateTime(DateTime value);
 
 } // namespace pelk

@@ -215,15 +215,6 @@ std::string ErrorValuesNotice(const LayoutReadFacts &facts) {
            ErrorValueList(facts, "×", ',') + ".";
 }
 
-// "05/03/2008 06:00"
-std::string DateAndTime(DateTime value) {
-    const CivilDateTime t = SplitDateTime(value);
-    char text[32];
-    std::snprintf(text, sizeof text, "%02d/%02d/%04d %02d:%02d", t.day, t.month, t.year, t.hour,
-                  t.minute);
-    return text;
-}
-
 // What pelk-cli warns of readings that came before an earlier line's time, in the window's words.
 std::string OutOfOrderNotice(const LayoutReadFacts &facts) {
     if (facts.outOfOrder == 0)
@@ -232,7 +223,8 @@ std::string OutOfOrderNotice(const LayoutReadFacts &facts) {
     return std::to_string(facts.outOfOrder) + (one ? " relevé vient" : " relevés viennent") +
            " avant l'heure d'une ligne plus haut, à partir de la ligne " +
            std::to_string(facts.firstOutOfOrderLine) + " (du " +
-           DateAndTime(facts.earliestOutOfOrder) + " au " + DateAndTime(facts.latestOutOfOrder) +
+           FrenchDateTime(facts.earliestOutOfOrder) + " au " +
+           FrenchDateTime(facts.latestOutOfOrder) +
            ") : le fichier revient en arrière dans le temps ; " +
            (one ? "il est compté" : "ils sont comptés") + " dans l'ordre du temps.";
 }

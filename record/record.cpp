@@ -429,15 +429,6 @@ Record MergeRecord(std::vector<RecordFile> files, ProgramTables &tables) {
 
 namespace {
 
-// "12/03/2008 18:40".
-std::string FrenchTime(DateTime value) {
-    const CivilDateTime t = SplitDateTime(value);
-    char text[32];
-    std::snprintf(text, sizeof text, "%02d/%02d/%04d %02d:%02d", t.day, t.month, t.year, t.hour,
-                  t.minute);
-    return text;
-}
-
 std::string FrenchValue(float value, char decimalSeparator) {
     char text[32];
     std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
@@ -468,7 +459,7 @@ std::string RecordAccount(const Record &record, char decimalSeparator) {
         if (file.readings.empty())
             text += "aucun relevé";
         else
-            text += "du " + FrenchTime(file.first) + " au " + FrenchTime(file.last) + ", " +
+            text += "du " + FrenchDateTime(file.first) + " au " + FrenchDateTime(file.last) + ", " +
                     std::to_string(file.readings.size()) + " relevés";
         text += ", lu " + HowRead(file) + "\n";
     }
@@ -479,15 +470,14 @@ std::string RecordAccount(const Record &record, char decimalSeparator) {
     if (const RecordConflicts &c = record.conflicts; c.count > 0)
         text += "\n" + std::to_string(c.count) +
                 " instant(s) avec deux valeurs différentes, gardées toutes deux ; le premier : " +
-                FrenchTime(c.firstInstant) + " (" + record.files[c.firstFile].name + " : " +
+                FrenchDateTime(c.firstInstant) + " (" + record.files[c.firstFile].name + " : " +
                 FrenchValue(c.firstValue, decimalSeparator) + ", " +
                 record.files[c.secondFile].name + " : " +
                 FrenchValue(c.secondValue, decimalSeparator) + ").";
     for (const RecordGap &gap : record.gaps)
-        text += "\nAucun relevé du " + FrenchTime(gap.from).substr(0, 5) +
-                FrenchTime(gap.from).substr(10) + " au " + FrenchTime(gap.to).substr(0, 5) +
-                FrenchTime(gap.to).substr(10) + " (entre " + record.files[gap.before].name +
-                " et " + record.files[gap.after].name + ").";
+        text += "\nAucun relevé du " + FrenchShortDateTime(gap.from) + " au " +
+                FrenchShortDateTime(gap.to) + " (entre " + record.files[gap.before].name + " et " +
+                record.files[gap.after].name + ").";
     if (record.onUtc)
         text += "\nLes fichiers n'ont pas la même horloge : tous les relevés sont mis en UTC, et "
                 "les jours sont des jours UTC.";

@@ -21,14 +21,8 @@ std::string DateAndTime(DateTime value) {
     return Format("%02d/%02d/%04d à %02d:%02d", t.day, t.month, t.year, t.hour, t.minute);
 }
 
-// "05/03 06:00"
-std::string ShortDateAndTime(DateTime value) {
-    const CivilDateTime t = SplitDateTime(value);
-    return Format("%02d/%02d %02d:%02d", t.day, t.month, t.hour, t.minute);
-}
-
 std::string Span(DateTime from, DateTime to) {
-    return "du " + ShortDateAndTime(from) + " au " + ShortDateAndTime(to);
+    return "du " + FrenchShortDateTime(from) + " au " + FrenchShortDateTime(to);
 }
 
 std::string Readings(std::int64_t count) {

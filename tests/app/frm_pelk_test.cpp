@@ -3,6 +3,7 @@
 #include "app/frm_pelk.h"
 #include "app/list_view_model.h"
 #include "fake_window_services.h"
+#include "model_rows.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -32,17 +33,6 @@ constexpr char kButtonFamily[] = "Tahoma"; // Windows' bitmap MS Sans Serif is t
 #else
 constexpr char kButtonFamily[] = "MS Sans Serif";
 #endif
-
-QStringList Rows(const QAbstractItemModel *model) {
-    QStringList rows;
-    for (int row = 0; row < model->rowCount(); ++row) {
-        QStringList cells;
-        for (int column = 0; column < model->columnCount(); ++column)
-            cells << model->index(row, column).data().toString();
-        rows << cells.join('|');
-    }
-    return rows;
-}
 
 // Dark pixels of the widget as drawn.
 int Ink(QWidget *widget) {

@@ -4,6 +4,7 @@
 #include "app/frm_pelk.h"
 #include "app/season_windows.h"
 #include "fake_window_services.h"
+#include "model_rows.h"
 
 #include <QAbstractItemModel>
 #include <QAction>
@@ -16,21 +17,6 @@
 #include <QtTest>
 
 namespace pelk {
-namespace {
-
-QStringList Rows(const QAbstractItemModel *model) {
-    QStringList rows;
-    for (int row = 0; row < model->rowCount(); ++row) {
-        QStringList cells;
-        for (int column = 0; column < model->columnCount(); ++column)
-            cells << model->index(row, column).data().toString();
-        rows << cells.join('|');
-    }
-    return rows;
-}
-
-} // namespace
-
 class RecordWindowTest : public QObject {
     Q_OBJECT
 

@@ -13,6 +13,8 @@
 #include "layouts/layout_note.h"
 #include "layouts/layout_reader.h"
 
+#include "tests/support/rapidcheck_cases.h"
+
 #include <gtest/gtest.h>
 #include <rapidcheck/gtest.h>
 
@@ -29,17 +31,7 @@ namespace {
 
 using namespace generated;
 
-// RapidCheck reads RC_PARAMS once, at its first property: the default number of cases is put
-// there before, and a number given there wins.
-const bool kCasesPerRun = [] {
-    const char *given = std::getenv("RC_PARAMS");
-    std::string params = given != nullptr ? given : "";
-    if (params.find("max_success") == std::string::npos) {
-        params += params.empty() ? "max_success=300" : " max_success=300";
-        setenv("RC_PARAMS", params.c_str(), 1);
-    }
-    return true;
-}();
+const bool kCasesPerRun = test::DefaultRapidCheckCases(300);
 
 // 2026-12-07 12:00 on a computer at UTC: a file that says nothing of its clock is on UTC too.
 ClockReading Clock() {
@@ -177,8 +169,7 @@ RC_GTEST_PROP(generated_layouts, read_as_the_same_readings_in_the_export_form, (
 
     const ExpectedLayout want = ExpectedLayoutOf(layout, readings);
     RC_ASSERT(got.tables->MeasurementCount ==
-              static_cast<std::int32_t>(readings.hundredths.size() - want.events -
-                                        want.errorRows));
+              static_cast<std::int32_t>(readings.hundredths.size() - want.events - want.errorRows));
     RC_ASSERT(got.load.facts.rowsWithoutValue == want.events);
     RC_ASSERT(got.load.facts.outOfOrder == 0);
     RC_ASSERT(got.load.facts.newestFirst == (layout.timeOrder == TimeOrder::NewestFirst));

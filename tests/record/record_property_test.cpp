@@ -7,6 +7,8 @@
 
 #include "climate/date_time.h"
 
+#include "tests/support/rapidcheck_cases.h"
+
 #include <gtest/gtest.h>
 #include <rapidcheck/gtest.h>
 
@@ -19,15 +21,7 @@
 namespace pelk {
 namespace {
 
-const bool kCasesPerRun = [] {
-    const char *given = std::getenv("RC_PARAMS");
-    std::string params = given != nullptr ? given : "";
-    if (params.find("max_success") == std::string::npos) {
-        params += params.empty() ? "max_success=200" : " max_success=200";
-        setenv("RC_PARAMS", params.c_str(), 1);
-    }
-    return true;
-}();
+const bool kCasesPerRun = test::DefaultRapidCheckCases(200);
 
 enum class Form { Export, Csv };
 
