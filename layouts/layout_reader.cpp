@@ -473,9 +473,15 @@ void ComputeDaysFromTwoColumns(ProgramTables &tables, const std::vector<float> &
         nights.push_back(facts.night);
     const DailyReport report = tables.DailyLeftOut;
     const auto readings = tables.MeasurementTable.entries(1, tables.MeasurementCount);
-    for (std::size_t i = 0; i < readings.size(); ++i)
+    std::vector<float> minima(readings.size());
+    for (std::size_t i = 0; i < readings.size(); ++i) {
+        minima[i] = readings[i].Value;
         readings[i].Value = maxima[i];
+    }
     ComputeDailyExtremes(tables);
+    // The table holds the minima again: what is taken from it later (a record) reads Tn there.
+    for (std::size_t i = 0; i < readings.size(); ++i)
+        readings[i].Value = minima[i];
     for (std::int32_t i = 1; i <= tables.DayCount && static_cast<std::size_t>(i) <= tn.size(); ++i)
         tables.DayTable.at(i).Tn = tn[static_cast<std::size_t>(i) - 1];
     for (std::size_t i = 0; i < tables.DayFactsTable.size() && i < nights.size(); ++i)

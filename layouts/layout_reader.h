@@ -65,7 +65,7 @@ ReadResult ReadWithLayout(const std::vector<std::string_view> &lines, const Layo
                           ProgramTables &tables, LayoutReadFacts &facts);
 
 /// The days of readings whose Tn and Tx come from two columns: the table's values are the minima,
-/// `maxima` (entry i at index i - 1) the maxima.
+/// and are again afterwards; `maxima` (entry i at index i - 1) the maxima.
 void ComputeDaysFromTwoColumns(ProgramTables &tables, const std::vector<float> &maxima);
 
 struct ExportLoad {

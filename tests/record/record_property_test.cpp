@@ -23,7 +23,7 @@ namespace {
 
 const bool kCasesPerRun = test::DefaultRapidCheckCases(200);
 
-enum class Form { Export, Csv };
+enum class Form { Export, Csv, MinMax };
 
 struct Series {
     Form form = Form::Export;
@@ -36,7 +36,9 @@ struct Series {
 Series GenerateSeries(Form form, int count) {
     Series series;
     series.form = form;
-    series.header = form == Form::Export ? "Date\tTemp (C)\r\n" : "Time;Temperature (C)\r\n";
+    series.header = form == Form::Export ? "Date\tTemp (C)\r\n"
+                    : form == Form::Csv  ? "Time;Temperature (C)\r\n"
+                                         : "Time;Min Temp (C);Max Temp (C)\r\n";
     const std::int64_t start = DayNumberFromCivil(2008, 3, 1);
     std::int64_t minute = *rc::gen::inRange(0, 24 * 60);
     for (int i = 0; i < count; ++i) {
@@ -48,9 +50,13 @@ Series GenerateSeries(Form form, int count) {
         if (form == Form::Export)
             std::snprintf(line, sizeof line, "%02d/%02d/%04d %02d:%02d\t%.1f\r\n", t.month, t.day,
                           t.year, t.hour, t.minute, value);
-        else
+        else if (form == Form::Csv)
             std::snprintf(line, sizeof line, "%04d-%02d-%02d %02d:%02d;%.1f\r\n", t.year, t.month,
                           t.day, t.hour, t.minute, value);
+        else // Tn from the minimum column, Tx from the maximum one
+            std::snprintf(line, sizeof line, "%04d-%02d-%02d %02d:%02d;%.1f;%.1f\r\n", t.year,
+                          t.month, t.day, t.hour, t.minute, value,
+                          value + *rc::gen::inRange(0, 50) / 10.0);
         series.lines.push_back(line);
     }
     return series;
@@ -64,7 +70,7 @@ std::string FileOf(const Series &series, std::size_t from, std::size_t to) {
 }
 
 RC_GTEST_PROP(record_property, downloads_cut_from_one_export_give_its_days, ()) {
-    const Form form = *rc::gen::element(Form::Export, Form::Csv);
+    const Form form = *rc::gen::element(Form::Export, Form::Csv, Form::MinMax);
     // A recognised file needs a few lines to show its layout.
     const int shortest = form == Form::Export ? 1 : 6;
     const Series series = GenerateSeries(form, *rc::gen::inRange(3 * shortest, 1500));
