@@ -769,9 +769,11 @@ class LayoutWindowTest : public QObject {
         QString separator;
         int firstLine = 0;
         bool okEnabled = false;
+        QString explanation;
         services_->answerDialog = [&](QDialog &dialog) {
             separator = In<QComboBox>(dialog, "separator")->currentText();
             firstLine = In<QSpinBox>(dialog, "firstLine")->value();
+            explanation = In<QLabel>(dialog, "explanation")->text();
             okEnabled =
                 dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->isEnabled();
             return int{QDialog::Accepted};
@@ -797,6 +799,8 @@ class LayoutWindowTest : public QObject {
         QCOMPARE(separator, QStringLiteral("point-virgule (;)"));
         QCOMPARE(firstLine, 44);
         QVERIFY(okEnabled);
+        // A refused file has no reading to account for yet: the dialog shows only the file.
+        QCOMPARE(explanation, QString());
         QCOMPARE(listed(), CliOutput({}, dataOnly, services_->clock));
         QVERIFY(services_->endRequests.isEmpty());
     }

@@ -100,6 +100,11 @@ class RecordWindowTest : public QObject {
         QCOMPARE(rows(), wholeRows_);
         QCOMPARE(clipboard(), wholeClipboard_);
         QVERIFY(services_->messages.last().text.startsWith("Relevé de 3 fichiers"));
+        // A dialog closed without a file adds nothing, and reads nothing again.
+        const auto messages = services_->messages.size();
+        services_->chosenFiles.clear();
+        window_->AddFiles();
+        QCOMPARE(services_->messages.size(), messages);
         // Its shortcut, in the list's menu.
         bool offered = false;
         for (QAction *action : window_->listMenu()->actions())
@@ -155,9 +160,11 @@ class RecordWindowTest : public QObject {
                                    "a.csv");
         const QString csvB =
             write("Time;Temp (C)\r\n2008-03-01 00:30;4\r\n2008-03-01 00:40;5\r\n", "b.csv");
-        start({csvA, csvB});
+        const QString exported = write("Date\tT\r\n03/01/2008 00:50\t5\r\n", "c.txt");
+        start({exported, csvA, csvB});
         QCOMPARE(rows().size(), 1);
         window_->ReadingOfTheFile();
+        // The export form has no reading to choose: only the files read in a layout of their own.
         QCOMPARE(services_->itemsOffered, QStringList({"a.csv", "b.csv"}));
         QVERIFY(services_->calls.contains("execDialog"));
     }
