@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,7 @@ struct RecordCase {
     std::size_t gaps;
     bool onUtc = false;
     bool loggersDiffer = false;
+    friend void PrintTo(const RecordCase &c, std::ostream *os) { *os << c.name; }
 };
 
 class RecordCases : public ::testing::TestWithParam<RecordCase> {};
