@@ -459,63 +459,67 @@ FrmPelk::LayoutAnswer FrmPelk::askLayout(const std::filesystem::path &file,
     return answer;
 }
 
-void FrmPelk::ReadingOfTheFile() {
-    if (loadDone_ && listedRecord_.size() > 1) {
-        // Which file of the record: those read in a layout of their own.
-        QStringList names;
-        std::vector<std::size_t> files;
-        for (std::size_t i = 0; i < listedRecord_.size(); ++i)
-            if (listedRecord_[i].layout) {
-                names << QString::fromStdU16String(listedRecord_[i].path.filename().u16string());
-                files.push_back(i);
-            }
-        const std::optional<int> pick =
-            names.size() == 1 ? std::optional<int>(0)
-                              : services_.chooseItem(this, QStringLiteral("Lecture du fichier"),
-                                                     QStringLiteral("Fichier :"), names);
-        if (!pick || *pick < 0 || static_cast<std::size_t>(*pick) >= files.size())
-            return;
-        std::vector<RecordEntry> entries = listedRecord_;
-        RecordEntry &entry = entries[files[static_cast<std::size_t>(*pick)]];
-        const QString key = QString::fromStdString(LayoutKey(*entry.layout));
-        const LayoutAnswer answer = askLayout(entry.path, entry.readWith, {}, true, key);
-        if (answer.result == kForgetLayoutResult) {
-            PassOverFailure([&] {
-                services_.keepLayout(key, {});
-                services_.setLayoutMet(key, false);
-            });
-            entry.chosen.reset(); // read afresh, as the first time
-        } else if (answer.result == QDialog::Accepted) {
-            entry.chosen = answer.choices;
-            PassOverFailure([&] {
-                services_.keepLayout(key, QString::fromStdString(ChoicesText(answer.choices)));
-            });
-        } else {
-            return; // Annuler: the list as it was
+std::optional<std::size_t> FrmPelk::fileToReadAgain() {
+    // Of the files listed, those read in a layout of their own; the user picks one of several.
+    QStringList names;
+    std::vector<std::size_t> files;
+    for (std::size_t i = 0; i < listedRecord_.size(); ++i)
+        if (listedRecord_[i].layout) {
+            names << QString::fromStdU16String(listedRecord_[i].path.filename().u16string());
+            files.push_back(i);
         }
-        openRecord(std::move(entries));
+    if (files.empty())
+        return std::nullopt;
+    const std::optional<int> pick =
+        files.size() == 1 ? std::optional<int>(0)
+                          : services_.chooseItem(this, QStringLiteral("Lecture du fichier"),
+                                                 QStringLiteral("Fichier :"), names);
+    if (!pick || *pick < 0 || static_cast<std::size_t>(*pick) >= files.size())
+        return std::nullopt;
+    return files[static_cast<std::size_t>(*pick)];
+}
+
+void FrmPelk::ReadingOfTheFile() {
+    if (!loadDone_)
         return;
-    }
-    if (!loadDone_ || !listedFile_ || !listedLayout_)
+    const std::optional<std::size_t> which = fileToReadAgain();
+    if (!which)
         return;
-    const std::filesystem::path file = *listedFile_;
-    const QString key = QString::fromStdString(LayoutKey(*listedLayout_));
-    const LayoutAnswer answer = askLayout(file, listedChoices_, {}, true, key);
-    FileLoad run;
+    std::vector<RecordEntry> entries = listedRecord_;
+    RecordEntry &entry = entries[*which];
+    const QString key = QString::fromStdString(LayoutKey(*entry.layout));
+    const LayoutAnswer answer = askLayout(entry.path, entry.readWith, {}, true, key);
     if (answer.result == kForgetLayoutResult) {
         PassOverFailure([&] {
             services_.keepLayout(key, {});
             services_.setLayoutMet(key, false);
         });
-        run = loadFile(file); // read afresh, as the first time
+        entry.chosen.reset(); // read afresh, as the first time
     } else if (answer.result == QDialog::Accepted) {
-        run = loadWith(file, answer.choices);
-        run.chosen = true;
-        keepChoices(key, run);
+        entry.chosen = answer.choices;
     } else {
         return; // Annuler: the list as it was
     }
-    showInPlace(file, std::move(run));
+    if (entries.size() > 1) {
+        if (entry.chosen)
+            PassOverFailure([&] {
+                services_.keepLayout(key, QString::fromStdString(ChoicesText(*entry.chosen)));
+            });
+        openRecord(std::move(entries));
+        return;
+    }
+    FileLoad run = entry.chosen ? loadWith(entry.path, *entry.chosen) : loadFile(entry.path);
+    if (entry.chosen) {
+        run.chosen = true;
+        keepChoices(key, run);
+    }
+    showInPlace(entry.path, std::move(run));
+}
+
+void FrmPelk::showReadingAction() {
+    readingAction_->setEnabled(
+        std::any_of(listedRecord_.begin(), listedRecord_.end(),
+                    [](const RecordEntry &e) { return e.layout.has_value(); }));
 }
 
 void FrmPelk::keepChoices(const QString &layoutKey, const FileLoad &run) {
@@ -528,13 +532,9 @@ void FrmPelk::keepChoices(const QString &layoutKey, const FileLoad &run) {
 void FrmPelk::listLoad(const std::filesystem::path &file, FileLoad &&run, bool newList) {
     rememberFolderOf(file);
     tables_ = std::move(run.tables);
-    listedFile_ = file;
-    listedLayout_ = run.load.layout;
-    listedFacts_ = run.load.facts;
-    listedChoices_ = run.choices;
     listedRecord_ = {{file, run.chosen ? std::optional(run.choices) : std::nullopt, run.choices,
                       run.load.layout}};
-    readingAction_->setEnabled(listedLayout_.has_value());
+    showReadingAction();
     if (newList)
         attachNewList();
     showLoaded(run.load, firstReadingNote(run));
@@ -622,8 +622,8 @@ void FrmPelk::openRecord(std::vector<RecordEntry> entries) {
         if (run.load.layout && run.chosen)
             keepChoices(QString::fromStdString(LayoutKey(*run.load.layout)), run);
         PassOverFailure([&] {
-            files.push_back(RecordFileOf(name.toStdString(), std::move(run.load), *run.tables,
-                                         FirstLineOf(entry.path)));
+            files.push_back(
+                RecordFileOf(name.toStdString(), std::move(run.load), *run.tables, entry.path));
         });
     }
     if (files.size() != entries.size())
@@ -644,13 +644,8 @@ void FrmPelk::openRecord(std::vector<RecordEntry> entries) {
     }
     rememberFolderOf(entries.back().path);
     tables_ = std::move(tables);
-    listedFile_.reset();
-    listedLayout_.reset();
-    listedFacts_ = {};
     listedRecord_ = std::move(entries);
-    readingAction_->setEnabled(
-        std::any_of(listedRecord_.begin(), listedRecord_.end(),
-                    [](const RecordEntry &e) { return e.layout.has_value(); }));
+    showReadingAction();
     attachNewList();
     // The list stands; then one box for the whole record, and what each file leaves to tell.
     if (tables_->MeasurementCount != 0)

@@ -135,6 +135,11 @@ class FrmPelk final : public QWidget {
     void showInPlace(const std::filesystem::path &file, FileLoad &&run);
     /// The choices `run` was read with, kept for its logger when they read the file.
     void keepChoices(const QString &layoutKey, const FileLoad &run);
+    /// The file of the list whose reading Ctrl+L shows: the one listed, or one the user picks of
+    /// a record; nothing when none was read in a layout of its own, or the user cancels.
+    std::optional<std::size_t> fileToReadAgain();
+    /// "Lecture du fichier…" offered while some file listed was read in a layout of its own.
+    void showReadingAction();
     /// Reads `file` with the command line's choices, else those kept for its logger, else asks
     /// what the file cannot tell.
     FileLoad loadFile(const std::filesystem::path &file);
@@ -174,12 +179,8 @@ class FrmPelk final : public QWidget {
     QAction *readingAction_ = nullptr;
     ChartWindow *chartWindow_ = nullptr;
     SummaryWindow *summaryWindow_ = nullptr;
-    // The file listed, and how it was read.
-    std::optional<std::filesystem::path> listedFile_;
-    std::optional<Layout> listedLayout_;
-    LayoutReadFacts listedFacts_;
-    LayoutChoices listedChoices_;
-    std::vector<RecordEntry> listedRecord_; ///< the files listed, one when read alone
+    /// The files listed, one when read alone, and how each was read.
+    std::vector<RecordEntry> listedRecord_;
     bool loadScheduled_ = false;
     bool loadStarted_ = false;
     bool loadDone_ = false;

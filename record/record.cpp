@@ -41,8 +41,7 @@ std::string_view FirstLine(std::string_view bytes) {
     return bytes.substr(0, bytes.find_first_of("\r\n"));
 }
 
-} // namespace
-
+// The first line of a file, at most an export line long; empty when it cannot be read.
 std::string FirstLineOf(const std::filesystem::path &path) {
     std::ifstream in(path, std::ios::binary);
     std::string head(kMaxDataLineLength, '\0');
@@ -51,25 +50,50 @@ std::string FirstLineOf(const std::filesystem::path &path) {
     return std::string(FirstLine(head));
 }
 
-namespace {
-
-// The titles of a file's columns say which logger (a serial number) and which sensors wrote it.
-std::string LoggerTitles(const ExportLoad &load, std::string_view firstLine) {
+// The titles of a file's columns say which logger (a serial number) and which sensors wrote it;
+// in the export form, its first line, which is asked for only then.
+template <typename FirstLineOfFile>
+std::string LoggerTitles(const ExportLoad &load, FirstLineOfFile firstLine) {
     if (!load.layout)
-        return std::string(firstLine);
+        return std::string(firstLine());
     std::string titles;
     for (const std::string &title : load.layout->titles)
         titles.append(title).append("\t");
     return titles;
 }
 
-RecordFileRead TakeFile(ExportLoad load, std::string name, std::string_view firstLine,
+RecordFile TakeReadings(std::string name, ExportLoad load, const ProgramTables &tables,
+                        std::string loggerTitles) {
+    RecordFile file;
+    file.name = std::move(name);
+    const auto readings = tables.MeasurementTable.first(tables.MeasurementCount);
+    file.readings.assign(readings.begin(), readings.end());
+    file.maxima = std::move(load.facts.maximumValues);
+    load.facts.maximumValues.clear();
+    file.clock = {tables.UtcOffsetHours, tables.UtcOffsetLocalByDate,
+                  tables.NamedZone && load.layout ? load.layout->zoneName : std::string()};
+    file.loggerTitles = std::move(loggerTitles);
+    if (!readings.empty()) {
+        const auto [earliest, latest] = std::minmax_element(
+            readings.begin(), readings.end(),
+            [](const Measurement &a, const Measurement &b) { return a.Timestamp < b.Timestamp; });
+        file.first = earliest->Timestamp;
+        file.last = latest->Timestamp;
+    }
+    file.load = std::move(load);
+    return file;
+}
+
+template <typename FirstLineOfFile>
+RecordFileRead TakeFile(ExportLoad load, std::string name, FirstLineOfFile firstLine,
                         ProgramTables &tables, const LoadSettings &settings) {
     RecordFileRead read;
-    if (load.read.status != ReadResult::Status::Loaded)
+    if (load.read.status != ReadResult::Status::Loaded) {
         read.load = std::move(load);
-    else
-        read.file = RecordFileOf(std::move(name), std::move(load), tables, firstLine);
+    } else {
+        std::string titles = LoggerTitles(load, firstLine);
+        read.file = TakeReadings(std::move(name), std::move(load), tables, std::move(titles));
+    }
     settings.restore(tables);
     return read;
 }
@@ -145,25 +169,23 @@ void JudgeInstant(std::span<const Entry> group, std::vector<bool> &keep, std::si
                   RecordConflicts &conflicts) {
     if (group.size() == 1)
         return;
+    // The readings of one file stand together in the group, in file order (a stable sort of the
+    // files' readings one file after another), so the copies before reading i come in runs, one
+    // a file, its own file's last.
     for (std::size_t i = 0; i < group.size(); ++i) {
-        std::size_t rankInOwnFile = 0;
-        std::vector<std::pair<std::uint32_t, std::size_t>> earlierFiles; // file, its copies
-        for (std::size_t j = 0; j < i; ++j) {
-            if (!SameReading(group[j], group[i]))
-                continue;
-            if (group[j].file == group[i].file) {
-                ++rankInOwnFile;
-                continue;
-            }
-            auto held = std::find_if(earlierFiles.begin(), earlierFiles.end(),
-                                     [&](const auto &f) { return f.first == group[j].file; });
-            if (held == earlierFiles.end())
-                earlierFiles.emplace_back(group[j].file, 1);
-            else
-                ++held->second;
-        }
         std::size_t mostCopies = 0;
-        for (const auto &[file, copies] : earlierFiles)
+        std::size_t copies = 0;
+        for (std::size_t j = 0; j < i; ++j) {
+            if (j > 0 && group[j].file != group[j - 1].file) {
+                mostCopies = std::max(mostCopies, copies);
+                copies = 0;
+            }
+            copies += SameReading(group[j], group[i]) ? 1 : 0;
+        }
+        std::size_t rankInOwnFile = 0;
+        if (i > 0 && group[i - 1].file == group[i].file)
+            rankInOwnFile = copies;
+        else
             mostCopies = std::max(mostCopies, copies);
         keep[offset + i] = rankInOwnFile >= mostCopies;
     }
@@ -329,40 +351,24 @@ RecordFileRead ReadRecordFile(const std::filesystem::path &path, std::string nam
                               ProgramTables &tables, const LoadOptions &options) {
     const LoadSettings settings(tables);
     tables.WindowFactsWanted = false; // the record's days are computed once, at the end
-    ExportLoad load = LoadAnyExport(path, tables, options);
-    const std::string firstLine =
-        load.read.status == ReadResult::Status::Loaded ? FirstLineOf(path) : std::string();
-    return TakeFile(std::move(load), std::move(name), firstLine, tables, settings);
+    return TakeFile(
+        LoadAnyExport(path, tables, options), std::move(name), [&] { return FirstLineOf(path); },
+        tables, settings);
 }
 
 RecordFileRead ReadRecordFileBytes(std::string_view bytes, std::string name, ProgramTables &tables,
                                    const LoadOptions &options) {
     const LoadSettings settings(tables);
     tables.WindowFactsWanted = false;
-    return TakeFile(LoadAnyExportBytes(bytes, tables, options), std::move(name), FirstLine(bytes),
-                    tables, settings);
+    return TakeFile(
+        LoadAnyExportBytes(bytes, tables, options), std::move(name),
+        [&] { return FirstLine(bytes); }, tables, settings);
 }
 
 RecordFile RecordFileOf(std::string name, ExportLoad load, const ProgramTables &tables,
-                        std::string_view firstLine) {
-    RecordFile file;
-    file.name = std::move(name);
-    const auto readings = tables.MeasurementTable.first(tables.MeasurementCount);
-    file.readings.assign(readings.begin(), readings.end());
-    file.maxima = std::move(load.facts.maximumValues);
-    load.facts.maximumValues.clear();
-    file.clock = {tables.UtcOffsetHours, tables.UtcOffsetLocalByDate,
-                  tables.NamedZone && load.layout ? load.layout->zoneName : std::string()};
-    file.loggerTitles = LoggerTitles(load, firstLine);
-    if (!readings.empty()) {
-        const auto [earliest, latest] = std::minmax_element(
-            readings.begin(), readings.end(),
-            [](const Measurement &a, const Measurement &b) { return a.Timestamp < b.Timestamp; });
-        file.first = earliest->Timestamp;
-        file.last = latest->Timestamp;
-    }
-    file.load = std::move(load);
-    return file;
+                        const std::filesystem::path &path) {
+    std::string titles = LoggerTitles(load, [&] { return FirstLineOf(path); });
+    return TakeReadings(std::move(name), std::move(load), tables, std::move(titles));
 }
 
 std::vector<RecordFileRead> ReadRecordFiles(const std::vector<NamedPath> &files,

@@ -96,12 +96,10 @@ std::vector<RecordFileRead> ReadRecordFiles(const std::vector<NamedPath> &files,
                                             const LoadOptions &options,
                                             const std::function<void(ProgramTables &)> &prepare);
 
-/// A file already loaded into `tables` (as the window loads one, with its logger's kept choices),
-/// taken into a record. `firstLine` is the file's first line (FirstLineOf).
+/// A file read from `path` and already loaded into `tables` (as the window loads one, with its
+/// logger's kept choices), taken into a record.
 RecordFile RecordFileOf(std::string name, ExportLoad load, const ProgramTables &tables,
-                        std::string_view firstLine);
-/// The first line of a file, at most an export line long; empty when it cannot be read.
-std::string FirstLineOf(const std::filesystem::path &path);
+                        const std::filesystem::path &path);
 
 /// Puts the files' readings on one time line into `tables` and computes the days. A record that
 /// holds more readings than the table is refused (`refusedFile` set) and leaves no reading.

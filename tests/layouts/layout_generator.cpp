@@ -204,6 +204,18 @@ std::string UnitAfterValues(const GeneratedLayout &layout) {
     }
 }
 
+// The word that names the temperature column.
+std::string TemperatureTitle(const GeneratedLayout &layout) {
+    switch (layout.temperatureWord) {
+    case TemperatureWord::Temp:
+        return "Temp";
+    case TemperatureWord::Temperature:
+        return "Temperature";
+    default:
+        return "Temp\xC3\xA9rature";
+    }
+}
+
 // `hundredths` of a degree C in the file's unit and decimals, exactly.
 std::string DegreesText(const GeneratedLayout &layout, int hundredths) {
     std::string text;
@@ -423,10 +435,7 @@ std::vector<Title> Titles(const GeneratedLayout &layout) {
     case WrittenUnit::None:
         break;
     }
-    const std::string word = layout.temperatureWord == TemperatureWord::Temp ? "Temp"
-                             : layout.temperatureWord == TemperatureWord::Temperature
-                                 ? "Temperature"
-                                 : "Temp\xC3\xA9rature";
+    const std::string word = TemperatureTitle(layout);
     switch (layout.columns) {
     case Columns::Temperature:
         titles.push_back({word, unit.empty() ? "" : unit.substr(unit[0] == ',' ? 2 : 1)});
@@ -475,10 +484,7 @@ std::vector<std::string> BlankTitles(const GeneratedLayout &layout) {
     case WrittenUnit::None:
         break;
     }
-    const std::string word = layout.temperatureWord == TemperatureWord::Temp ? "Temp"
-                             : layout.temperatureWord == TemperatureWord::Temperature
-                                 ? "Temperature"
-                                 : "Temp\xC3\xA9rature";
+    const std::string word = TemperatureTitle(layout);
     switch (layout.columns) {
     case Columns::Temperature:
         titles.push_back(word + unit);
